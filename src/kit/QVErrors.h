@@ -1,0 +1,54 @@
+// The kit's status codes: one table holds each code's name, value and log
+// message, so that they live in one place.
+//
+// Conventions: 0 is success, a negative code is an error, a positive one a
+// warning. A message is a printf format; its arguments are documented beside
+// it and supplied by the place that detects the failure. Callers pass codes on
+// unchanged.
+#ifndef QV_ERRORS_H
+#define QV_ERRORS_H
+
+#include <cstdint>
+
+// X(name, value, message format)
+#define QV_ERROR_TABLE(X)                                                                          \
+  /* generic failure; also the host paths and file type codes with no answer */                   \
+  X(kQVErrGeneric, -1, "Operation failed")                                                         \
+  /* %s: class name */                                                                             \
+  X(kQVErrBadHostAPI, -779, "Application API is not appropriate for class <%s>")                   \
+  /* %s: key or key path */                                                                        \
+  X(kQVErrKeyExists, -938, "The key \"%s\" already exists")                                        \
+  X(kQVErrKeyNotFound, -939, "The key \"%s\" does not exist")                                      \
+  X(kQVErrKeyInvalid, -940, "The key \"%s\" is invalid")                                           \
+  /* %s path, %llu position, %.4s wanted signature, %.4s signature found */                        \
+  X(kQVErrBadChunk, -960, "In file \"%s\" at pos %llu, want chunk [%.4s] but has [%.4s]")          \
+  /* %s: file path (%ld before it: errno for -971) */                                              \
+  X(kQVErrMmapOutOfBounds, -969, "Can't mmap on file (out of bounds) \"%s\"")                      \
+  X(kQVErrMmapBadOffset, -970, "Can't mmap on file (bad offset) \"%s\"")                           \
+  X(kQVErrMmapFailed, -971, "Can't mmap on file (errno %ld) \"%s\"")                               \
+  X(kQVErrFileGetSize, -972, "Can't get size of file \"%s\"")                                      \
+  X(kQVErrFileSetSize, -973, "Can't set size of file \"%s\"")                                      \
+  X(kQVErrFileGetPos, -974, "Can't get position in file \"%s\"")                                   \
+  X(kQVErrFileSetPos, -975, "Can't set position in file \"%s\"")                                   \
+  X(kQVErrFileWrite, -976, "Can't write to file \"%s\"")                                           \
+  X(kQVErrFileRead, -977, "Can't read in file \"%s\"")                                             \
+  X(kQVErrFileOpen, -978, "Can't open file \"%s\"")                                                \
+  X(kQVErrFileAlreadyOpened, -979, "The file \"%s\" is already opened")                            \
+  X(kQVErrFileNotOpened, -980, "The file \"%s\" is not opened")                                    \
+  /* not logged: QVFileUtils::GetFileSize on a path that is no regular file */                     \
+  X(kQVErrNotAFile, -987, "Not a regular file")
+
+enum QVStatus : int32_t {
+  kQVNoErr = 0,
+#define QV_ERROR_ENUM(name, value, message) name = value,
+  QV_ERROR_TABLE(QV_ERROR_ENUM)
+#undef QV_ERROR_ENUM
+};
+
+// Name of a code ("kQVErrFileRead"), or null for a code not in the table.
+const char* QVErrorName(long code);
+
+// Log format of a code, or null for a code not in the table.
+const char* QVErrorMessage(long code);
+
+#endif
