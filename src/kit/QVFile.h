@@ -1,0 +1,363 @@
+// QVFile: the kit's binary file. An operating-system file descriptor with a
+// path, a byte order, two numbers free for the application (user type and
+// user version), and the free functions below that read and write numbers,
+// graphics records, strings, signatures and chunks.
+//
+// Status codes (kit/QVErrors.h): every operation that can fail logs the
+// failure with the file's path and returns the negative code; 0 is success.
+//   -972 size unknown, -973 size not set, -974 position unknown (or beyond
+//   32 bits for the 32-bit form), -975 seek failed, -976 write short,
+//   -977 read short (also: a length read from the file larger than what is
+//   left in it), -978 open/create failed, -979 already opened, -980 not
+//   opened, -960 wrong chunk or signature.
+//
+// Byte orders: every number reader and writer takes an endianness argument:
+// kEndianFile (0) means the file's own order, kEndianBig (1) big-endian,
+// kEndianLittle (2) little-endian. Signatures are always big-endian, so their
+// four characters appear in reading order in the file.
+//
+// Reading only moves the descriptor's position, so readers and positioning
+// take a const QVFile; writers need a mutable one.
+//
+// A QVFile belongs to one thread at a time.
+#ifndef QV_FILE_H
+#define QV_FILE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "graphics/AGGeometry.h"
+#include "kit/ATArray.h"
+#include "kit/QVFilePath.h"
+#include "kit/QVString.h"
+
+class QVFileMmap;
+
+// Seek origin. Any value other than these three counts as kQVFileFromStart.
+enum QVFileWhence : int32_t {
+  kQVFileFromStart = 0,
+  kQVFileFromCurrent = 1,
+  kQVFileFromEnd = 2,
+};
+
+// Four characters as a signature: the first character in the most
+// significant byte, so that QVSignat32("dict") is written 64 69 63 74.
+constexpr uint32_t QVSignat32(const char (&text)[5]) {
+  return (static_cast<uint32_t>(static_cast<unsigned char>(text[0])) << 24) |
+         (static_cast<uint32_t>(static_cast<unsigned char>(text[1])) << 16) |
+         (static_cast<uint32_t>(static_cast<unsigned char>(text[2])) << 8) |
+         static_cast<uint32_t>(static_cast<unsigned char>(text[3]));
+}
+
+// Names the running machine's byte order in files. This machine is
+// little-endian: the four characters are "LITE" (a big-endian machine writes
+// "BIGE").
+inline constexpr uint32_t kQVChunkSignatureEndianHost = QVSignat32("LITE");
+
+class QVFile {
+ public:
+  // Byte orders (flags bits 0-1) and the endianness arguments.
+  static constexpr uint32_t kEndianFile = 0;
+  static constexpr uint32_t kEndianBig = 1;
+  static constexpr uint32_t kEndianLittle = 2;
+  // The running machine's order: little-endian.
+  static constexpr uint32_t kEndianHost = kEndianLittle;
+
+  // Options and state flags.
+  static constexpr uint32_t kEndianMask = 0x3;
+  static constexpr uint32_t kTemporary = 0x10;
+  static constexpr uint32_t kOpenedForRead = 0x100;
+  static constexpr uint32_t kOpenedForReadWrite = 0x200;
+
+  // A closed file in the host's byte order. With kTemporary in options the
+  // path is ignored: CreateForReadWrite picks a fresh temporary path.
+  explicit QVFile(const QVFilePath& path, uint32_t options = 0);
+  explicit QVFile(uint32_t options = 0);
+  // Close: a temporary file is deleted.
+  ~QVFile();
+  QVFile(const QVFile&) = delete;
+  QVFile& operator=(const QVFile&) = delete;
+
+  // Opens the existing file read-only. -979 when already open, -978 when the
+  // open fails.
+  long OpenForRead();
+  // Opens the existing file for reading and writing. -979, -978.
+  long OpenForReadWrite();
+  // Creates or truncates the file for reading and writing (mode 0644). A
+  // temporary file first takes a fresh path in the temporary directory and
+  // is created exclusively with mode 0600, never through a symbolic link.
+  // -979, -978.
+  long CreateForReadWrite();
+  // If open: drops the memory map, closes the descriptor; a temporary file is
+  // also deleted and its path and name emptied. Nothing when closed.
+  void Close();
+  // Closes (a temporary file is not deleted by the close) and deletes the
+  // file at the path; a temporary file's path and name are emptied. True
+  // when a file was deleted. Not logged.
+  bool Remove();
+
+  bool IsOpened() const { return (mFlags & (kOpenedForRead | kOpenedForReadWrite)) != 0; }
+  bool CanRead() const { return IsOpened(); }
+  bool CanWrite() const { return (mFlags & kOpenedForReadWrite) != 0; }
+  bool IsTemporary() const { return (mFlags & kTemporary) != 0; }
+  const QVFilePath& FilePath() const { return mPath; }
+  const QVString& FileName() const { return mFileName; }
+  // The descriptor, -1 while closed (for platform code such as the memory map).
+  int Descriptor() const { return mFD; }
+
+  // kEndianBig or kEndianLittle.
+  uint32_t Endianness() const { return mFlags & kEndianMask; }
+  // Only kEndianBig and kEndianLittle are accepted; other values change nothing.
+  void SetEndianness(uint32_t order);
+
+  uint32_t UserType() const { return mUserType; }
+  void SetUserType(uint32_t type) { mUserType = type; }
+  uint32_t UserVersion() const { return mUserVersion; }
+  void SetUserVersion(uint32_t version) { mUserVersion = version; }
+
+  // Size from the open descriptor, or from the path when closed. -972.
+  long GetFileSize(uint64_t& size) const;
+  // Truncates or extends the open file. -980, -973.
+  long SetFileSize(uint64_t size);
+  // Current position. -980, -974 (also when it does not fit the 32-bit form).
+  long GetPos(uint64_t& pos) const;
+  long GetPos(uint32_t& pos) const;
+  // -980, -975 (also for a resulting position before the start).
+  long Seek(int64_t offset, QVFileWhence whence) const;
+  long SetPos(uint64_t pos) const;
+  long Skip(uint64_t n) const;
+  long SkipBack(uint64_t n) const;
+
+  // Exactly n bytes or the error: -980, -976 / -977 (a short read at the end
+  // of the file is an error and leaves bytes partly filled). n = 0 succeeds
+  // at once, even on a closed file.
+  long Write(const void* bytes, size_t n);
+  long Read(void* bytes, size_t n) const;
+
+  // True when at most n bytes remain: size <= position + n. Also true when
+  // the file is closed or its position or size cannot be had. Not logged.
+  bool IsEndOfFile(uint64_t n = 0) const;
+
+  // The file's memory map, created on first use and destroyed (its windows
+  // unmapped) when the file closes.
+  QVFileMmap& Mem() const;
+
+  // The path as the log messages show it.
+  const char* LogPath() const;
+
+ private:
+  long OpenWith(int openFlags, uint32_t stateFlag);
+  long CreateTemporary();
+  void ForgetTemporaryPath();
+
+  int mFD = -1;
+  QVFilePath mPath;
+  QVString mFileName;
+  uint32_t mFlags = kEndianHost;
+  uint32_t mUserType = 0;
+  uint32_t mUserVersion = 0;
+  mutable std::unique_ptr<QVFileMmap> mMmap;
+};
+
+// The in-memory record of a chunk: the position of its 8-byte header, the
+// size of its payload (bytes after the header) and its signature.
+// In the file: signature (4 bytes, big-endian), size (4 bytes, file order),
+// payload.
+class QVFileChunk {
+ public:
+  QVFileChunk() = default;
+  explicit QVFileChunk(uint32_t signature) : mSignature(signature) {}
+
+  uint64_t Position() const { return mPosition; }
+  uint32_t Size() const { return mSize; }
+  uint32_t Signature() const { return mSignature; }
+  void SetSignature(uint32_t signature) { mSignature = signature; }
+  // Position of the first byte after the payload.
+  uint64_t EndPosition() const { return mPosition + 8 + mSize; }
+
+ private:
+  friend class QVFileChunkSetter;
+  uint64_t mPosition = 0;
+  uint32_t mSize = 0;
+  uint32_t mSignature = 0;
+};
+
+// The chunk operations that fill a QVFileChunk. The free functions of the
+// same names below call these.
+class QVFileChunkSetter {
+ public:
+  // Records the current position, writes the chunk's signature and a size
+  // of 0, and sets the chunk's size to 0.
+  static long QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk);
+  // size = current position - (chunk position + 8), 0 when negative. A
+  // non-zero size is written into the header and the position comes back to
+  // the end of the payload. -976 for a payload beyond 4 GB.
+  static long QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chunk);
+  // Records the current position, reads signature and size into the chunk.
+  static long QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk);
+  // As QVFileReadChunkHeader with the chunk's signature as the expected one:
+  // -960 when the signature read differs; the chunk then holds what was read.
+  static long QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& chunk);
+};
+
+// ---- Raw bytes and positioning
+
+long QVFileWrite(QVFile& file, const void* bytes, size_t n);
+long QVFileRead(const QVFile& file, void* bytes, size_t n);
+long QVFileSkip(const QVFile& file, uint64_t n);
+long QVFileSkipBack(const QVFile& file, uint64_t n);
+
+// 0 when at least n bytes remain after the current position; otherwise logs
+// and returns -977 (-980, -972, -974 when that cannot be known). Readers
+// check a count taken from the file with it before allocating for it, so
+// that a damaged file cannot ask for gigabytes.
+long QVFileCheckReadable(const QVFile& file, uint64_t n);
+
+// Writes n zero bytes (n = 0 does nothing).
+long QVFileWriteZeros(QVFile& file, uint64_t n);
+// When the position is not a multiple of 8: writes zero bytes / reads and
+// drops bytes up to the next multiple of 8.
+long QVFileWritePadding64(QVFile& file);
+long QVFileReadPadding64(const QVFile& file);
+
+// ---- Numbers
+
+// count records of recordSize bytes, each made of numbersPerRecord numbers of
+// recordSize / numbersPerRecord bytes. Numbers of 2, 4 or 8 bytes are
+// byte-swapped when the chosen order is not the machine's (the writer swaps a
+// copy and leaves data untouched; the reader swaps in place); other widths
+// move as they are. isFloat marks floating-point data and changes no byte.
+// count x recordSize = 0 succeeds without touching the file; a product beyond
+// the address space fails as a write / read error.
+long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
+                        uint32_t numbersPerRecord, uint32_t endianness, bool isFloat);
+long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
+                       uint32_t numbersPerRecord, uint32_t endianness, bool isFloat);
+
+// One byte, no byte order.
+long QVFileWriteUInt8(QVFile& file, uint8_t value);
+long QVFileReadUInt8(const QVFile& file, uint8_t& value);
+long QVFileWriteSInt8(QVFile& file, int8_t value);
+long QVFileReadSInt8(const QVFile& file, int8_t& value);
+
+long QVFileWriteUInt16(QVFile& file, uint16_t value, uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadUInt16(const QVFile& file, uint16_t& value,
+                      uint32_t endianness = QVFile::kEndianFile);
+long QVFileWriteUInt32(QVFile& file, uint32_t value, uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadUInt32(const QVFile& file, uint32_t& value,
+                      uint32_t endianness = QVFile::kEndianFile);
+long QVFileWriteUInt64(QVFile& file, uint64_t value, uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadUInt64(const QVFile& file, uint64_t& value,
+                      uint32_t endianness = QVFile::kEndianFile);
+long QVFileWriteSInt16(QVFile& file, int16_t value, uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadSInt16(const QVFile& file, int16_t& value,
+                      uint32_t endianness = QVFile::kEndianFile);
+long QVFileWriteSInt32(QVFile& file, int32_t value, uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadSInt32(const QVFile& file, int32_t& value,
+                      uint32_t endianness = QVFile::kEndianFile);
+long QVFileWriteSInt64(QVFile& file, int64_t value, uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadSInt64(const QVFile& file, int64_t& value,
+                      uint32_t endianness = QVFile::kEndianFile);
+long QVFileWriteFloat32(QVFile& file, float value, uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadFloat32(const QVFile& file, float& value,
+                       uint32_t endianness = QVFile::kEndianFile);
+long QVFileWriteFloat64(QVFile& file, double value, uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadFloat64(const QVFile& file, double& value,
+                       uint32_t endianness = QVFile::kEndianFile);
+// A graphics coordinate: one double.
+long QVFileWriteAGCoord(QVFile& file, double value, uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadAGCoord(const QVFile& file, double& value,
+                       uint32_t endianness = QVFile::kEndianFile);
+
+// ---- Graphics records: two doubles (16 bytes), or four for a rectangle
+// (x1, y1, x2, y2: 32 bytes).
+
+long QVFileWriteAGPoint(QVFile& file, const AGPoint& value,
+                        uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadAGPoint(const QVFile& file, AGPoint& value,
+                       uint32_t endianness = QVFile::kEndianFile);
+long QVFileWriteAGSize(QVFile& file, const AGSize& value,
+                       uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadAGSize(const QVFile& file, AGSize& value,
+                      uint32_t endianness = QVFile::kEndianFile);
+long QVFileWriteAGInterval(QVFile& file, const AGInterval& value,
+                           uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadAGInterval(const QVFile& file, AGInterval& value,
+                          uint32_t endianness = QVFile::kEndianFile);
+long QVFileWriteAGRect(QVFile& file, const AGRect& value,
+                       uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadAGRect(const QVFile& file, AGRect& value,
+                      uint32_t endianness = QVFile::kEndianFile);
+
+// A colour as its four bytes red, green, blue, alpha in that order, whatever
+// the byte order.
+long QVFileWriteAGColor(QVFile& file, AGColor color);
+long QVFileReadAGColor(const QVFile& file, AGColor& color);
+// The older colour form: four 32-bit floats red, green, blue, alpha, each
+// clamped to [0, 1] (not-a-number gives 0) and made a byte as the integer
+// part of value x 255 + 0.5. On error color is left unchanged.
+long QVFileReadAGColor_OFF(const QVFile& file, AGColor& color,
+                           uint32_t endianness = QVFile::kEndianFile);
+
+// ---- Strings, paths, UTF-16 arrays
+
+// A string: unsigned 32-bit length L in file order, then the text in UTF-8
+// padded with zero bytes to L, a multiple of 4. Reading drops trailing zero
+// bytes and converts to the native encoding; on error the string is emptied.
+long QVFileWriteQVString(QVFile& file, const QVString& string);
+long QVFileReadQVString(const QVFile& file, QVString& string);
+// The older form: a big-endian length, then that many Windows Latin-1 bytes.
+long QVFileReadQVString_OFF(const QVFile& file, QVString& string);
+
+// A path in the string form with every "/" stored as the byte 0x01. On error
+// the path is emptied.
+long QVFileWriteQVFilePath(QVFile& file, const QVFilePath& path);
+long QVFileReadQVFilePath(const QVFile& file, QVFilePath& path);
+long QVFileReadQVFilePath_OFF(const QVFile& file, QVFilePath& path);
+
+// Unsigned 32-bit count of code units, then the units as 16-bit numbers, both
+// in the given order. A failed read empties the array.
+long QVFileWriteQVUniChars(QVFile& file, const ATNumberArray<uint16_t>& chars,
+                           uint32_t endianness = QVFile::kEndianFile);
+long QVFileReadQVUniChars(const QVFile& file, ATNumberArray<uint16_t>& chars,
+                          uint32_t endianness = QVFile::kEndianFile);
+
+// Moves to position 0 and writes the string's bytes as they are (no length,
+// no conversion, no truncation).
+long QVFileSaveContentOfString(QVFile& file, const QVString& string);
+// Creates or truncates the file at path and writes the string's bytes.
+long QVFileSaveContentOfString(const QVFilePath& path, const QVString& string);
+// Reads the whole file from position 0 into the string as raw bytes; on
+// failure the string is emptied.
+long QVFileLoadContentToString(const QVFile& file, QVString& string);
+// Opens path for reading first.
+long QVFileLoadContentToString(const QVFilePath& path, QVString& string);
+
+// ---- Signatures and chunks
+
+// Four characters, always big-endian.
+long QVFileWriteSignat32(QVFile& file, uint32_t signature);
+long QVFileReadSignat32(const QVFile& file, uint32_t& signature);
+// Reads a signature; -960 when it differs from expected. read (optional)
+// receives the signature read either way.
+long QVFileCheckSignat32(const QVFile& file, uint32_t expected, uint32_t* read = nullptr);
+
+inline long QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk) {
+  return QVFileChunkSetter::QVFileWriteChunkHeader(file, chunk);
+}
+inline long QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chunk) {
+  return QVFileChunkSetter::QVFileWriteChunkComplete(file, chunk);
+}
+inline long QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk) {
+  return QVFileChunkSetter::QVFileReadChunkHeader(file, chunk);
+}
+inline long QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& chunk) {
+  return QVFileChunkSetter::QVFileCheckChunkHeader(file, chunk);
+}
+// Moves to the chunk's header.
+long QVFileGotoChunkBegin(const QVFile& file, const QVFileChunk& chunk);
+// Moves to the end of the chunk's payload, skipping what was not consumed.
+long QVFileGotoChunkEnd(const QVFile& file, const QVFileChunk& chunk);
+
+#endif
