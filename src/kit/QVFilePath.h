@@ -104,7 +104,7 @@ class QVFilePath {
   // Removes empty and "." components and resolves ".." against the component
   // before it. Returns false and leaves the path unchanged when a ".." has
   // nothing left to remove. The file name is never a component, so in 'a/..'
-  // the '..' stays as it is.
+  // the '..' stays as it is. The empty path stays empty.
   bool SimplifyPath();
   // Resolves this relative path against the directory part of the absolute
   // base ('c/d.txt' against '/a/b/' gives '/a/b/c/d.txt', against '/a/b'
