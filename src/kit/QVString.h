@@ -59,7 +59,7 @@ class QVString {
   QVString(const char* text);  // NOLINT: implicit by design
   // n bytes of text (which may contain NUL bytes); null text or n 0: empty.
   QVString(const char* text, uint32_t n);
-  QVString(const std::string& text) : mStr(text) {}  // NOLINT: implicit by design
+  QVString(const std::string& text) : mStr(text) {}        // NOLINT: implicit by design
   QVString(std::string&& text) : mStr(std::move(text)) {}  // NOLINT: implicit by design
   QVString(const QVString&) = default;
   QVString(QVString&&) noexcept = default;
@@ -124,8 +124,7 @@ class QVString {
   bool Find(const QVString& sub, uint32_t start = 0, uint32_t* pos = nullptr) const;
   // Last occurrence of sub starting at or before index Length() - offsetFromEnd;
   // false when offsetFromEnd > Length(). pos as for Find.
-  bool FindFromEnd(const QVString& sub, uint32_t offsetFromEnd = 0,
-                   uint32_t* pos = nullptr) const;
+  bool FindFromEnd(const QVString& sub, uint32_t offsetFromEnd = 0, uint32_t* pos = nullptr) const;
   // True when sub occurs. A string always contains itself (same object); an
   // empty sub is found in any non-empty string. Case-insensitive matching
   // upper-cases ASCII letters only.
@@ -179,8 +178,7 @@ class QVString {
   // leading and trailing bytes of ignored (null: " \t\n\r"; "" trims
   // nothing). Every token is kept, empty or not: "a, ,b" gives "a", "", "b";
   // "a;" gives "a", ""; the empty string gives no token.
-  QVStringArray SplitToArray(const char* separators = nullptr,
-                             const char* ignored = nullptr) const;
+  QVStringArray SplitToArray(const char* separators = nullptr, const char* ignored = nullptr) const;
   // Replaces the content by the elements joined with separator; a separator
   // is added only once the text built so far is non-empty, so leading empty
   // elements add none: ("", "a", "b") with "," gives "a,b".
@@ -243,8 +241,7 @@ char* QVNewAsciiStringFromUniString(const uint16_t* uni, uint32_t count);
 uint16_t* QVNewUniStringFromAsciiString(const char* text, uint32_t length);
 // Converts into dst, copying at most dstSize - 1 bytes, always terminated;
 // dstSize 0 leaves dst untouched; null uni gives an empty dst. Returns dst.
-char* QVAsciiStringFromUniString(char* dst, uint32_t dstSize, const uint16_t* uni,
-                                 uint32_t count);
+char* QVAsciiStringFromUniString(char* dst, uint32_t dstSize, const uint16_t* uni, uint32_t count);
 QVString QVAsciiStringFromUniString(const QVUniChars& uni);
 // Same rules with dstSize counted in units. Returns dst.
 uint16_t* QVUniStringFromAsciiString(uint16_t* dst, uint32_t dstSize, const char* text,

@@ -57,7 +57,7 @@ char* strSetasAGColorHex(char* dst, AGColor color, bool withAlpha);
 char* strSetasAGColorHex(char* dst, size_t dstSize, AGColor color, bool withAlpha);
 
 // "h:mm:ss" then ".d", ".dd" or ".ddd" for 1, 2 or more decimals (none for
-// 0 or fewer). The sign is carried by the hours only: -30.0 gives "0:00:30".
+// 0 or fewer). A negative time starts with "-": -30.0 gives "-0:00:30".
 char* strSetasTimeHMS(char* dst, double seconds, int32_t decimals);
 char* strSetasTimeHMS(char* dst, size_t dstSize, double seconds, int32_t decimals);
 // "1h02m03.5s", "2m05s", "7s": the fraction as for strSetasTimeHMS; negative
@@ -68,8 +68,7 @@ char* strSetasDuration(char* dst, size_t dstSize, double seconds, int32_t decima
 // "999 Bytes", "1.5 KB", "10.0 KB", "10 KB" ... "TB". Negative arguments
 // count as 0.
 char* strSetasMemory(char* dst, int64_t millions, int64_t thousands, int64_t bytes);
-char* strSetasMemory(char* dst, size_t dstSize, int64_t millions, int64_t thousands,
-                     int64_t bytes);
+char* strSetasMemory(char* dst, size_t dstSize, int64_t millions, int64_t thousands, int64_t bytes);
 
 // Base-10 integers as strtol reads them: leading white space, optional sign,
 // digits; anything after the digits is ignored ("12abc" gives 12). A text
@@ -91,7 +90,8 @@ bool strGetasAGRect(const char* text, AGRect* out, const AGRect& def);
 bool strGetasAGColor(const char* text, AGColor* out, AGColor def);
 // Exactly 8 hex digits (0xRRGGBBAA) or 6 (0xRRGGBB, alpha 255).
 bool strGetasAGColorHex(const char* text, AGColor* out, AGColor def);
-// "h:m:s", "m:s" or "s" (s may have decimals) as seconds.
+// "h:m:s", "m:s" or "s" (s may have decimals) as seconds; a leading "-"
+// negates the whole time.
 bool strGetasTimeHMS(const char* text, double* out, double def);
 
 // Copies src into dst (at most kQVFloatScanfSize - 1 bytes, terminated; null

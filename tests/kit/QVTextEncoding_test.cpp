@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "kit/QVString.h"
+#include "kit/QVTextEncoding_p.h"
+
+namespace {
+
+QVString AllHighBytes() {
+  QVString s;
+  for (int b = 0x80; b < 0x100; b++) s.AppendChar(static_cast<char>(b));
+  return s;
+}
+
+QVString ToUTF8(const char* native) {
+  return QVString(native).ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
+}
+
+TEST(QVTextEncodingNative, AppleTableDiffersFromGlibcAtTwoBytes) {
+  // The Apple logo and the increment sign, where glibc's MACINTOSH has
+  // U+E01E and U+0394.
+  EXPECT_EQ(QVTextNativeToUnicode(0xF0), 0xF8FF);
+  EXPECT_EQ(QVTextNativeToUnicode(0xC6), 0x2206);
+  EXPECT_EQ(ToUTF8("\xF0").Std(), "\xEF\xA3\xBF");
+  EXPECT_EQ(ToUTF8("\xC6").Std(), "\xE2\x88\x86");
+  EXPECT_EQ(QVTextUnicodeToNative(0x0394), -1);
+  EXPECT_EQ(QVTextUnicodeToNative(0xE01E), -1);
+}
+
+TEST(QVTextEncodingNative, SampleCharactersOfTheUpperHalf) {
+  struct Case {
+    uint8_t byte;
+    uint16_t code;
+  };
+  const Case cases[] = {{0x80, 0x00C4}, {0x8E, 0x00E9}, {0xA5, 0x2022}, {0xCA, 0x00A0},
+                        {0xDB, 0x20AC}, {0xDE, 0xFB01}, {0xF5, 0x0131}, {0xFF, 0x02C7}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(QVTextNativeToUnicode(c.byte), c.code) << int(c.byte);
+    EXPECT_EQ(QVTextUnicodeToNative(c.code), c.byte) << int(c.byte);
+  }
+  for (uint32_t b = 0; b < 0x80; b++) EXPECT_EQ(QVTextNativeToUnicode(uint8_t(b)), b);
+}
+
+TEST(QVTextEncodingNative, ReverseLookupInvertsTheTable) {
+  for (int b = 0; b < 256; b++) {
+    EXPECT_EQ(QVTextUnicodeToNative(QVTextNativeToUnicode(uint8_t(b))), b);
+  }
+  EXPECT_EQ(QVTextUnicodeToNative(0x1F600), -1);
+  EXPECT_EQ(QVTextUnicodeToNative(0x00FE), -1);  // thorn is not in Mac OS Roman
+}
+
+TEST(QVTextEncodingChange, EveryNativeByteSurvivesUTF8AndBack) {
+  QVString s = AllHighBytes();
+  QVString utf8 = s.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
+  EXPECT_GT(utf8.Length(), s.Length());
+  EXPECT_EQ(utf8.ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative), s);
+}
+
+TEST(QVTextEncodingChange, EveryWindowsByteSurvivesUTF8AndBack) {
+  QVString s = AllHighBytes();
+  QVString utf8 = s.ConvertWithEncoding(kQVStringEncodingLatin1, kQVStringEncodingUTF8);
+  EXPECT_EQ(utf8.ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingLatin1), s);
+  // The undefined bytes stand for C1 controls.
+  EXPECT_EQ(QVString("\x81\x9D").ConvertWithEncoding(kQVStringEncodingLatin1, kQVStringEncodingUTF8)
+                .Std(),
+            "\xC2\x81\xC2\x9D");
+}
+
+TEST(QVTextEncodingChange, WindowsLatin1ToNative) {
+  // Euro, e-acute, a-ring and the dagger sit at different bytes; the
+  // Icelandic thorn has no native byte.
+  QVString s("\x80\xE9\xE5\x86\xFE");
+  s.ChangeEncoding(kQVStringEncodingLatin1, kQVStringEncodingNative);
+  EXPECT_EQ(s.Std(), "\xDB\x8E\x8C\xA0?");
+  s.ChangeEncoding(kQVStringEncodingNative, kQVStringEncodingLatin1);
+  EXPECT_EQ(s.Std(), "\x80\xE9\xE5\x86?");
+}
+
+TEST(QVTextEncodingChange, UnencodableCharactersBecomeQuestionMarks) {
+  QVString s("a\xE4\xB8\xAD" "b\xF0\x9F\x98\x80" "c");  // a, U+4E2D, b, U+1F600, c
+  s.ChangeEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+  EXPECT_EQ(s.Std(), "a?b?c");
+  QVString w("\xE2\x88\x86");  // U+2206: native 0xC6, not in code page 1252
+  w.ChangeEncoding(kQVStringEncodingUTF8, kQVStringEncodingLatin1);
+  EXPECT_EQ(w.Std(), "?");
+}
+
+TEST(QVTextEncodingChange, InvalidUTF8EmptiesTheString) {
+  const char* invalid[] = {
+      "ab\x80",              // continuation without lead
+      "\xC3",                // truncated pair
+      "\xE2\x82",            // truncated triple
+      "\xC0\xAF",            // overlong "/"
+      "\xE0\x80\xAF",        // overlong, three bytes
+      "\xF0\x80\x80\xAF",    // overlong, four bytes
+      "\xED\xA0\x80",        // surrogate U+D800
+      "\xF4\x90\x80\x80",    // above U+10FFFF
+      "\xF8\x88\x80\x80\x80",  // five-byte form
+      "\xC3\x28",            // lead followed by ASCII
+      "ok\xFF",
+  };
+  for (const char* text : invalid) {
+    QVString s(text);
+    s.ChangeEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+    EXPECT_TRUE(s.IsEmpty()) << text;
+  }
+  // Boundary characters that are valid.
+  QVString edge("\xC2\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF");
+  edge.ChangeEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+  EXPECT_EQ(edge.Std(), "????");
+}
+
+TEST(QVTextEncodingChange, SameOrUnknownEncodingsChangeNothing) {
+  QVString bad("\xC3");  // invalid UTF-8, but never decoded
+  bad.ChangeEncoding(kQVStringEncodingUTF8, kQVStringEncodingUTF8);
+  EXPECT_EQ(bad.Std(), "\xC3");
+  QVString s("\x8E");
+  s.ChangeEncoding(static_cast<QVStringEncoding>(1), kQVStringEncodingNative);
+  EXPECT_EQ(s.Std(), "\x8E");
+  s.ChangeEncoding(static_cast<QVStringEncoding>(77), kQVStringEncodingUTF8);
+  EXPECT_EQ(s.Std(), "\xC3\xA9");
+  QVString ascii("plain text");
+  ascii.ChangeEncoding(kQVStringEncodingUTF8, kQVStringEncodingLatin1);
+  EXPECT_EQ(ascii.Std(), "plain text");
+}
+
+TEST(QVTextEncodingChange, NulBytesAndLongTextsPassThrough) {
+  QVString s("\x8E\0\x8E", 3);
+  s.ChangeEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
+  EXPECT_EQ(s.Std(), std::string("\xC3\xA9\0\xC3\xA9", 5));
+  // Longer than any internal piece.
+  QVString big;
+  for (int i = 0; i < 1000; i++) big.Append("\xA5z");
+  QVString round = big.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8)
+                       .ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+  EXPECT_EQ(round, big);
+}
+
+TEST(QVTextEncodingCodec, DecodeAppendsAndEncodeOfNonCharacters) {
+  std::u32string text = U"x";
+  ASSERT_TRUE(QVTextDecode(kQVStringEncodingUTF8, "\xF0\x9F\x98\x80", 4, text));
+  EXPECT_EQ(text, U"x\U0001F600");
+  EXPECT_TRUE(QVTextDecode(kQVStringEncodingUTF8, nullptr, 0, text));
+  std::string out;
+  QVTextEncode(kQVStringEncodingUTF8, std::u32string{0xD800, 0x110000, 'a'}, out);
+  EXPECT_EQ(out, "??a");
+}
+
+}  // namespace
