@@ -23,8 +23,8 @@ uint16_t QVTextNativeToUnicode(uint8_t byte);
 int QVTextUnicodeToNative(uint32_t codePoint);
 
 // Decodes n bytes (bytes may be null when n is 0) and appends their code
-// points to out. Returns false, with out unspecified, when the bytes are not
-// valid in the encoding: UTF-8 that is truncated, overlong, a surrogate or
+// points to out. Returns false, out holding a partial result, when the bytes
+// are not valid in the encoding: UTF-8 that is truncated, overlong, a surrogate or
 // above U+10FFFF. The 8-bit encodings decode every byte: the five bytes that
 // code page 1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for
 // the C1 controls of the same value, so that they survive a round trip.
