@@ -668,7 +668,7 @@ BODY_H = [420, 540, 660, 780]
 
 
 def generic_head(sym, kind, cx):
-    """Small head of an unspecified sound; returns its right edge."""
+    """Small head of an generic sound; returns its right edge."""
     if kind == 0:
         sym.fill(ellipse(cx, MID, 85))
         return cx + 85
@@ -686,7 +686,7 @@ def generic_head(sym, kind, cx):
 
 
 def build_generic(idx):
-    """U+E001..U+E00F: unspecified sounds, 5 heads x 3 sustains."""
+    """U+E001..U+E00F: generic sounds, 5 heads x 3 sustains."""
     s, g = divmod(idx - 1, 5)
     sym = Sym()
     if s == 0:
@@ -739,7 +739,7 @@ def name_object(cp):
         return "blank (one symbol wide)"
     if i < 16:
         s, g = divmod(i - 1, 5)
-        return "unspecified sound, %s head, %s" % (GENERIC_HEADS[g], SUSTAINS[s])
+        return "generic sound, %s head, %s" % (GENERIC_HEADS[g], SUSTAINS[s])
     row, col = divmod(i, 16)
     m, s = divmod(row - 1, 3)
     k, f = divmod(col, 4)
@@ -1924,7 +1924,7 @@ FAMILIES = []
 
 
 def _families():
-    out = [(0xE000, "Unspecified sounds",
+    out = [(0xE000, "Generic sounds",
             "0 blank; 1-5 impulse, 6-A held, B-F iterated; heads dot, ring, cross, tick, "
             "triangle")]
     for row in range(1, 16):
