@@ -1,0 +1,640 @@
+#include "kit/QVFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "kit/QVFileMmap.h"
+#include "kit/QVFileUtils.h"
+#include "kit/QVLog.h"
+
+namespace {
+
+// A temporary name is proposed, not reserved: another process may take it
+// between the proposal and our exclusive create. Retry a bounded number of
+// times with fresh names.
+constexpr int kTemporaryCreateAttempts = 64;
+
+constexpr uint64_t kMaxSeek = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+
+// The path as the operating system expects it, or false.
+bool SystemPath(const QVFilePath& path, char (&buffer)[kQVSystemPathMax]) {
+  return QVFileUtils::GetAsSystemPath(buffer, path, false);
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode) {
+  int fd;
+  do {
+    fd = ::open(path, flags | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+template <class U>
+void SwapWord(void* p, U (*swap)(U)) {
+  U v;
+  std::memcpy(&v, p, sizeof v);
+  v = swap(v);
+  std::memcpy(p, &v, sizeof v);
+}
+
+// Reverses the bytes of one number of 2, 4 or 8 bytes; other widths stay.
+void SwapInPlace(void* p, size_t width) {
+  if (width == 2) SwapWord<uint16_t>(p, [](uint16_t v) { return __builtin_bswap16(v); });
+  if (width == 4) SwapWord<uint32_t>(p, [](uint32_t v) { return __builtin_bswap32(v); });
+  if (width == 8) SwapWord<uint64_t>(p, [](uint64_t v) { return __builtin_bswap64(v); });
+}
+
+// The order an endianness argument chooses: 0 (and any unknown value) is the
+// file's own order.
+uint32_t ResolveOrder(const QVFile& file, uint32_t endianness) {
+  if (endianness == QVFile::kEndianBig || endianness == QVFile::kEndianLittle) return endianness;
+  return file.Endianness();
+}
+
+bool NeedsSwap(const QVFile& file, uint32_t endianness) {
+  return ResolveOrder(file, endianness) != QVFile::kEndianHost;
+}
+
+// Width of each number when numbers of it are swapped, else 0.
+size_t SwapWidth(const QVFile& file, uint32_t recordSize, uint32_t numbersPerRecord,
+                 uint32_t endianness) {
+  if (numbersPerRecord == 0 || !NeedsSwap(file, endianness)) return 0;
+  size_t width = recordSize / numbersPerRecord;
+  return (width == 2 || width == 4 || width == 8) ? width : 0;
+}
+
+// Swaps every number of count records in place. Bytes after the numbers of a
+// record (when recordSize is not a multiple of the width) stay as they are.
+void SwapRecords(uint8_t* bytes, size_t count, uint32_t recordSize, uint32_t numbersPerRecord,
+                 size_t width) {
+  if (recordSize == width * numbersPerRecord) {
+    size_t total = count * recordSize;
+    for (size_t i = 0; i < total; i += width) SwapInPlace(bytes + i, width);
+    return;
+  }
+  for (size_t r = 0; r < count; ++r) {
+    uint8_t* record = bytes + r * recordSize;
+    for (uint32_t k = 0; k < numbersPerRecord; ++k) SwapInPlace(record + k * width, width);
+  }
+}
+
+template <class T>
+long WriteScalar(QVFile& file, T value, uint32_t endianness) {
+  if (NeedsSwap(file, endianness)) SwapInPlace(&value, sizeof value);
+  return file.Write(&value, sizeof value);
+}
+
+template <class T>
+long ReadScalar(const QVFile& file, T& value, uint32_t endianness) {
+  T v;
+  long err = file.Read(&v, sizeof v);
+  if (err) return err;
+  if (NeedsSwap(file, endianness)) SwapInPlace(&v, sizeof v);
+  value = v;
+  return 0;
+}
+
+void PutUInt32(uint8_t* p, uint32_t v, bool bigEndian) {
+  if (bigEndian != (QVFile::kEndianHost == QVFile::kEndianBig)) v = __builtin_bswap32(v);
+  std::memcpy(p, &v, 4);
+}
+
+uint32_t GetUInt32(const uint8_t* p, bool bigEndian) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  if (bigEndian != (QVFile::kEndianHost == QVFile::kEndianBig)) v = __builtin_bswap32(v);
+  return v;
+}
+
+// The four characters of a signature in reading order, for "%.4s".
+struct SignatText {
+  char text[5];
+  explicit SignatText(uint32_t signature) {
+    PutUInt32(reinterpret_cast<uint8_t*>(text), signature, true);
+    text[4] = 0;
+  }
+};
+
+long LogBadSignature(const QVFile& file, uint64_t pos, uint32_t expected, uint32_t found) {
+  SignatText want(expected);
+  SignatText has(found);
+  return QVLogStatus(kQVErrBadChunk, file.LogPath(), static_cast<unsigned long long>(pos),
+                     want.text, has.text);
+}
+
+// Position and size without logging, for IsEndOfFile and friends.
+bool RawPos(int fd, uint64_t& pos) {
+  off_t p = ::lseek(fd, 0, SEEK_CUR);
+  if (p < 0) return false;
+  pos = static_cast<uint64_t>(p);
+  return true;
+}
+
+bool RawSize(int fd, uint64_t& size) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return false;
+  size = static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- QVFile
+
+QVFile::QVFile(const QVFilePath& path, uint32_t options) : QVFile(options) {
+  if (!IsTemporary()) {
+    mPath = path;
+    mFileName = mPath.FileName();
+  }
+}
+
+QVFile::QVFile(uint32_t options) : mFlags(kEndianHost | (options & kTemporary)) {}
+
+QVFile::~QVFile() { Close(); }
+
+const char* QVFile::LogPath() const { return mPath.c_str(); }
+
+long QVFile::OpenWith(int openFlags, uint32_t stateFlag) {
+  if (IsOpened()) return QVLogStatus(kQVErrFileAlreadyOpened, LogPath());
+  char sys[kQVSystemPathMax];
+  if (!SystemPath(mPath, sys)) return QVLogStatus(kQVErrFileOpen, LogPath());
+  int fd = OpenRetrying(sys, openFlags, 0644);
+  if (fd < 0) return QVLogStatus(kQVErrFileOpen, LogPath());
+  mFD = fd;
+  mFlags |= stateFlag;
+  return 0;
+}
+
+long QVFile::OpenForRead() { return OpenWith(O_RDONLY, kOpenedForRead); }
+
+long QVFile::OpenForReadWrite() { return OpenWith(O_RDWR, kOpenedForReadWrite); }
+
+long QVFile::CreateForReadWrite() {
+  if (IsOpened()) return QVLogStatus(kQVErrFileAlreadyOpened, LogPath());
+  if (IsTemporary()) return CreateTemporary();
+  return OpenWith(O_RDWR | O_CREAT | O_TRUNC, kOpenedForReadWrite);
+}
+
+long QVFile::CreateTemporary() {
+  // Exclusive creation without following links: a name planted in the shared
+  // temporary directory (a file or a symbolic link) is never opened, and the
+  // new file is readable by its owner only.
+  for (int attempt = 0; attempt < kTemporaryCreateAttempts; ++attempt) {
+    mPath = QVFileUtils::GetTemporaryFilePath();
+    mFileName = mPath.FileName();
+    char sys[kQVSystemPathMax];
+    if (!SystemPath(mPath, sys)) break;
+    int fd = OpenRetrying(sys, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+      mFD = fd;
+      mFlags |= kOpenedForReadWrite;
+      return 0;
+    }
+    if (errno != EEXIST) break;
+  }
+  long err = QVLogStatus(kQVErrFileOpen, LogPath());
+  ForgetTemporaryPath();
+  return err;
+}
+
+void QVFile::ForgetTemporaryPath() {
+  mPath.Clear();
+  mFileName.Clear();
+}
+
+void QVFile::Close() {
+  if (!IsOpened()) return;
+  mMmap.reset();
+  // Linux releases the descriptor even when close reports EINTR: no retry.
+  ::close(mFD);
+  mFD = -1;
+  mFlags &= ~(kOpenedForRead | kOpenedForReadWrite);
+  if (IsTemporary()) {
+    char sys[kQVSystemPathMax];
+    if (SystemPath(mPath, sys)) ::unlink(sys);
+    ForgetTemporaryPath();
+  }
+}
+
+bool QVFile::Remove() {
+  if (IsOpened()) {
+    mMmap.reset();
+    ::close(mFD);
+    mFD = -1;
+    mFlags &= ~(kOpenedForRead | kOpenedForReadWrite);
+  }
+  char sys[kQVSystemPathMax];
+  bool removed = SystemPath(mPath, sys) && ::unlink(sys) == 0;
+  if (IsTemporary()) ForgetTemporaryPath();
+  return removed;
+}
+
+void QVFile::SetEndianness(uint32_t order) {
+  if (order == kEndianBig || order == kEndianLittle) mFlags = (mFlags & ~kEndianMask) | order;
+}
+
+long QVFile::GetFileSize(uint64_t& size) const {
+  if (IsOpened()) {
+    if (RawSize(mFD, size)) return 0;
+    return QVLogStatus(kQVErrFileGetSize, LogPath());
+  }
+  char sys[kQVSystemPathMax];
+  struct stat st;
+  if (!SystemPath(mPath, sys) || ::stat(sys, &st) != 0)
+    return QVLogStatus(kQVErrFileGetSize, LogPath());
+  size = static_cast<uint64_t>(st.st_size);
+  return 0;
+}
+
+long QVFile::SetFileSize(uint64_t size) {
+  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  if (size > kMaxSeek) return QVLogStatus(kQVErrFileSetSize, LogPath());
+  int rc;
+  do {
+    rc = ::ftruncate(mFD, static_cast<off_t>(size));
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) return QVLogStatus(kQVErrFileSetSize, LogPath());
+  return 0;
+}
+
+long QVFile::GetPos(uint64_t& pos) const {
+  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  if (!RawPos(mFD, pos)) return QVLogStatus(kQVErrFileGetPos, LogPath());
+  return 0;
+}
+
+long QVFile::GetPos(uint32_t& pos) const {
+  uint64_t p = 0;
+  long err = GetPos(p);
+  if (err) return err;
+  if (p > std::numeric_limits<uint32_t>::max()) return QVLogStatus(kQVErrFileGetPos, LogPath());
+  pos = static_cast<uint32_t>(p);
+  return 0;
+}
+
+long QVFile::Seek(int64_t offset, QVFileWhence whence) const {
+  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  int origin = SEEK_SET;
+  if (whence == kQVFileFromCurrent) origin = SEEK_CUR;
+  if (whence == kQVFileFromEnd) origin = SEEK_END;
+  if (::lseek(mFD, static_cast<off_t>(offset), origin) < 0)
+    return QVLogStatus(kQVErrFileSetPos, LogPath());
+  return 0;
+}
+
+long QVFile::SetPos(uint64_t pos) const {
+  if (IsOpened() && pos > kMaxSeek) return QVLogStatus(kQVErrFileSetPos, LogPath());
+  return Seek(static_cast<int64_t>(pos), kQVFileFromStart);
+}
+
+long QVFile::Skip(uint64_t n) const {
+  if (IsOpened() && n > kMaxSeek) return QVLogStatus(kQVErrFileSetPos, LogPath());
+  return Seek(static_cast<int64_t>(n), kQVFileFromCurrent);
+}
+
+long QVFile::SkipBack(uint64_t n) const {
+  if (IsOpened() && n > kMaxSeek) return QVLogStatus(kQVErrFileSetPos, LogPath());
+  return Seek(-static_cast<int64_t>(n), kQVFileFromCurrent);
+}
+
+long QVFile::Write(const void* bytes, size_t n) {
+  if (n == 0) return 0;
+  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  const char* p = static_cast<const char*>(bytes);
+  while (n > 0) {
+    ssize_t done = ::write(mFD, p, n);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return QVLogStatus(kQVErrFileWrite, LogPath());
+    p += done;
+    n -= static_cast<size_t>(done);
+  }
+  return 0;
+}
+
+long QVFile::Read(void* bytes, size_t n) const {
+  if (n == 0) return 0;
+  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  char* p = static_cast<char*>(bytes);
+  while (n > 0) {
+    ssize_t done = ::read(mFD, p, n);
+    if (done < 0 && errno == EINTR) continue;
+    // 0 is the end of the file: fewer bytes than asked is an error.
+    if (done <= 0) return QVLogStatus(kQVErrFileRead, LogPath());
+    p += done;
+    n -= static_cast<size_t>(done);
+  }
+  return 0;
+}
+
+bool QVFile::IsEndOfFile(uint64_t n) const {
+  uint64_t pos = 0;
+  uint64_t size = 0;
+  if (!IsOpened() || !RawPos(mFD, pos) || !RawSize(mFD, size)) return true;
+  if (n > std::numeric_limits<uint64_t>::max() - pos) return true;
+  return size <= pos + n;
+}
+
+QVFileMmap& QVFile::Mem() const {
+  if (!mMmap) mMmap.reset(new QVFileMmap(*this));
+  return *mMmap;
+}
+
+// ---------------------------------------------------------------- Raw bytes
+
+long QVFileWrite(QVFile& file, const void* bytes, size_t n) { return file.Write(bytes, n); }
+
+long QVFileRead(const QVFile& file, void* bytes, size_t n) { return file.Read(bytes, n); }
+
+long QVFileSkip(const QVFile& file, uint64_t n) { return file.Skip(n); }
+
+long QVFileSkipBack(const QVFile& file, uint64_t n) { return file.SkipBack(n); }
+
+long QVFileCheckReadable(const QVFile& file, uint64_t n) {
+  uint64_t pos = 0;
+  uint64_t size = 0;
+  long err = file.GetPos(pos);
+  if (!err) err = file.GetFileSize(size);
+  if (err) return err;
+  if (pos > size || size - pos < n) return QVLogStatus(kQVErrFileRead, file.LogPath());
+  return 0;
+}
+
+long QVFileWriteZeros(QVFile& file, uint64_t n) {
+  static const uint8_t kZeros[4096] = {};
+  while (n > 0) {
+    size_t piece = n < sizeof kZeros ? static_cast<size_t>(n) : sizeof kZeros;
+    long err = file.Write(kZeros, piece);
+    if (err) return err;
+    n -= piece;
+  }
+  return 0;
+}
+
+long QVFileWritePadding64(QVFile& file) {
+  uint64_t pos = 0;
+  long err = file.GetPos(pos);
+  if (err) return err;
+  uint64_t rest = pos % 8;
+  return rest ? QVFileWriteZeros(file, 8 - rest) : 0;
+}
+
+long QVFileReadPadding64(const QVFile& file) {
+  uint64_t pos = 0;
+  long err = file.GetPos(pos);
+  if (err) return err;
+  uint64_t rest = pos % 8;
+  uint8_t dropped[8];
+  return rest ? file.Read(dropped, static_cast<size_t>(8 - rest)) : 0;
+}
+
+// ---------------------------------------------------------------- Numbers
+
+long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
+                        uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
+  (void)isFloat;  // floats swap like integers of their width
+  size_t total = 0;
+  if (__builtin_mul_overflow(count, static_cast<size_t>(recordSize), &total))
+    return QVLogStatus(kQVErrFileWrite, file.LogPath());
+  if (total == 0) return 0;
+  size_t width = SwapWidth(file, recordSize, numbersPerRecord, endianness);
+  if (width == 0) return file.Write(data, total);
+
+  // Swap a copy, a batch of whole records at a time, leaving data untouched.
+  constexpr size_t kBatchBytes = 64 * 1024;
+  size_t perBatch = recordSize >= kBatchBytes ? 1 : kBatchBytes / recordSize;
+  std::vector<uint8_t> buffer(perBatch * recordSize);
+  const uint8_t* src = static_cast<const uint8_t*>(data);
+  for (size_t done = 0; done < count;) {
+    size_t n = count - done < perBatch ? count - done : perBatch;
+    std::memcpy(buffer.data(), src + done * recordSize, n * recordSize);
+    SwapRecords(buffer.data(), n, recordSize, numbersPerRecord, width);
+    long err = file.Write(buffer.data(), n * recordSize);
+    if (err) return err;
+    done += n;
+  }
+  return 0;
+}
+
+long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
+                       uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
+  (void)isFloat;
+  size_t total = 0;
+  if (__builtin_mul_overflow(count, static_cast<size_t>(recordSize), &total))
+    return QVLogStatus(kQVErrFileRead, file.LogPath());
+  if (total == 0) return 0;
+  long err = file.Read(data, total);
+  if (err) return err;
+  size_t width = SwapWidth(file, recordSize, numbersPerRecord, endianness);
+  if (width) SwapRecords(static_cast<uint8_t*>(data), count, recordSize, numbersPerRecord, width);
+  return 0;
+}
+
+long QVFileWriteUInt8(QVFile& file, uint8_t value) { return file.Write(&value, 1); }
+long QVFileReadUInt8(const QVFile& file, uint8_t& value) { return file.Read(&value, 1); }
+long QVFileWriteSInt8(QVFile& file, int8_t value) { return file.Write(&value, 1); }
+long QVFileReadSInt8(const QVFile& file, int8_t& value) { return file.Read(&value, 1); }
+
+#define QV_FILE_SCALAR(Name, Type)                                           \
+  long QVFileWrite##Name(QVFile& file, Type value, uint32_t endianness) {    \
+    return WriteScalar(file, value, endianness);                             \
+  }                                                                          \
+  long QVFileRead##Name(const QVFile& file, Type& value, uint32_t endianness) { \
+    return ReadScalar(file, value, endianness);                              \
+  }
+
+QV_FILE_SCALAR(UInt16, uint16_t)
+QV_FILE_SCALAR(UInt32, uint32_t)
+QV_FILE_SCALAR(UInt64, uint64_t)
+QV_FILE_SCALAR(SInt16, int16_t)
+QV_FILE_SCALAR(SInt32, int32_t)
+QV_FILE_SCALAR(SInt64, int64_t)
+QV_FILE_SCALAR(Float32, float)
+QV_FILE_SCALAR(Float64, double)
+QV_FILE_SCALAR(AGCoord, double)
+
+#undef QV_FILE_SCALAR
+
+// ---------------------------------------------------------------- Graphics records
+
+static_assert(sizeof(AGPoint) == 16 && sizeof(AGSize) == 16 && sizeof(AGInterval) == 16,
+              "graphics pairs are two packed doubles");
+static_assert(sizeof(AGRect) == 32, "a rectangle is four packed doubles");
+
+#define QV_FILE_DOUBLES(Name, Type, Count)                                                     \
+  long QVFileWrite##Name(QVFile& file, const Type& value, uint32_t endianness) {               \
+    return QVFileWriteNumbers(file, &value, 1, sizeof(Type), Count, endianness, true);         \
+  }                                                                                            \
+  long QVFileRead##Name(const QVFile& file, Type& value, uint32_t endianness) {                 \
+    Type v;                                                                                    \
+    long err = QVFileReadNumbers(file, &v, 1, sizeof(Type), Count, endianness, true);          \
+    if (!err) value = v;                                                                       \
+    return err;                                                                                \
+  }
+
+QV_FILE_DOUBLES(AGPoint, AGPoint, 2)
+QV_FILE_DOUBLES(AGSize, AGSize, 2)
+QV_FILE_DOUBLES(AGInterval, AGInterval, 2)
+QV_FILE_DOUBLES(AGRect, AGRect, 4)
+
+#undef QV_FILE_DOUBLES
+
+long QVFileWriteAGColor(QVFile& file, AGColor color) {
+  uint8_t bytes[4] = {static_cast<uint8_t>(AGColorRed(color)),
+                      static_cast<uint8_t>(AGColorGreen(color)),
+                      static_cast<uint8_t>(AGColorBlue(color)),
+                      static_cast<uint8_t>(AGColorAlpha(color))};
+  return file.Write(bytes, 4);
+}
+
+long QVFileReadAGColor(const QVFile& file, AGColor& color) {
+  uint8_t bytes[4];
+  long err = file.Read(bytes, 4);
+  if (err) return err;
+  color = AGColorMake(bytes[0], bytes[1], bytes[2], bytes[3]);
+  return 0;
+}
+
+namespace {
+
+uint32_t UnitToByte(float value) {
+  // !(v >= 0) also catches not-a-number.
+  double v = value;
+  if (!(v >= 0.0)) v = 0.0;
+  if (v > 1.0) v = 1.0;
+  return static_cast<uint32_t>(v * 255.0 + 0.5);
+}
+
+}  // namespace
+
+long QVFileReadAGColor_OFF(const QVFile& file, AGColor& color, uint32_t endianness) {
+  float rgba[4];
+  long err = QVFileReadNumbers(file, rgba, 4, 4, 1, endianness, true);
+  if (err) return err;
+  color = AGColorMake(UnitToByte(rgba[0]), UnitToByte(rgba[1]), UnitToByte(rgba[2]),
+                      UnitToByte(rgba[3]));
+  return 0;
+}
+
+// ---------------------------------------------------------------- Whole content
+
+long QVFileSaveContentOfString(QVFile& file, const QVString& string) {
+  long err = file.SetPos(0);
+  if (err) return err;
+  return file.Write(string.Data(), string.Length());
+}
+
+long QVFileSaveContentOfString(const QVFilePath& path, const QVString& string) {
+  QVFile file(path);
+  long err = file.CreateForReadWrite();
+  if (err) return err;
+  return QVFileSaveContentOfString(file, string);
+}
+
+long QVFileLoadContentToString(const QVFile& file, QVString& string) {
+  uint64_t size = 0;
+  long err = file.GetFileSize(size);
+  if (!err) err = file.SetPos(0);
+  // A kit string holds at most 4 GB - 1 bytes.
+  if (!err && size > std::numeric_limits<uint32_t>::max())
+    err = QVLogStatus(kQVErrFileRead, file.LogPath());
+  if (!err) {
+    string.SetLength(static_cast<uint32_t>(size));
+    err = file.Read(string.Data(), static_cast<size_t>(size));
+  }
+  if (err) string.Clear();
+  return err;
+}
+
+long QVFileLoadContentToString(const QVFilePath& path, QVString& string) {
+  QVFile file(path);
+  long err = file.OpenForRead();
+  if (!err) err = QVFileLoadContentToString(file, string);
+  if (err) string.Clear();
+  return err;
+}
+
+// ---------------------------------------------------------------- Signatures and chunks
+
+long QVFileWriteSignat32(QVFile& file, uint32_t signature) {
+  return QVFileWriteUInt32(file, signature, QVFile::kEndianBig);
+}
+
+long QVFileReadSignat32(const QVFile& file, uint32_t& signature) {
+  return QVFileReadUInt32(file, signature, QVFile::kEndianBig);
+}
+
+long QVFileCheckSignat32(const QVFile& file, uint32_t expected, uint32_t* read) {
+  uint32_t found = 0;
+  long err = QVFileReadSignat32(file, found);
+  if (err) return err;
+  if (read) *read = found;
+  if (found == expected) return 0;
+  uint64_t pos = 0;
+  RawPos(file.Descriptor(), pos);
+  return LogBadSignature(file, pos >= 4 ? pos - 4 : 0, expected, found);
+}
+
+long QVFileChunkSetter::QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk) {
+  uint64_t pos = 0;
+  long err = file.GetPos(pos);
+  if (err) return err;
+  chunk.mPosition = pos;
+  chunk.mSize = 0;
+  uint8_t header[8];
+  PutUInt32(header, chunk.mSignature, true);
+  PutUInt32(header + 4, 0, false);
+  return file.Write(header, sizeof header);
+}
+
+long QVFileChunkSetter::QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chunk) {
+  uint64_t end = 0;
+  long err = file.GetPos(end);
+  if (err) return err;
+  uint64_t payloadStart = chunk.mPosition + 8;
+  uint64_t size = end > payloadStart ? end - payloadStart : 0;
+  // The header has 32 bits for the size: a larger payload cannot be stored.
+  if (size > std::numeric_limits<uint32_t>::max())
+    return QVLogStatus(kQVErrFileWrite, file.LogPath());
+  chunk.mSize = static_cast<uint32_t>(size);
+  if (size == 0) return 0;
+  err = file.SetPos(chunk.mPosition + 4);
+  if (!err) err = QVFileWriteUInt32(file, chunk.mSize);
+  if (!err) err = file.SetPos(end);
+  return err;
+}
+
+long QVFileChunkSetter::QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk) {
+  uint64_t pos = 0;
+  long err = file.GetPos(pos);
+  if (err) return err;
+  chunk.mPosition = pos;
+  uint8_t header[8];
+  err = file.Read(header, sizeof header);
+  if (err) return err;
+  chunk.mSignature = GetUInt32(header, true);
+  chunk.mSize = GetUInt32(header + 4, file.Endianness() == QVFile::kEndianBig);
+  return 0;
+}
+
+long QVFileChunkSetter::QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& chunk) {
+  uint32_t expected = chunk.mSignature;
+  long err = QVFileReadChunkHeader(file, chunk);
+  if (err) return err;
+  if (chunk.mSignature == expected) return 0;
+  return LogBadSignature(file, chunk.mPosition, expected, chunk.mSignature);
+}
+
+long QVFileGotoChunkBegin(const QVFile& file, const QVFileChunk& chunk) {
+  return file.SetPos(chunk.Position());
+}
+
+long QVFileGotoChunkEnd(const QVFile& file, const QVFileChunk& chunk) {
+  return file.SetPos(chunk.EndPosition());
+}

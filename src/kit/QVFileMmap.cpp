@@ -1,0 +1,102 @@
+#include "kit/QVFileMmap.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <limits>
+
+#include "kit/QVFile.h"
+#include "kit/QVLog.h"
+
+QVFileMmap::QVFileMmap(const QVFile& file) : mFile(file) {}
+
+QVFileMmap::~QVFileMmap() { UnmapAll(); }
+
+unsigned QVFileMmap::Granularity() {
+  static const unsigned sPageSize = [] {
+    long size = ::sysconf(_SC_PAGESIZE);
+    return size > 0 ? static_cast<unsigned>(size) : 4096u;
+  }();
+  return sPageSize;
+}
+
+long QVFileMmap::Fail(long code) {
+  mLastError = code;
+  return code;
+}
+
+const void* QVFileMmap::Map(uint64_t offset, size_t length) {
+  if (!mFile.IsOpened()) {
+    Fail(QVLogStatus(kQVErrFileNotOpened, mFile.LogPath()));
+    return nullptr;
+  }
+  uint64_t size = 0;
+  if (mFile.GetFileSize(size) != 0) {
+    // GetFileSize has logged -972 already.
+    Fail(kQVErrFileGetSize);
+    return nullptr;
+  }
+  if (length == 0 || offset > size || length > size - offset) {
+    Fail(QVLogStatus(kQVErrMmapOutOfBounds, mFile.LogPath()));
+    return nullptr;
+  }
+  if (offset % Granularity() != 0) {
+    Fail(QVLogStatus(kQVErrMmapBadOffset, mFile.LogPath()));
+    return nullptr;
+  }
+  void* address = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, mFile.Descriptor(),
+                         static_cast<off_t>(offset));
+  if (address == MAP_FAILED) {
+    Fail(QVLogStatus(kQVErrMmapFailed, static_cast<long>(errno), mFile.LogPath()));
+    return nullptr;
+  }
+  mLastError = 0;
+  uint32_t index = 0;
+  if (FindItemByAddress(address, index)) {
+    mWindows[index].length = length;
+  } else {
+    mWindows.push_back({address, length});
+  }
+  return address;
+}
+
+const void* QVFileMmap::MapAll() {
+  uint64_t size = 0;
+  if (mFile.IsOpened() && mFile.GetFileSize(size) == 0 &&
+      size > std::numeric_limits<size_t>::max()) {
+    Fail(QVLogStatus(kQVErrMmapOutOfBounds, mFile.LogPath()));
+    return nullptr;
+  }
+  return Map(0, static_cast<size_t>(size));
+}
+
+bool QVFileMmap::Unmap(const void* address) {
+  uint32_t index = 0;
+  if (!FindItemByAddress(address, index)) return false;
+  ::munmap(mWindows[index].address, mWindows[index].length);
+  mWindows.erase(mWindows.begin() + index);
+  return true;
+}
+
+void QVFileMmap::UnmapAll() {
+  while (!mWindows.empty()) {
+    ::munmap(mWindows.back().address, mWindows.back().length);
+    mWindows.pop_back();
+  }
+  mLastError = 0;
+}
+
+bool QVFileMmap::FindItemByAddress(const void* address, uint32_t& index) const {
+  for (size_t i = 0; i < mWindows.size(); ++i) {
+    if (mWindows[i].address == address) {
+      index = static_cast<uint32_t>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+size_t QVFileMmap::WindowLength(uint32_t index) const {
+  return index < mWindows.size() ? mWindows[index].length : 0;
+}

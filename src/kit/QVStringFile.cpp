@@ -1,0 +1,134 @@
+// File forms of kit strings, paths and UTF-16 arrays.
+
+#include <cstring>
+#include <limits>
+
+#include "kit/QVFile.h"
+#include "kit/QVFilePath.h"
+#include "kit/QVLog.h"
+#include "kit/QVString.h"
+
+namespace {
+
+// A "/" of a path is stored as this byte.
+const QVString kSlash("/");
+const QVString kStoredSlash("\x01");
+
+// Reads a 32-bit length in the given order and then that many bytes into
+// string. The length is checked against the bytes left in the file before
+// anything is allocated. On error the string is emptied.
+long ReadLengthAndBytes(const QVFile& file, QVString& string, uint32_t endianness) {
+  uint32_t length = 0;
+  long err = QVFileReadUInt32(file, length, endianness);
+  if (!err) err = QVFileCheckReadable(file, length);
+  if (!err) {
+    string.SetLength(length);
+    err = file.Read(string.Data(), length);
+  }
+  if (err) string.Clear();
+  return err;
+}
+
+}  // namespace
+
+long QVFileWriteQVString(QVFile& file, const QVString& string) {
+  QVString utf8 = string.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
+  uint32_t count = utf8.Length();
+  if (count > std::numeric_limits<uint32_t>::max() - 3)
+    return QVLogStatus(kQVErrFileWrite, file.LogPath());
+  uint32_t padded = (count + 3) & ~3u;
+  // Length, text and padding leave in one write.
+  uint8_t head[4];
+  uint32_t stored = padded;
+  if (file.Endianness() != QVFile::kEndianHost) stored = __builtin_bswap32(stored);
+  std::memcpy(head, &stored, 4);
+  QVString form(reinterpret_cast<const char*>(head), 4);
+  form.Append(utf8);
+  form.SetLength(4 + padded);
+  return file.Write(form.Data(), form.Length());
+}
+
+long QVFileReadQVString(const QVFile& file, QVString& string) {
+  long err = ReadLengthAndBytes(file, string, QVFile::kEndianFile);
+  if (err) return err;
+  uint32_t n = string.Length();
+  while (n > 0 && string[n - 1] == '\0') --n;
+  string.SetLength(n);
+  string.ChangeEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+  return 0;
+}
+
+long QVFileReadQVString_OFF(const QVFile& file, QVString& string) {
+  long err = ReadLengthAndBytes(file, string, QVFile::kEndianBig);
+  if (err) return err;
+  string.ChangeEncoding(kQVStringEncodingLatin1, kQVStringEncodingNative);
+  return 0;
+}
+
+long QVFileWriteQVFilePath(QVFile& file, const QVFilePath& path) {
+  QVString text = path.String();
+  text.ReplaceAll(kSlash, kStoredSlash);
+  return QVFileWriteQVString(file, text);
+}
+
+namespace {
+
+long ReadPathWith(long (*readString)(const QVFile&, QVString&), const QVFile& file,
+                  QVFilePath& path) {
+  QVString text;
+  long err = readString(file, text);
+  if (err) {
+    path.Clear();
+    return err;
+  }
+  text.ReplaceAll(kStoredSlash, kSlash);
+  path = text;
+  return 0;
+}
+
+}  // namespace
+
+long QVFileReadQVFilePath(const QVFile& file, QVFilePath& path) {
+  return ReadPathWith(QVFileReadQVString, file, path);
+}
+
+long QVFileReadQVFilePath_OFF(const QVFile& file, QVFilePath& path) {
+  return ReadPathWith(QVFileReadQVString_OFF, file, path);
+}
+
+long QVFileWriteQVUniChars(QVFile& file, const ATNumberArray<uint16_t>& chars,
+                           uint32_t endianness) {
+  long err = QVFileWriteUInt32(file, chars.Length(), endianness);
+  if (err) return err;
+  return QVFileWriteNumbers(file, chars.Data(), chars.Length(), 2, 1, endianness, false);
+}
+
+long QVFileReadQVUniChars(const QVFile& file, ATNumberArray<uint16_t>& chars,
+                          uint32_t endianness) {
+  chars.Clear();
+  uint32_t count = 0;
+  long err = QVFileReadUInt32(file, count, endianness);
+  if (!err) err = QVFileCheckReadable(file, uint64_t{count} * 2);
+  if (!err) {
+    chars.SetLength(count);
+    err = QVFileReadNumbers(file, chars.Data(), count, 2, 1, endianness, false);
+  }
+  if (err) chars.Free();
+  return err;
+}
+
+// ---------------------------------------------------------------- Members
+
+long QVString::WriteToFile(QVFile& file) const { return QVFileWriteQVString(file, *this); }
+
+long QVString::ReadFromFile(const QVFile& file) { return QVFileReadQVString(file, *this); }
+
+long QVString::ReadFromFile_OFF(const QVFile& file) { return QVFileReadQVString_OFF(file, *this); }
+
+long QVFilePath::WriteToFile(QVFile& file) const { return QVFileWriteQVFilePath(file, *this); }
+
+long QVFilePath::ReadFromFile(const QVFile& file) { return QVFileReadQVFilePath(file, *this); }
+
+long QVFilePath::ReadFromFile_OFF(const QVFile& file) {
+  return QVFileReadQVFilePath_OFF(file, *this);
+}

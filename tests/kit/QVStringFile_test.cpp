@@ -1,0 +1,254 @@
+// File forms of strings, paths and UTF-16 arrays.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <new>
+#include <string>
+
+#include "kit/QVFile.h"
+#include "kit/QVFilePath.h"
+#include "kit/QVFileTestUtil.h"
+#include "kit/QVString.h"
+
+using qvtest::Bytes;
+using qvtest::LogCapture;
+using qvtest::ReadBytes;
+using qvtest::ScratchDir;
+using qvtest::WriteBytes;
+
+// ---- The largest single allocation, to prove that damaged lengths are
+// refused before memory is requested for them.
+// The replacements pair malloc with free, which GCC cannot see through
+// operator new and flags.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+namespace {
+size_t gLargestAllocation = 0;
+}
+
+void* operator new(size_t n) {
+  if (n > gLargestAllocation) gLargestAllocation = n;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](size_t n) { return operator new(n); }
+void* operator new(size_t n, const std::nothrow_t&) noexcept {
+  if (n > gLargestAllocation) gLargestAllocation = n;
+  return std::malloc(n ? n : 1);
+}
+void* operator new[](size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace {
+
+class StringFileTest : public ::testing::Test {
+ protected:
+  Bytes Written(uint32_t order, const std::function<void(QVFile&)>& write) {
+    {
+      QVFile file{QVFilePath(mPath.c_str())};
+      file.SetEndianness(order);
+      EXPECT_EQ(file.CreateForReadWrite(), 0);
+      write(file);
+    }
+    return ReadBytes(mPath);
+  }
+
+  void Open(const Bytes& bytes, uint32_t order) {
+    WriteBytes(mPath, bytes);
+    mReader.SetEndianness(order);
+    ASSERT_EQ(mReader.OpenForRead(), 0);
+  }
+
+  uint64_t ReaderPos() {
+    uint64_t pos = 0;
+    EXPECT_EQ(mReader.GetPos(pos), 0);
+    return pos;
+  }
+
+  ScratchDir mDir;
+  std::string mPath = mDir.Path("strings.bin");
+  QVFile mReader{QVFilePath(mPath.c_str())};
+};
+
+Bytes Concat(Bytes a, const std::string& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// ---------------------------------------------------------------- strings
+
+TEST_F(StringFileTest, StringsArePaddedToFourBytesAndReadBack) {
+  struct Case {
+    QVString text;
+    std::string stored;  // UTF-8 bytes with padding
+  };
+  const Case cases[] = {
+      {QVString(""), ""},
+      {QVString("abc"), std::string("abc\0", 4)},
+      {QVString("abcd"), "abcd"},
+      {QVString("hello"), std::string("hello\0\0\0", 8)},
+      // Mac OS Roman 0x8E is U+00E9: two UTF-8 bytes.
+      {QVString("caf\x8E"), std::string("caf\xC3\xA9\0\0\0", 8)},
+      {QVString("\x8E\x9F\xA5"), std::string("\xC3\xA9\xC3\xBC\xE2\x80\xA2\0", 8)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    uint8_t len = static_cast<uint8_t>(c.stored.size());
+    for (uint32_t order : {QVFile::kEndianBig, QVFile::kEndianLittle}) {
+      Bytes bytes = Written(order, [&](QVFile& f) { EXPECT_EQ(QVFileWriteQVString(f, c.text), 0); });
+      Bytes head = order == QVFile::kEndianBig ? Bytes{0, 0, 0, len} : Bytes{len, 0, 0, 0};
+      EXPECT_EQ(bytes, Concat(head, c.stored));
+
+      Open(bytes, order);
+      QVString back("previous");
+      EXPECT_EQ(QVFileReadQVString(mReader, back), 0);
+      EXPECT_EQ(back, c.text);
+      EXPECT_EQ(ReaderPos(), bytes.size());
+      mReader.Close();
+    }
+  }
+}
+
+TEST_F(StringFileTest, ReadingDropsOnlyTrailingZeroBytes) {
+  Open(Concat(Bytes{0, 0, 0, 8}, std::string("a\0b\0\0\0\0\0", 8)), QVFile::kEndianBig);
+  QVString back;
+  EXPECT_EQ(QVFileReadQVString(mReader, back), 0);
+  EXPECT_EQ(back, QVString("a\0b", 3));
+}
+
+TEST_F(StringFileTest, OlderFormIsBigEndianLatin1WithoutPadding) {
+  // 0xE9 and 0xFC in Windows Latin-1 are Mac OS Roman 0x8E and 0x9F.
+  Open(Concat(Bytes{0, 0, 0, 5}, std::string("\xE9t\xFC\0\0\x42", 6)), QVFile::kEndianLittle);
+  QVString back;
+  EXPECT_EQ(QVFileReadQVString_OFF(mReader, back), 0);
+  EXPECT_EQ(back, QVString("\x8Et\x9F\0\0", 5));
+  EXPECT_EQ(ReaderPos(), 9u);
+}
+
+TEST_F(StringFileTest, MembersUseTheSameForms) {
+  QVString text("Pelmar \xA5 UC");
+  Bytes viaMember = Written(QVFile::kEndianBig, [&](QVFile& f) { text.WriteToFile(f); });
+  Bytes viaFunction = Written(QVFile::kEndianBig, [&](QVFile& f) { QVFileWriteQVString(f, text); });
+  EXPECT_EQ(viaMember, viaFunction);
+  Open(viaMember, QVFile::kEndianBig);
+  QVString back;
+  EXPECT_EQ(back.ReadFromFile(mReader), 0);
+  EXPECT_EQ(back, text);
+
+  mReader.Close();
+  Open(Concat(Bytes{0, 0, 0, 2}, "ok"), QVFile::kEndianLittle);
+  EXPECT_EQ(back.ReadFromFile_OFF(mReader), 0);
+  EXPECT_EQ(back, QVString("ok"));
+}
+
+TEST_F(StringFileTest, WriteFailureIsReported) {
+  WriteBytes(mPath, Bytes{});
+  ASSERT_EQ(mReader.OpenForRead(), 0);
+  LogCapture log;
+  EXPECT_EQ(QVFileWriteQVString(mReader, QVString("abc")), kQVErrFileWrite);
+}
+
+// ---------------------------------------------------------------- damaged input
+
+TEST_F(StringFileTest, DamagedLengthsFailBeforeAnythingIsAllocated) {
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    std::function<long(const QVFile&)> read;
+  };
+  QVString text("kept?");
+  QVFilePath path("/kept?");
+  QVUniChars units{1, 2, 3};
+  const Case cases[] = {
+      {"string", {0xFF, 0xFF, 0xFF, 0xF0, 'a', 'b', 'c', 'd'},
+       [&](const QVFile& f) { return QVFileReadQVString(f, text); }},
+      {"older string", {0xFF, 0xFF, 0xFF, 0xF0, 'a'},
+       [&](const QVFile& f) { return QVFileReadQVString_OFF(f, text); }},
+      {"path", {0x7F, 0xFF, 0xFF, 0xF0},
+       [&](const QVFile& f) { return QVFileReadQVFilePath(f, path); }},
+      {"UTF-16 units", {0x7F, 0xFF, 0xFF, 0xFF, 0, 1},
+       [&](const QVFile& f) { return QVFileReadQVUniChars(f, units); }},
+      {"string one byte short", {0, 0, 0, 8, 'a', 'b', 'c', 'd', 'e', 'f', 'g'},
+       [&](const QVFile& f) { return QVFileReadQVString(f, text); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open(c.bytes, QVFile::kEndianBig);
+    LogCapture log;
+    gLargestAllocation = 0;
+    EXPECT_EQ(c.read(mReader), kQVErrFileRead);
+    EXPECT_LT(gLargestAllocation, 4096u);
+    EXPECT_EQ(log.Get().size(), 1u);
+    mReader.Close();
+  }
+  EXPECT_TRUE(text.IsEmpty());
+  EXPECT_TRUE(path.IsEmpty());
+  EXPECT_TRUE(units.IsEmpty());
+}
+
+// ---------------------------------------------------------------- paths
+
+TEST_F(StringFileTest, PathSlashesAreStoredAsByteOne) {
+  QVFilePath path("/usr/a b/f.txt");
+  Bytes bytes = Written(QVFile::kEndianBig, [&](QVFile& f) {
+    EXPECT_EQ(QVFileWriteQVFilePath(f, path), 0);
+  });
+  EXPECT_EQ(bytes, Concat(Bytes{0, 0, 0, 16}, std::string("\x01usr\x01" "a b\x01" "f.txt\0\0", 16)));
+
+  Open(bytes, QVFile::kEndianBig);
+  QVFilePath back("/old");
+  EXPECT_EQ(back.ReadFromFile(mReader), 0);
+  EXPECT_EQ(back, path);
+
+  mReader.Close();
+  Open(Concat(Bytes{0, 0, 0, 4}, "\x01" "d\x01\xE9"), QVFile::kEndianLittle);
+  EXPECT_EQ(QVFileReadQVFilePath_OFF(mReader, back), 0);
+  EXPECT_EQ(back, QVFilePath("/d/\x8E"));
+}
+
+TEST_F(StringFileTest, PathMemberWritesTheFunctionForm) {
+  QVFilePath path("rel/x");
+  Bytes viaMember = Written(QVFile::kEndianLittle, [&](QVFile& f) { path.WriteToFile(f); });
+  EXPECT_EQ(viaMember, Concat(Bytes{8, 0, 0, 0}, std::string("rel\x01x\0\0\0", 8)));
+  Open(viaMember, QVFile::kEndianLittle);
+  QVFilePath back;
+  EXPECT_EQ(back.ReadFromFile_OFF(mReader), kQVErrFileRead)
+      << "the older form reads a big-endian length";
+}
+
+// ---------------------------------------------------------------- UTF-16 arrays
+
+TEST_F(StringFileTest, UnitsTravelInTheChosenOrder) {
+  const QVUniChars units{0x0041, 0x00E9, 0xE01D};
+  const Bytes big = {0, 0, 0, 3, 0x00, 0x41, 0x00, 0xE9, 0xE0, 0x1D};
+  const Bytes little = {3, 0, 0, 0, 0x41, 0x00, 0xE9, 0x00, 0x1D, 0xE0};
+  EXPECT_EQ(Written(QVFile::kEndianBig, [&](QVFile& f) { QVFileWriteQVUniChars(f, units); }), big);
+  EXPECT_EQ(Written(QVFile::kEndianBig,
+                    [&](QVFile& f) { QVFileWriteQVUniChars(f, units, QVFile::kEndianLittle); }),
+            little);
+
+  Open(little, QVFile::kEndianLittle);
+  QVUniChars back{7, 7, 7, 7, 7};
+  EXPECT_EQ(QVFileReadQVUniChars(mReader, back), 0);
+  EXPECT_EQ(back, units);
+
+  mReader.Close();
+  Open(Bytes{0, 0, 0, 0}, QVFile::kEndianBig);
+  EXPECT_EQ(QVFileReadQVUniChars(mReader, back), 0);
+  EXPECT_TRUE(back.IsEmpty());
+}
+
+TEST_F(StringFileTest, TruncatedUnitsEmptyTheArray) {
+  Open(Bytes{0, 0, 0, 3, 0, 0x41, 0, 0x42, 0}, QVFile::kEndianBig);
+  QVUniChars back{9};
+  LogCapture log;
+  EXPECT_EQ(QVFileReadQVUniChars(mReader, back), kQVErrFileRead);
+  EXPECT_TRUE(back.IsEmpty());
+}
+
+}  // namespace
