@@ -1,0 +1,33 @@
+// The brushes' 8x8 two-colour tiles, indexed 1 ... 53 (entry 0 of the array
+// is pattern 1). Bit 0 (least significant) is the first cell of the first
+// row; 8 cells a row, 8 rows. A set bit takes the brush's first colour, a
+// clear bit its second colour.
+#ifndef AG_BRUSH_PATTERNS_P_H
+#define AG_BRUSH_PATTERNS_P_H
+
+#include <cstdint>
+
+inline constexpr uint32_t kAGBrushPatternCount = 53;
+
+inline constexpr uint64_t kAGBrushPatterns[kAGBrushPatternCount] = {
+    0xFF00000000000000ull, 0x8080808080808080ull, 0x8040201008040201ull,  //  1 ...  3
+    0x0102040810204080ull, 0xFF80808080808080ull, 0x8142241818244281ull,  //  4 ...  6
+    0x8000000008000000ull, 0x8000080080000800ull, 0x8800220088002200ull,  //  7 ...  9
+    0x8822882288228822ull, 0xAA44AA11AA44AA11ull, 0xAA55AA51AA55AA15ull,  // 10 ... 12
+    0xAA55AA55AA55AA55ull, 0xEE55BB55EE55BB55ull, 0x77DD77DD77DD77DDull,  // 13 ... 15
+    0x77FFDDFF77FFDDFFull, 0xEFFFFEFFEFFFFEFFull, 0xFFFFFFF7FFFFFF7Full,  // 16 ... 18
+    0x8844221188442211ull, 0x1122448811224488ull, 0xCC663399CC663399ull,  // 19 ... 21
+    0x3366CC993366CC99ull, 0xC1E070381C0E0783ull, 0x83070E1C3870E0C1ull,  // 22 ... 24
+    0x8888888888888888ull, 0xFF000000FF000000ull, 0x5555555555555555ull,  // 25 ... 27
+    0xFF00FF00FF00FF00ull, 0xCCCCCCCCCCCCCCCCull, 0xFFFF0000FFFF0000ull,  // 28 ... 30
+    0x0000884422110000ull, 0x0000112244880000ull, 0xF00000000F000000ull,  // 31 ... 33
+    0x8080808008080808ull, 0x8008400210012004ull, 0xB130031BD8C00C8Dull,  // 34 ... 36
+    0x8142241881422418ull, 0x001825C0001825C0ull, 0x0102040818244281ull,  // 37 ... 39
+    0xFF808080FF080808ull, 0x8854224588142251ull, 0xAA55AA55F0F0F0F0ull,  // 40 ... 42
+    0x0010081000800180ull, 0xAA00800080008000ull, 0x8000220008002200ull,  // 43 ... 45
+    0x038448300C020101ull, 0xFF66FF99FF66FF99ull, 0x77898F8F7798F8F8ull,  // 46 ... 48
+    0xFF888888FF888888ull, 0x9966669999666699ull, 0xF0F0F0F00F0F0F0Full,  // 49 ... 51
+    0x8244281028448201ull, 0x10387CFE7C381000ull,                         // 52 ... 53
+};
+
+#endif
