@@ -15,6 +15,14 @@
   /* generic failure; also the host paths and file type codes with no answer */                   \
   X(kQVErrGeneric, -1, "Operation failed")                                                         \
   /* %s: class name */                                                                             \
+  /* reference host; %s: plug-in path, class identifier, document path or key */                  \
+  X(kQVErrPluginNotFound, -701, "Can't load the plug-in \"%s\"")                                 \
+  X(kQVErrPluginNoEntry, -702, "The plug-in \"%s\" has no entry \"main\"")                        \
+  X(kQVErrPluginRefused, -703, "The plug-in's class announcement was refused: %s")                \
+  X(kQVErrUnknownClass, -704, "Unknown class identifier \"%s\"")                                 \
+  X(kQVErrBadDocument, -705, "The document \"%s\" is damaged")                                   \
+  X(kQVErrBadProperty, -706, "Bad value for property \"%s\"")                                    \
+  X(kQVErrNoSuchObject, -707, "No object %s in the document")                                    \
   X(kQVErrBadHostAPI, -779, "Application API is not appropriate for class <%s>")                   \
   /* %s: key or key path */                                                                        \
   X(kQVErrKeyExists, -938, "The key \"%s\" already exists")                                        \
@@ -36,7 +44,13 @@
   X(kQVErrFileAlreadyOpened, -979, "The file \"%s\" is already opened")                            \
   X(kQVErrFileNotOpened, -980, "The file \"%s\" is not opened")                                    \
   /* not logged: QVFileUtils::GetFileSize on a path that is no regular file */                     \
-  X(kQVErrNotAFile, -987, "Not a regular file")
+  X(kQVErrNotAFile, -987, "Not a regular file")                                                    \
+  /* %s: what failed to start */                                                                   \
+  X(kQVErrFontService, -1201, "Can't start the font service (%s)")                                 \
+  /* %s: font file path (UTF-8) */                                                                 \
+  X(kQVErrFontFile, -1202, "Can't load the font file \"%s\"")                                      \
+  /* %u glyph index, %s font file path (UTF-8) */                                                  \
+  X(kQVErrFontGlyph, -1203, "Can't load glyph %u of the font \"%s\"")
 
 enum QVStatus : int32_t {
   kQVNoErr = 0,

@@ -1,0 +1,73 @@
+// The reference host's document: a chunked kit file holding the objects of
+// one plug-in class.
+//
+//   chunk "head"  byte-order signature ("BIGE" or "LITE", four characters in
+//                 reading order), then the format version (unsigned 32-bit,
+//                 file order; 1)
+//   chunk "objt"  one per object, in order:
+//                   class identifier and second class identifier (8 bytes each)
+//                   frame in the score: AGRect x1, y1, x2, y2 (4 doubles: time
+//                   and height)
+//                   chunk "base": the host's base brush (40 bytes) and pen
+//                                 (80 bytes) in their file forms
+//                   chunk "data": the plug-in's own payload
+//
+// Chunk sizes and numbers are in the byte order the header names; unknown
+// chunks are skipped. Loading either takes the whole document or nothing.
+#ifndef HOST_DOCUMENT_H
+#define HOST_DOCUMENT_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HostObject.h"
+
+class HostPlugin;
+class QVFile;
+
+class HostDocument {
+ public:
+  static constexpr uint32_t kFormatVersion = 1;
+
+  explicit HostDocument(HostPlugin& plugin);
+
+  // Appends count objects created with the given arguments ("-default"),
+  // placed one after the other in time. 0 or the first failing status.
+  int32_t AddObjects(uint32_t count, const char* arguments);
+
+  // Replaces the content with the document at path (UTF-8). On any failure
+  // the document keeps what it had and the status is returned:
+  // kQVErrBadDocument (structure), kQVErrUnknownClass, file errors.
+  int32_t Load(const std::string& path);
+  // Writes the document next to path and renames it over path, so that a
+  // failed save leaves an existing file untouched. byteOrder: QVFile::kEndianBig
+  // or kEndianLittle.
+  int32_t Save(const std::string& path) const;
+
+  uint32_t ByteOrder() const { return mByteOrder; }
+  void SetByteOrder(uint32_t order) { mByteOrder = order; }
+
+  size_t Count() const { return mObjects.size(); }
+  HostObject& Object(size_t index) { return *mObjects[index]; }
+  const HostObject& Object(size_t index) const { return *mObjects[index]; }
+
+ private:
+  int32_t ReadObjects(const QVFile& file, std::vector<std::unique_ptr<HostObject>>& objects,
+                      const std::string& path);
+  int32_t ReadOneObject(const QVFile& file, uint64_t end,
+                        std::vector<std::unique_ptr<HostObject>>& objects,
+                        const std::string& path);
+  int32_t WriteAll(QVFile& file) const;
+
+  HostPlugin& mPlugin;
+  uint32_t mByteOrder;
+  std::vector<std::unique_ptr<HostObject>> mObjects;
+};
+
+// Turns a UTF-8 path into the kit's native 8-bit text; false when a
+// character has no native form (the path cannot be named through the kit).
+bool HostNativePath(const std::string& utf8, std::string& native);
+
+#endif

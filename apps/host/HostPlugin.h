@@ -1,0 +1,79 @@
+// Loading a plug-in and registering its class: the hook record, the class
+// records (the plug-in's class and the host's base graphic-object class) and
+// the host's interface tables.
+#ifndef HOST_PLUGIN_H
+#define HOST_PLUGIN_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/QVClass.h"
+#include "host/QVGUICtrl.h"
+#include "host/QVGUIDesc.h"
+#include "host/QVHandler.h"
+#include "host/QVPluginHook.h"
+
+class HostEnvironment;
+
+// A class record as the host keeps it: the record the plug-in sees, the class
+// chain SupClasses answers, the name and identifiers.
+class HostClassRecord : public QVClassRecord {
+ public:
+  HostClassRecord();
+  uint32_t SupClasses(QVClassRecord* const** chain);
+
+  std::vector<QVClassRecord*> chain;
+  std::string name;  // UTF-8, as the plug-in named it
+};
+
+class HostPlugin {
+ public:
+  explicit HostPlugin(HostEnvironment& environment);
+  ~HostPlugin();
+  HostPlugin(const HostPlugin&) = delete;
+  HostPlugin& operator=(const HostPlugin&) = delete;
+
+  // Loads the library at path and registers its class through its exported
+  // "main". Returns 0 or a negative status: kQVErrPluginNotFound (the file
+  // cannot be loaded; Error() tells why), kQVErrPluginNoEntry (no "main"),
+  // kQVErrPluginRefused (the host refused the announcement), or the
+  // plug-in's own registration status.
+  int32_t Load(const std::string& path);
+  // Registers a class through an entry already in the process (tests).
+  int32_t Register(QVPluginMainProc entry);
+
+  bool IsRegistered() const { return mRegistered; }
+  const std::string& Error() const { return mError; }
+  const QVPluginHook& Hook() const { return mHook; }
+  const std::string& ClassName() const { return mClass.name; }
+  QVClassRecord* PluginClass() { return &mClass; }
+  QVClassRecord* BaseClass() { return &mBaseClass; }
+  // The class identifiers the plug-in announced, as texts.
+  std::string ClassId() const;
+  std::string ClassId2() const;
+
+  // Sets bit 0 of the plug-in class record's flag word before Register:
+  // the host then keeps its own method slots.
+  void SetKeepOwnMethods(bool keep);
+
+ private:
+  static int32_t ClassSetup(QVClassRecord* cls, QVPluginHook* hook);
+  static void SetClassName(QVClassRecord* cls, const char* name);
+  static void AddInspectorGUIDesc(QVClassRecord* cls, QVGUIDescObject* desc);
+
+  HostEnvironment& mEnvironment;
+  void* mLibrary = nullptr;
+  bool mRegistered = false;
+  std::string mError;
+  QVPluginHook mHook{};
+  HostClassRecord mClass;
+  HostClassRecord mBaseClass;
+  QVClassTable mClassTable{};
+  QVHandlerTable mHandlerTable{};
+  QVGUICtrlTable mGUICtrlTable{};
+  QVGUIDescTable mGUIDescTable{};
+  std::vector<QVGUIDescObject*> mInspectorDescs;
+};
+
+#endif

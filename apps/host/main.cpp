@@ -1,0 +1,361 @@
+// talvane-host: the reference host. Loads the Talvane plug-in, registers its
+// class and keeps documents of its objects.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "HostDocument.h"
+#include "HostEnvironment.h"
+#include "HostPlugin.h"
+#include "HostText.h"
+#include "kit/QVDictionary.h"
+#include "kit/QVErrors.h"
+#include "kit/QVFile.h"
+#include "kit/QVLog.h"
+#include "kit/QVString.h"
+#include "kit/QVValue.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: talvane-host [options] command [arguments]\n"
+    "\n"
+    "commands:\n"
+    "  info                         show the plug-in's class registration\n"
+    "  create DOC [COUNT]           write a document of COUNT default objects (1)\n"
+    "  list DOC                     list the objects of a document with their properties\n"
+    "  set DOC INDEX KEY VALUE      set one property of object INDEX (from 0) and save;\n"
+    "                               KEY may be a path such as Pen.Brush.Color\n"
+    "  demo [DIR]                   create, list, change and reload a default document\n"
+    "                               in DIR (a new temporary folder when omitted)\n"
+    "\n"
+    "options:\n"
+    "  --plugin PATH                the plug-in library (default: StdTalvane.so beside\n"
+    "                               this program)\n"
+    "  --lang CODE                  language of the plug-in's texts (default: from\n"
+    "                               LANGUAGE, LC_ALL, LC_MESSAGES, LANG)\n"
+    "  --repository DIR             the host's document repository\n"
+    "  --byte-order big|little      byte order of documents written (default: big)\n";
+
+struct Options {
+  std::string plugin;
+  std::string language;
+  bool languageGiven = false;
+  std::string repository;
+  uint32_t byteOrder = QVFile::kEndianBig;
+  std::vector<std::string> arguments;
+};
+
+std::string ExecutableDir() {
+  char buffer[4096];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return ".";
+  std::string path(buffer, static_cast<size_t>(n));
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+int Fail(long status, const std::string& what) {
+  const char* name = QVErrorName(status);
+  std::fprintf(stderr, "talvane-host: %s (status %ld%s%s)\n", what.c_str(), status,
+               name ? ", " : "", name ? name : "");
+  return 1;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto next = [&](std::string& out) {
+      if (i + 1 >= argc) {
+        error = arg + " needs a value";
+        return false;
+      }
+      out = argv[++i];
+      return true;
+    };
+    if (arg == "--plugin") {
+      if (!next(options.plugin)) return false;
+    } else if (arg == "--lang") {
+      if (!next(options.language)) return false;
+      options.languageGiven = true;
+    } else if (arg == "--repository") {
+      if (!next(options.repository)) return false;
+    } else if (arg == "--byte-order") {
+      std::string order;
+      if (!next(order)) return false;
+      if (order == "big") {
+        options.byteOrder = QVFile::kEndianBig;
+      } else if (order == "little") {
+        options.byteOrder = QVFile::kEndianLittle;
+      } else {
+        error = "--byte-order takes big or little";
+        return false;
+      }
+    } else if (arg == "-h" || arg == "--help") {
+      options.arguments.assign(1, "help");
+      return true;
+    } else if (arg.size() > 1 && arg[0] == '-' && options.arguments.empty()) {
+      error = "unknown option " + arg;
+      return false;
+    } else {
+      options.arguments.push_back(arg);
+    }
+  }
+  return true;
+}
+
+bool ParseIndex(const std::string& text, size_t count, size_t& index) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9)
+    return false;
+  index = std::stoul(text);
+  return index < count;
+}
+
+std::string Utf8(const QVString& native) {
+  return native.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8).Std();
+}
+
+void PrintObject(const HostDocument& doc, size_t index, const std::string& className) {
+  const HostObject& object = doc.Object(index);
+  const AGRect& f = object.Record().frame;
+  std::printf("#%zu %s  frame (%g;%g;%g;%g)\n", index, className.c_str(), f.x1, f.y1, f.x2, f.y2);
+  QVDictionary dict;
+  object.GetAllProperties(dict);
+  QVString key;
+  QVValue value;
+  for (uint32_t i = 0; dict.GetKeyAndValueByIndex(i, &key, &value); ++i) {
+    std::printf("    %s = %s\n", Utf8(key).c_str(), HostFormatValue(value).c_str());
+  }
+}
+
+int List(HostPlugin& plugin, const std::string& path) {
+  HostDocument doc(plugin);
+  int32_t status = doc.Load(path);
+  if (status != 0) return Fail(status, "can't read the document " + path);
+  std::printf("%s: %zu object%s, %s-endian\n", path.c_str(), doc.Count(), doc.Count() == 1 ? "" : "s",
+              doc.ByteOrder() == QVFile::kEndianBig ? "big" : "little");
+  for (size_t i = 0; i < doc.Count(); ++i) PrintObject(doc, i, plugin.ClassName());
+  return 0;
+}
+
+int Create(HostPlugin& plugin, const Options& options, const std::string& path, size_t count) {
+  HostDocument doc(plugin);
+  doc.SetByteOrder(options.byteOrder);
+  int32_t status = doc.AddObjects(static_cast<uint32_t>(count), "-default");
+  if (status != 0) return Fail(status, "can't create the objects");
+  status = doc.Save(path);
+  if (status != 0) return Fail(status, "can't write the document " + path);
+  std::printf("%s: %zu default object%s written\n", path.c_str(), count, count == 1 ? "" : "s");
+  return 0;
+}
+
+// Whether what the object kept is what was asked: reals to single precision,
+// texts without regard to letter case (hexadecimal units, words).
+bool SameSetting(const QVValue& asked, const QVValue& kept) {
+  if (asked.Type() == kQVValueTypeFloat && kept.Type() == kQVValueTypeFloat) {
+    double a = 0.0, k = 0.0;
+    asked.GetasFloat(a, false);
+    kept.GetasFloat(k, false);
+    return std::fabs(a - k) <= 1e-6 * std::fmax(1.0, std::fabs(a));
+  }
+  if (asked.Type() == kQVValueTypeString && kept.Type() == kQVValueTypeString) {
+    return asked.GetasQVString()->IsEqual(*kept.GetasQVString(), false);
+  }
+  if (asked.Type() == kQVValueTypeDictionary && kept.Type() == kQVValueTypeDictionary) {
+    const QVDictionary& a = *asked.GetasQVDictionary();
+    const QVDictionary& k = *kept.GetasQVDictionary();
+    QVString key;
+    QVValue value;
+    for (uint32_t i = 0; a.GetKeyAndValueByIndex(i, &key, &value); ++i) {
+      if (!k.ContainsKey(key) || !SameSetting(value, k.GetValue(key))) return false;
+    }
+    return true;
+  }
+  return asked.IsEqual(kept);
+}
+
+// Sets key (a path) of one object to the text typed. The document is saved
+// only when the object kept exactly what was asked; otherwise the object is
+// put back and nothing is written.
+int32_t SetProperty(HostDocument& doc, size_t index, const std::string& keyText,
+                    const std::string& valueText, std::string& message) {
+  HostObject& object = doc.Object(index);
+  QVString key = QVString(keyText).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+  QVDictionary before;
+  object.GetAllProperties(before);
+  if (!before.ContainsKey(key)) {
+    message = "the object has no property " + keyText;
+    return static_cast<int32_t>(QVLogStatus(kQVErrBadProperty, keyText.c_str()));
+  }
+  QVValue typed;
+  if (!HostParseValueLike(before.GetValue(key), valueText, typed)) {
+    message = keyText + " takes a value like " + HostFormatValue(before.GetValue(key)) +
+              ", not " + valueText;
+    return static_cast<int32_t>(QVLogStatus(kQVErrBadProperty, keyText.c_str()));
+  }
+  // The whole top-level entry goes to the object, with the one part changed.
+  QVDictionary changed = before;
+  changed.SetValue(key, typed);
+  QVString top = key.BeforeFirst(".");
+  if (top.IsEmpty()) top = key;
+  QVDictionary request;
+  request.SetValue(top, changed.GetValue(top));
+  object.SetAllProperties(request);
+
+  QVDictionary after;
+  object.GetAllProperties(after);
+  if (!SameSetting(typed, after.GetValue(key))) {
+    message = keyText + " can't be " + valueText + " (the object would keep " +
+              HostFormatValue(after.GetValue(key)) + ")";
+    QVDictionary restore;
+    restore.SetValue(top, before.GetValue(top));
+    object.SetAllProperties(restore);
+    return static_cast<int32_t>(QVLogStatus(kQVErrBadProperty, keyText.c_str()));
+  }
+  return 0;
+}
+
+int Set(HostPlugin& plugin, const std::vector<std::string>& args) {
+  const std::string& path = args[1];
+  HostDocument doc(plugin);
+  int32_t status = doc.Load(path);
+  if (status != 0) return Fail(status, "can't read the document " + path);
+  size_t index = 0;
+  if (!ParseIndex(args[2], doc.Count(), index)) {
+    return Fail(QVLogStatus(kQVErrNoSuchObject, args[2].c_str()), "no object " + args[2]);
+  }
+  std::string message;
+  status = SetProperty(doc, index, args[3], args[4], message);
+  if (status != 0) return Fail(status, message + "; the document is unchanged");
+  status = doc.Save(path);
+  if (status != 0) return Fail(status, "can't write the document " + path);
+  PrintObject(doc, index, plugin.ClassName());
+  return 0;
+}
+
+int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
+  if (dir.empty()) {
+    char pattern[] = "/tmp/talvane-demo-XXXXXX";
+    if (!mkdtemp(pattern)) return Fail(kQVErrFileOpen, "can't make a folder for the demo");
+    dir = pattern;
+  }
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    return Fail(kQVErrFileOpen, "can't make the folder " + dir);
+  }
+  std::string path = dir + "/demo.tlv";
+  std::printf("== Plug-in: class \"%s\" (%s / %s), object size %u bytes\n", plugin.ClassName().c_str(),
+              plugin.ClassId().c_str(), plugin.ClassId2().c_str(), plugin.Hook().objectSize);
+
+  // The embedded default document: three default objects, then a few
+  // settings a person would change.
+  HostDocument doc(plugin);
+  doc.SetByteOrder(options.byteOrder);
+  int32_t status = doc.AddObjects(3, "-default");
+  if (status != 0) return Fail(status, "can't create the objects");
+  std::string message;
+  const char* changes[][3] = {
+      {"1", "LineType", "Iterated"}, {"1", "LineEnd", "Up"}, {"2", "FontSize", "72"},
+      {"2", "UnicodeText", "E01C;E000;E085"}, {"2", "KeyLayout", "Pelmar Brindel"},
+  };
+  for (auto& change : changes) {
+    status = SetProperty(doc, std::strtoul(change[0], nullptr, 10), change[1], change[2], message);
+    if (status != 0) return Fail(status, message);
+  }
+  status = doc.Save(path);
+  if (status != 0) return Fail(status, "can't write the document " + path);
+  std::printf("== Saved %s\n", path.c_str());
+
+  std::printf("== Reloaded:\n");
+  int result = List(plugin, path);
+  if (result != 0) return result;
+
+  std::printf("== A value out of range is refused and changes nothing:\n");
+  std::fflush(stdout);
+  status = SetProperty(doc, 0, "FontSize", "500", message);
+  std::printf("   set FontSize 500 -> status %d: %s\n", status, message.c_str());
+  return status == kQVErrBadProperty ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(argc, argv, options, error)) {
+    std::fprintf(stderr, "talvane-host: %s\n\n%s", error.c_str(), kUsage);
+    return 2;
+  }
+  const std::vector<std::string>& args = options.arguments;
+  if (args.empty() || args[0] == "help") {
+    std::fputs(kUsage, args.empty() ? stderr : stdout);
+    return args.empty() ? 2 : 0;
+  }
+
+  std::string exeDir = ExecutableDir();
+  HostEnvironmentOptions envOptions;
+  envOptions.localeDir = exeDir + "/locale";
+  envOptions.language =
+      options.languageGiven ? options.language : HostEnvironment::LanguageFromEnvironment();
+  if (!options.repository.empty()) {
+    envOptions.repositoryDir = options.repository;
+  } else if (const char* home = std::getenv("HOME")) {
+    envOptions.repositoryDir = std::string(home) + "/.local/share/talvane-host/repository";
+  }
+  HostEnvironment environment(envOptions);
+
+  HostPlugin plugin(environment);
+  std::string pluginPath = options.plugin.empty() ? exeDir + "/StdTalvane.so" : options.plugin;
+  int32_t status = plugin.Load(pluginPath);
+  if (status != 0) {
+    for (const std::string& line : environment.LogLines()) std::fputs(line.c_str(), stderr);
+    std::string why = plugin.Error().empty() ? "" : ": " + plugin.Error();
+    return Fail(status, "can't register the plug-in " + pluginPath + why);
+  }
+
+  const std::string& command = args[0];
+  auto need = [&](size_t min, size_t max) {
+    if (args.size() < min || args.size() > max) {
+      std::fprintf(stderr, "talvane-host: wrong number of arguments for %s\n\n%s", command.c_str(), kUsage);
+      return false;
+    }
+    return true;
+  };
+  if (command == "info") {
+    if (!need(1, 1)) return 2;
+    std::printf("class \"%s\", identifiers %s / %s, object size %u bytes, interface 0x%08X\n",
+                plugin.ClassName().c_str(), plugin.ClassId().c_str(), plugin.ClassId2().c_str(),
+                plugin.Hook().objectSize, plugin.Hook().pluginVersion);
+    return 0;
+  }
+  if (command == "create") {
+    if (!need(2, 3)) return 2;
+    size_t count = 1;
+    if (args.size() == 3 && (!ParseIndex(args[2], 100001, count) || count == 0)) {
+      std::fprintf(stderr, "talvane-host: COUNT must be 1 to 100000\n");
+      return 2;
+    }
+    return Create(plugin, options, args[1], count);
+  }
+  if (command == "list") {
+    if (!need(2, 2)) return 2;
+    return List(plugin, args[1]);
+  }
+  if (command == "set") {
+    if (!need(5, 5)) return 2;
+    return Set(plugin, args);
+  }
+  if (command == "demo") {
+    if (!need(1, 2)) return 2;
+    return Demo(plugin, options, args.size() == 2 ? args[1] : std::string());
+  }
+  std::fprintf(stderr, "talvane-host: unknown command %s\n\n%s", command.c_str(), kUsage);
+  return 2;
+}
