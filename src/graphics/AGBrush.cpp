@@ -137,11 +137,10 @@ void AGBrush::SetStyleLinearGradient(AGColor color, AGColor color2, float blend,
 
 void AGBrush::SetStyleLinearGradient(AGColor color, AGColor color2,
                                      const AGBrushCustomGradient& gradient, float angle) {
-  SetCustomGradient(gradient);
-  mStyle = kAGBrushStyleLinearGradient;
-  mColor = color;
-  mColor2 = color2;
-  SetGradientAngle(angle);
+  // Copied first: gradient may be the one this brush is about to drop.
+  std::unique_ptr<AGBrushCustomGradient> copy(new AGBrushCustomGradient(gradient));
+  SetStyleLinearGradient(color, color2, GradientBlend(), angle);
+  mCustomGradient = std::move(copy);
 }
 
 void AGBrush::SetStyleRadialGradient(AGColor color, AGColor color2, float blend, float centerX,
@@ -158,23 +157,14 @@ void AGBrush::SetStyleRadialGradient(AGColor color, AGColor color2, float blend,
 void AGBrush::SetStyleRadialGradient(AGColor color, AGColor color2,
                                      const AGBrushCustomGradient& gradient, float centerX,
                                      float centerY) {
-  SetCustomGradient(gradient);
-  mStyle = kAGBrushStyleRadialGradient;
-  mColor = color;
-  mColor2 = color2;
-  SetGradientCenterX(centerX);
-  SetGradientCenterY(centerY);
+  std::unique_ptr<AGBrushCustomGradient> copy(new AGBrushCustomGradient(gradient));
+  SetStyleRadialGradient(color, color2, GradientBlend(), centerX, centerY);
+  mCustomGradient = std::move(copy);
 }
 
 void AGBrush::SetStyle(uint32_t style) {
   mCustomGradient.reset();
   mStyle = ClampStyle(style);
-}
-
-void AGBrush::SetCustomGradient(const AGBrushCustomGradient& gradient) {
-  // Copy before letting go of the old one: gradient may be our own.
-  std::unique_ptr<AGBrushCustomGradient> copy(new AGBrushCustomGradient(gradient));
-  mCustomGradient = std::move(copy);
 }
 
 void AGBrush::SetPatternIndex(uint32_t index) { mPatternIndex = ClampPatternIndex(index); }

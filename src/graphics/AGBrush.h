@@ -166,8 +166,7 @@ class AGBrush {
   bool operator!=(const AGBrush& other) const { return !(*this == other); }
 
  private:
-  void SetCustomGradient(const AGBrushCustomGradient& gradient);
-  // Reads the style-specific keys of the value form.
+  // Reads the keys of the value form that belong to the stored style.
   void ReadStyleKeysFromDictionary(const QVDictionary& dict, bool convert);
   // The current form, or the older one when older is set.
   long ReadFieldsFromFile(const QVFile& file, bool older);
