@@ -81,6 +81,14 @@ const QVDictionary* QVDictionary::Parent(const QVString& key, QVString& last, lo
   return dictionary;
 }
 
+QVDictionary& QVDictionary::operator=(const QVDictionary& other) {
+  if (&other != this) {
+    std::vector<Entry> copy(other.mEntries);
+    mEntries.swap(copy);
+  }
+  return *this;
+}
+
 bool QVDictionary::IsEqual(const QVDictionary& other) const {
   if (&other == this) return true;
   if (mEntries.size() != other.mEntries.size()) return false;

@@ -36,7 +36,8 @@ class QVDictionary {
   QVDictionary() = default;
   QVDictionary(const QVDictionary&) = default;
   QVDictionary(QVDictionary&&) noexcept = default;
-  QVDictionary& operator=(const QVDictionary&) = default;
+  // Copies before replacing: other may live inside this dictionary.
+  QVDictionary& operator=(const QVDictionary& other);
   QVDictionary& operator=(QVDictionary&&) noexcept = default;
 
   uint32_t Count() const { return static_cast<uint32_t>(mEntries.size()); }

@@ -333,6 +333,14 @@ long QVValue::ReadFromFile(const QVFile& file) {
 
 // ----------------------------------------------------------- QVValueArray
 
+QVValueArray& QVValueArray::operator=(const QVValueArray& other) {
+  if (&other != this) {
+    QVValueArray copy(other);
+    swap(copy);
+  }
+  return *this;
+}
+
 bool QVValueArray::IsEqual(const QVValueArray& other) const {
   if (&other == this) return true;
   if (size() != other.size()) return false;

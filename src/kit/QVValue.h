@@ -169,6 +169,12 @@ class QVValue {
 class QVValueArray : public std::vector<QVValue> {
  public:
   using std::vector<QVValue>::vector;
+  QVValueArray() = default;
+  QVValueArray(const QVValueArray&) = default;
+  QVValueArray(QVValueArray&&) noexcept = default;
+  // Copies before replacing: other may live inside this array.
+  QVValueArray& operator=(const QVValueArray& other);
+  QVValueArray& operator=(QVValueArray&&) noexcept = default;
 
   // Same length and IsEqual elements in order.
   bool IsEqual(const QVValueArray& other) const;

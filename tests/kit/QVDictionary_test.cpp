@@ -120,6 +120,14 @@ TEST(QVDictionaryPaths, AValueTakenFromTheDictionaryItselfCanBeStored) {
   EXPECT_EQ(QVValueGetasQVString(d.GetValue("a")), "p");
   EXPECT_EQ(IntAt(d, "sub"), 4);
 
+  // Assigning a dictionary held in this one's first entry.
+  d.SetValue("A.x", Int(1));
+  d.SetValue("A.y", Int(2));
+  d.Assign(*d.GetValue("A").GetasQVDictionary());
+  EXPECT_EQ(Keys(d), "x,y,");
+  EXPECT_EQ(IntAt(d, "y"), 2);
+  d.SetValue("a", QVValueSetasQVString("p"));
+
   QVValue holder = QVValueSetasQVDictionary(d);
   ASSERT_EQ(holder.GetasQVDictionary()->GetValue("a", holder), 0);
   EXPECT_EQ(QVValueGetasQVString(holder), "p");

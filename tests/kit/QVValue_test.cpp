@@ -57,6 +57,12 @@ TEST(QVValueOwnership, SettingFromItsOwnPayloadKeepsTheData) {
   v = std::move((*v.GetasQVValueArray())[1]);
   EXPECT_EQ(v.GetasQVValueArray()->size(), 3u);
 
+  QVValueArray big(4, Int(1));
+  big[0] = QVValueSetasQVValueArray(QVValueArray(2, Text("in")));
+  big = *big[0].GetasQVValueArray();
+  ASSERT_EQ(big.size(), 2u);
+  EXPECT_EQ(QVValueGetasQVString(big[1]), "in");
+
   const char bytes[] = "block";
   v.SetasBinary(bytes, 5);
   const void* data = nullptr;
