@@ -147,9 +147,12 @@ class AGPen {
   // form in the last 40. The custom arrow is not written. Returns the first
   // failing primitive's status, 0 on success.
   long WriteToFile(QVFile& file) const;
-  // Reads the form WriteToFile writes, clamping every field into range; the
-  // custom arrow is dropped, since the form does not hold one. On failure
-  // the pen becomes kAGNullPen and the status is returned.
+  // Reads the form WriteToFile writes. Stored values out of range are
+  // clamped, never refused: a non-zero size mode reads as 1, caps and joins
+  // above 2 as 2, size, ratio and angle as their setters store them; the
+  // brush as AGBrush::ReadFromFile reads it. The custom arrow is dropped,
+  // since the form does not hold one. A form cut short fails with -977. On
+  // failure the pen becomes kAGNullPen and the status is returned.
   long ReadFromFile(const QVFile& file);
   // The older form (kFileSize_OFF bytes, the older brush form included).
   // Failures as for ReadFromFile.
