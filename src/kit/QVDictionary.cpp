@@ -99,7 +99,9 @@ bool QVDictionary::IsEqual(const QVDictionary& other) const {
   return true;
 }
 
-bool QVDictionary::ContainsKey(const QVString& key) const { return &GetValue(key) != &kQVNullValue; }
+bool QVDictionary::ContainsKey(const QVString& key) const {
+  return &GetValue(key) != &kQVNullValue;
+}
 
 const QVValue& QVDictionary::GetValue(const QVString& key) const {
   QVString last;

@@ -467,7 +467,8 @@ long QVValueCoder::CheckRoom(const QVFile& file, uint64_t n, uint64_t limit, con
   long err = file.GetPos(pos);
   if (err) return err;
   if (pos > limit || limit - pos < n) {
-    return QVLogError(kQVErrFileRead, "Can't read in file \"%s\": %s at pos %llu overrun the chunk or the file",
+    return QVLogError(kQVErrFileRead,
+                      "Can't read in file \"%s\": %s at pos %llu overrun the chunk or the file",
                       file.LogPath(), what, static_cast<unsigned long long>(pos));
   }
   return 0;

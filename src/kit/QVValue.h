@@ -222,9 +222,9 @@ QVValue QVValueSetasBool(bool b);
 bool QVValueGetasBool(const QVValue& value, bool& b, bool convert);
 bool QVValueGetasBool(const QVValue& value, bool convert);
 
-#define QV_VALUE_NUMBER_FORMS(Name, Type)                                  \
-  QVValue* QVValueSetas##Name(QVValue* value, Type t);                     \
-  QVValue QVValueSetas##Name(Type t);                                      \
+#define QV_VALUE_NUMBER_FORMS(Name, Type)                               \
+  QVValue* QVValueSetas##Name(QVValue* value, Type t);                  \
+  QVValue QVValueSetas##Name(Type t);                                   \
   bool QVValueGetas##Name(const QVValue& value, Type& t, bool convert); \
   Type QVValueGetas##Name(const QVValue& value, bool convert);
 
@@ -300,10 +300,10 @@ AGColorArray QVValueGetasAGColorArray(const QVValue& value, bool convert = false
 //   AGInterval "beg", "end".
 // Reading requires a non-empty dictionary; every entry is read with GetasFloat
 // and convert, and the output is written only when all of them read.
-#define QV_VALUE_GEOMETRY_FORMS(Type)                                       \
-  QVValue* QVValueSetas##Type(QVValue* value, const Type& t);              \
-  QVValue QVValueSetas##Type(const Type& t);                               \
-  bool QVValueGetas##Type(const QVValue& value, Type& t, bool convert);  \
+#define QV_VALUE_GEOMETRY_FORMS(Type)                                   \
+  QVValue* QVValueSetas##Type(QVValue* value, const Type& t);           \
+  QVValue QVValueSetas##Type(const Type& t);                            \
+  bool QVValueGetas##Type(const QVValue& value, Type& t, bool convert); \
   Type QVValueGetas##Type(const QVValue& value, bool convert);
 
 QV_VALUE_GEOMETRY_FORMS(AGPoint)

@@ -15,15 +15,15 @@
 
 // The two forms every type derives from its pointer setter and reference
 // getter: Setas (t) -> a new value; Getas (value, convert) -> T or fallback.
-#define QV_VALUE_DERIVED_FORMS(Name, Type, Param, Fallback)                 \
-  QVValue QVValueSetas##Name(Param t) {                                     \
-    QVValue value;                                                          \
-    QVValueSetas##Name(&value, t);                                          \
-    return value;                                                           \
-  }                                                                         \
-  Type QVValueGetas##Name(const QVValue& value, bool convert) {             \
-    Type t = Fallback;                                                      \
-    return QVValueGetas##Name(value, t, convert) ? t : Type(Fallback);      \
+#define QV_VALUE_DERIVED_FORMS(Name, Type, Param, Fallback)            \
+  QVValue QVValueSetas##Name(Param t) {                                \
+    QVValue value;                                                     \
+    QVValueSetas##Name(&value, t);                                     \
+    return value;                                                      \
+  }                                                                    \
+  Type QVValueGetas##Name(const QVValue& value, bool convert) {        \
+    Type t = Fallback;                                                 \
+    return QVValueGetas##Name(value, t, convert) ? t : Type(Fallback); \
   }
 
 // Only the first of the two, for the types whose getter hands out a reference.
@@ -107,11 +107,11 @@ float NarrowToFloat(double d) {
 
 }  // namespace
 
-#define QV_VALUE_INTEGER_FORMS(Name, Type)                                               \
+#define QV_VALUE_INTEGER_FORMS(Name, Type)                                             \
   QVValue* QVValueSetas##Name(QVValue* value, Type t) { return SetInteger(value, t); } \
-  bool QVValueGetas##Name(const QVValue& value, Type& t, bool convert) {             \
-    return GetInteger(value, t, convert);                                               \
-  }                                                                                     \
+  bool QVValueGetas##Name(const QVValue& value, Type& t, bool convert) {               \
+    return GetInteger(value, t, convert);                                              \
+  }                                                                                    \
   QV_VALUE_DERIVED_FORMS(Name, Type, Type, 0)
 
 QV_VALUE_INTEGER_FORMS(SInt8, int8_t)
@@ -136,14 +136,14 @@ bool QVValueGetasFloat32(const QVValue& value, float& t, bool convert) {
 }
 QV_VALUE_DERIVED_FORMS(Float32, float, float, 0.0f)
 
-#define QV_VALUE_DOUBLE_FORMS(Name)                                          \
-  QVValue* QVValueSetas##Name(QVValue* value, double t) {                   \
-    if (value) value->SetasFloat(t);                                        \
-    return value;                                                           \
-  }                                                                         \
+#define QV_VALUE_DOUBLE_FORMS(Name)                                        \
+  QVValue* QVValueSetas##Name(QVValue* value, double t) {                  \
+    if (value) value->SetasFloat(t);                                       \
+    return value;                                                          \
+  }                                                                        \
   bool QVValueGetas##Name(const QVValue& value, double& t, bool convert) { \
-    return value.GetasFloat(t, convert);                                    \
-  }                                                                         \
+    return value.GetasFloat(t, convert);                                   \
+  }                                                                        \
   QV_VALUE_DERIVED_FORMS(Name, double, double, 0.0)
 
 QV_VALUE_DOUBLE_FORMS(Float64)
@@ -233,8 +233,7 @@ struct RealFields {
 };
 
 const RealFields<AGPoint, 2> kPointFields = {{"x", "y"}, {&AGPoint::x, &AGPoint::y}};
-const RealFields<AGSize, 2> kSizeFields = {{"width", "height"},
-                                           {&AGSize::width, &AGSize::height}};
+const RealFields<AGSize, 2> kSizeFields = {{"width", "height"}, {&AGSize::width, &AGSize::height}};
 const RealFields<AGRect, 4> kRectFields = {{"x1", "y1", "x2", "y2"},
                                            {&AGRect::x1, &AGRect::y1, &AGRect::x2, &AGRect::y2}};
 const RealFields<AGInterval, 2> kIntervalFields = {{"beg", "end"},
@@ -270,13 +269,13 @@ bool GetReals(const QVValue& value, T& t, const RealFields<T, N>& fields, bool c
 
 }  // namespace
 
-#define QV_VALUE_GEOMETRY_FORMS(Type, Fields, Null)                         \
-  QVValue* QVValueSetas##Type(QVValue* value, const Type& t) {             \
-    return SetReals(value, t, Fields);                                     \
-  }                                                                        \
+#define QV_VALUE_GEOMETRY_FORMS(Type, Fields, Null)                      \
+  QVValue* QVValueSetas##Type(QVValue* value, const Type& t) {           \
+    return SetReals(value, t, Fields);                                   \
+  }                                                                      \
   bool QVValueGetas##Type(const QVValue& value, Type& t, bool convert) { \
-    return GetReals(value, t, Fields, convert);                            \
-  }                                                                        \
+    return GetReals(value, t, Fields, convert);                          \
+  }                                                                      \
   QV_VALUE_DERIVED_FORMS(Type, Type, const Type&, Null)
 
 QV_VALUE_GEOMETRY_FORMS(AGPoint, kPointFields, kAGNullPoint)
@@ -291,7 +290,8 @@ QVValue* QVValueSetasQVStringArray(QVValue* value, const QVStringArray& a) {
   return QVValueSetArray(value, a, [](QVValue* v, const QVString& s) { v->SetasQVString(s); });
 }
 bool QVValueGetasQVStringArray(const QVValue& value, QVStringArray& a, bool /*convert*/) {
-  return QVValueGetArray(value, a, [](const QVValue& v, QVString& s) { return v.GetasQVString(s); });
+  return QVValueGetArray(value, a,
+                         [](const QVValue& v, QVString& s) { return v.GetasQVString(s); });
 }
 QV_VALUE_DERIVED_FORMS(QVStringArray, QVStringArray, const QVStringArray&, QVStringArray())
 
@@ -309,8 +309,8 @@ QVValue* QVValueSetasAGColorArray(QVValue* value, const AGColorArray& a) {
   return QVValueSetArray(value, a, [](QVValue* v, AGColor c) { QVValueSetasAGColor(v, c); });
 }
 bool QVValueGetasAGColorArray(const QVValue& value, AGColorArray& a, bool /*convert*/) {
-  return QVValueGetArray(value, a,
-                  [](const QVValue& v, AGColor& c) { return QVValueGetasAGColor(v, c, false); });
+  return QVValueGetArray(
+      value, a, [](const QVValue& v, AGColor& c) { return QVValueGetasAGColor(v, c, false); });
 }
 QV_VALUE_DERIVED_FORMS(AGColorArray, AGColorArray, const AGColorArray&, AGColorArray())
 
@@ -318,11 +318,11 @@ QV_VALUE_DERIVED_FORMS(AGColorArray, AGColorArray, const AGColorArray&, AGColorA
 
 QVValue* QVValueSetasAGPlacement(QVValue* value, AGPlacement placement) {
   if (!value) return value;
-  const char* h = (placement & kAGPlacementHStretch) ? "Stretch"
-                  : (placement & kAGPlacementRight)  ? "Right"
+  const char* h = (placement & kAGPlacementHStretch)  ? "Stretch"
+                  : (placement & kAGPlacementRight)   ? "Right"
                   : (placement & kAGPlacementHCenter) ? "Center"
                                                       : "Left";
-  const char* v = (placement & kAGPlacementVStretch) ? "Stretch"
+  const char* v = (placement & kAGPlacementVStretch)  ? "Stretch"
                   : (placement & kAGPlacementTop)     ? "Top"
                   : (placement & kAGPlacementVCenter) ? "Center"
                                                       : "Bottom";

@@ -36,8 +36,7 @@ class QVValueCoder {
   // Reads a chunk header that must lie, with its payload, before limit.
   // expected 0 accepts any signature; another one fails with -960 when the
   // header holds something else.
-  static long ReadHeader(const QVFile& file, QVFileChunk& chunk, uint64_t limit,
-                         uint32_t expected);
+  static long ReadHeader(const QVFile& file, QVFileChunk& chunk, uint64_t limit, uint32_t expected);
   // 0 when n bytes from the current position stay before limit, else -977.
   static long CheckRoom(const QVFile& file, uint64_t n, uint64_t limit, const char* what);
   static long FileLimit(const QVFile& file, uint64_t& limit);

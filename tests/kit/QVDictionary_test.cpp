@@ -1,9 +1,10 @@
 // Dictionaries: key paths, the three refusal codes, order, merge and equality.
+#include "kit/QVDictionary.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "kit/QVDictionary.h"
 #include "kit/QVErrors.h"
 #include "kit/QVValue.h"
 
@@ -135,7 +136,8 @@ TEST(QVDictionaryPaths, AValueTakenFromTheDictionaryItselfCanBeStored) {
 
 TEST(QVDictionaryOrder, EntriesFollowByteOrderOfTheKeys) {
   QVDictionary d;
-  for (const char* key : {"b", "a_1", "B", "a", "_z", "a1"}) d.SetValue(key, QVValueSetasQVString(key));
+  for (const char* key : {"b", "a_1", "B", "a", "_z", "a1"})
+    d.SetValue(key, QVValueSetasQVString(key));
   EXPECT_EQ(Keys(d), "B,_z,a,a1,a_1,b,");
 
   QVString key;

@@ -40,7 +40,9 @@ class Builder {
     Raw(utf8);
     return Raw(std::string(padded - utf8.size(), '\0'));
   }
-  Builder& Append(const Builder& other) { return Raw(std::string(other.mBytes.begin(), other.mBytes.end())); }
+  Builder& Append(const Builder& other) {
+    return Raw(std::string(other.mBytes.begin(), other.mBytes.end()));
+  }
   const Bytes& Get() const { return mBytes; }
 
  private:
@@ -136,7 +138,8 @@ TEST_P(ValueFileTest, EachTypeIsWrittenAsItsChunkBytes) {
   const Case cases[] = {
       {"empty", QVValue(), Make().U32(0).U32(0)},
       {"bool", QVValueSetasBool(true), Make().Tag("bool").U32(4).U32(1)},
-      {"intg", QVValueSetasSInt64(0x0102030405060708), Make().Tag("intg").U32(8).U64(0x0102030405060708)},
+      {"intg", QVValueSetasSInt64(0x0102030405060708),
+       Make().Tag("intg").U32(8).U64(0x0102030405060708)},
       {"real", QVValueSetasFloat64(1.5), Make().Tag("real").U32(8).U64(0x3FF8000000000000)},
       // Native (Mac OS Roman) 0x8E is stored as UTF-8 C3 A9.
       {"strg", QVValueSetasQVString("caf\x8E"), Make().Tag("strg").Str("caf\xC3\xA9")},
@@ -146,7 +149,18 @@ TEST_P(ValueFileTest, EachTypeIsWrittenAsItsChunkBytes) {
       {"arry", QVValueSetasQVValueArray(array),
        Make().Tag("arry").U32(28).U32(2).Tag("intg").U32(8).U64(1).U32(0).U32(0)},
       {"dict", QVValueSetasQVDictionary(dict),
-       Make().Tag("dict").U32(48).U32(2).Str("a").Tag("intg").U32(8).U64(1).Str("b").Tag("bool").U32(4).U32(1)},
+       Make()
+           .Tag("dict")
+           .U32(48)
+           .U32(2)
+           .Str("a")
+           .Tag("intg")
+           .U32(8)
+           .U64(1)
+           .Str("b")
+           .Tag("bool")
+           .U32(4)
+           .U32(1)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,4 +1,6 @@
 // Values: ownership, conversions, and the typed value forms.
+#include "kit/QVValue.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 
 #include "kit/QVDictionary.h"
 #include "kit/QVFilePath.h"
-#include "kit/QVValue.h"
 
 namespace {
 
@@ -231,10 +232,10 @@ struct PlacementCase {
 
 TEST(QVValueForms, PlacementWordsPickTheStrongestFlagAndStretchReadsWithCentre) {
   const PlacementCase cases[] = {
-      {0x00, "Left", "Bottom", 0x00},   {0x01, "Center", "Bottom", 0x01},
-      {0x03, "Right", "Bottom", 0x02},  {0x04, "Stretch", "Bottom", 0x05},
+      {0x00, "Left", "Bottom", 0x00},    {0x01, "Center", "Bottom", 0x01},
+      {0x03, "Right", "Bottom", 0x02},   {0x04, "Stretch", "Bottom", 0x05},
       {0x05, "Stretch", "Bottom", 0x05}, {0x10, "Left", "Center", 0x10},
-      {0x30, "Left", "Top", 0x20},      {0x40, "Left", "Stretch", 0x50},
+      {0x30, "Left", "Top", 0x20},       {0x40, "Left", "Stretch", 0x50},
       {0x62, "Right", "Stretch", 0x52},
   };
   for (const PlacementCase& c : cases) {
