@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main job. Installs what is missing and builds the project; the reference
-# host's demo runs here once the host exists.
+# The main job: installs what is missing, builds the plug-in and the reference
+# host, and runs the host's demo (create, list, change and reload a document
+# of Talvane objects). Extra arguments go to the demo: a folder to work in.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/tools/bootstrap.sh"
@@ -8,5 +9,5 @@ build="$root/build/release"
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DTALVANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)"
-echo "Built the kits in $build. The reference host and its demo are not built yet."
+cmake --build "$build" -j "$(nproc)" --target talvane-host
+exec "$build/talvane-host" demo "$@"

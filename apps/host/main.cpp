@@ -33,7 +33,7 @@ const char kUsage[] =
     "  create DOC [COUNT]           write a document of COUNT default objects (1)\n"
     "  list DOC                     list the objects of a document with their properties\n"
     "  set DOC INDEX KEY VALUE      set one property of object INDEX (from 0) and save;\n"
-    "                               KEY may be a path such as Pen.Brush.Color\n"
+    "                               KEY may be a path such as Brush.Color\n"
     "  demo [DIR]                   create, list, change and reload a default document\n"
     "                               in DIR (a new temporary folder when omitted)\n"
     "\n"
@@ -158,7 +158,8 @@ int Create(HostPlugin& plugin, const Options& options, const std::string& path, 
 }
 
 // Whether what the object kept is what was asked: reals to single precision,
-// texts without regard to letter case (hexadecimal units, words).
+// texts without regard to letter case (hexadecimal units, words), colours and
+// symbol texts by what they hold ("(255;0;0;255)" is "(255;000;000;255)").
 bool SameSetting(const QVValue& asked, const QVValue& kept) {
   if (asked.Type() == kQVValueTypeFloat && kept.Type() == kQVValueTypeFloat) {
     double a = 0.0, k = 0.0;
@@ -167,7 +168,13 @@ bool SameSetting(const QVValue& asked, const QVValue& kept) {
     return std::fabs(a - k) <= 1e-6 * std::fmax(1.0, std::fabs(a));
   }
   if (asked.Type() == kQVValueTypeString && kept.Type() == kQVValueTypeString) {
-    return asked.GetasQVString()->IsEqual(*kept.GetasQVString(), false);
+    if (asked.GetasQVString()->IsEqual(*kept.GetasQVString(), false)) return true;
+    // The same colour or the same symbols written another way.
+    AGColor a = 0, k = 0;
+    if (QVValueGetasAGColor(asked, a) && QVValueGetasAGColor(kept, k)) return a == k;
+    QVUniChars ua, uk;
+    if (QVValueGetasQVUniChars(asked, ua) && QVValueGetasQVUniChars(kept, uk)) return ua == uk;
+    return false;
   }
   if (asked.Type() == kQVValueTypeDictionary && kept.Type() == kQVValueTypeDictionary) {
     const QVDictionary& a = *asked.GetasQVDictionary();

@@ -6,9 +6,27 @@
 #include "host/QVGUICtrl.h"
 #include "host/QVGUIDesc.h"
 #include "host/QVHandler.h"
+#include "kit/QVHostPaths.h"
 #include "kit/QVLog.h"
+#include "kit/QVString.h"
 
 namespace {
+
+// The kit's host paths, answered through the environment record.
+long EnvGetApplicationProperty(const QVString& key, QVValue* value) {
+  if (!gQVEnv || !gQVEnv->getApplicationProperty || !value) return kQVErrGeneric;
+  return gQVEnv->getApplicationProperty(key.c_str(), value);
+}
+
+bool EnvGetStandardPath(int32_t kind, QVFilePath* out) {
+  if (!gQVEnv || !gQVEnv->getStandardPath || !out) return false;
+  QVString path;
+  if (gQVEnv->getStandardPath(kind, &path) != 0 || path.IsEmpty()) return false;
+  *out = QVFilePath(path);
+  return true;
+}
+
+const QVHostPathProvider kEnvHostPaths = {&EnvGetApplicationProperty, &EnvGetStandardPath};
 
 void CopyClassId(char (&dst)[8], const char* id) {
   std::memset(dst, 0, sizeof dst);
@@ -45,6 +63,7 @@ int32_t QVClassSetupLow(QVClassRecord** classOut, void* hookPtr, const char* cla
   QVGUICtrl::sWrapper = hook->guiCtrlTable;
   QVGUIDesc::sWrapper = hook->guiDescTable;
   QVSetCustomLogMessageProc(env->logMessage);
+  QVSetHostPathProvider(&kEnvHostPaths);
 
   hook->pluginVersion = kQVPluginInterfaceVersion;
   hook->objectCtor = announcement.ctor;

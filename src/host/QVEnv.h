@@ -24,6 +24,7 @@ struct QVEnvironment {
   // 0 and the value stored, or a negative status when the host has no such property.
   int32_t (*getApplicationProperty)(const char* name, QVValue* value);
   // 0 and the directory (ending in "/") stored in path, or a negative status.
+  // Kind 7 is the host's document repository.
   int32_t (*getStandardPath)(int32_t kind, QVString* path);
   uint8_t reserved1[48];
   void (*logMessage)(const char* text);
@@ -43,8 +44,5 @@ static_assert(sizeof(QVEnvironment) == 120);
 
 // The record registration kept; null before registration and in a host.
 extern QVEnvironment* gQVEnv;
-
-// Standard path kind of the host's document repository.
-inline constexpr int32_t kQVStandardPathRepository = 7;
 
 #endif

@@ -1,0 +1,185 @@
+// The real talvane-host program against the real plug-in library.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+struct HostRun {
+  int exitCode = -1;
+  std::string out;  // standard output and standard error together
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+HostRun Host(const std::string& arguments, const std::string& plugin = TALVANE_PLUGIN) {
+  std::string command = Quote(TALVANE_HOST_EXE) + " --lang en --plugin " + Quote(plugin) + " " +
+                        arguments + " 2>&1";
+  HostRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class HostEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/talvane-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    doc = dir + "/doc.tlv";
+  }
+  void TearDown() override { std::system(("rm -rf " + Quote(dir)).c_str()); }
+
+  std::string dir;
+  std::string doc;
+};
+
+TEST_F(HostEndToEnd, RegistersTheClassAndReportsIt) {
+  HostRun run = Host("info");
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("class \"Talvane\", identifiers stdTlvn / _syVect"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("interface 0x00030100"), std::string::npos);
+}
+
+TEST_F(HostEndToEnd, CreateListSetAndReloadKeepSettings) {
+  ASSERT_EQ(Host("create " + Quote(doc) + " 2").exitCode, 0);
+  HostRun list = Host("list " + Quote(doc));
+  ASSERT_EQ(list.exitCode, 0) << list.out;
+  EXPECT_NE(list.out.find("2 objects, big-endian"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("UnicodeText = \"E01C;E033;E034;E036;E037;E038;E000;E000;E000;E085\""),
+            std::string::npos);
+  EXPECT_NE(list.out.find("Brush = {Color: \"(000;000;000;255)\", Style: \"Solid\"}"),
+            std::string::npos);
+
+  ASSERT_EQ(Host("set " + Quote(doc) + " 1 FontSize 72").exitCode, 0);
+  ASSERT_EQ(Host("set " + Quote(doc) + " 1 LineType None").exitCode, 0);
+  ASSERT_EQ(Host("set " + Quote(doc) + " 0 Brush.Color '(255;0;0;255)'").exitCode, 0);
+  list = Host("list " + Quote(doc));
+  size_t second = list.out.find("#1 ");
+  ASSERT_NE(second, std::string::npos);
+  std::string first = list.out.substr(0, second);
+  std::string rest = list.out.substr(second);
+  EXPECT_NE(first.find("Color: \"(255;000;000;255)\""), std::string::npos) << list.out;
+  EXPECT_NE(rest.find("FontSize = 72"), std::string::npos) << list.out;
+  EXPECT_NE(rest.find("LineType = \"None\""), std::string::npos);
+  EXPECT_EQ(rest.find("LineBeg"), std::string::npos);
+}
+
+TEST_F(HostEndToEnd, LittleEndianDocumentsReadBackTheSame) {
+  std::string little = dir + "/little.tlv";
+  ASSERT_EQ(Host("--byte-order little create " + Quote(little)).exitCode, 0);
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  std::string a = ReadFile(little), b = ReadFile(doc);
+  EXPECT_EQ(a.size(), b.size());
+  EXPECT_NE(a, b);
+  HostRun la = Host("list " + Quote(little));
+  HostRun lb = Host("list " + Quote(doc));
+  EXPECT_NE(la.out.find("little-endian"), std::string::npos);
+  EXPECT_EQ(la.out.substr(la.out.find("#0")), lb.out.substr(lb.out.find("#0")));
+}
+
+TEST_F(HostEndToEnd, RefusedValuesLeaveTheDocumentUntouched) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  std::string before = ReadFile(doc);
+  struct Case {
+    const char* args;
+    const char* message;
+  } cases[] = {
+      {" 0 FontSize 500", "status -706"},
+      {" 0 FontSize big", "status -706"},
+      {" 0 LineType Sideways", "status -706"},
+      {" 0 UnicodeText '0041;0100'", "status -706"},
+      {" 0 NoSuchKey 1", "status -706"},
+      {" 5 FontSize 12", "status -707"},
+  };
+  for (const Case& c : cases) {
+    HostRun run = Host("set " + Quote(doc) + c.args);
+    EXPECT_NE(run.exitCode, 0) << c.args;
+    EXPECT_NE(run.out.find(c.message), std::string::npos) << c.args << "\n" << run.out;
+    EXPECT_EQ(ReadFile(doc), before) << c.args;
+  }
+}
+
+TEST_F(HostEndToEnd, DamagedDocumentsAreReportedWithTheirStatus) {
+  ASSERT_EQ(Host("create " + Quote(doc) + " 2").exitCode, 0);
+  std::string good = ReadFile(doc);
+
+  struct Case {
+    std::string name;
+    std::string bytes;
+    const char* message;
+  };
+  std::string unknownClass = good;
+  unknownClass.replace(unknownClass.find("stdTlvn"), 7, "otherCl");
+  std::string hugeChunk = good;
+  hugeChunk.replace(good.find("objt") + 4, 4, "\x7F\xFF\xFF\xFF", 4);
+  std::string badOrder = good;
+  badOrder.replace(8, 4, "MIDL");
+  const Case cases[] = {
+      {"truncated", good.substr(0, good.size() - 5), "status -"},
+      {"unknown class", unknownClass, "status -704"},
+      {"chunk size past the end", hugeChunk, "status -705"},
+      {"no byte order", badOrder, "status -705"},
+      {"empty", "", "status -705"},
+      {"not a document", "hello, world\n", "status -705"},
+  };
+  for (const Case& c : cases) {
+    std::string path = dir + "/damaged.tlv";
+    WriteFile(path, c.bytes);
+    HostRun run = Host("list " + Quote(path));
+    EXPECT_EQ(run.exitCode, 1) << c.name << "\n" << run.out;
+    EXPECT_NE(run.out.find(c.message), std::string::npos) << c.name << "\n" << run.out;
+    // A set on a damaged document writes nothing.
+    HostRun set = Host("set " + Quote(path) + " 0 FontSize 12");
+    EXPECT_NE(set.exitCode, 0) << c.name;
+    EXPECT_EQ(ReadFile(path), c.bytes) << c.name;
+  }
+}
+
+TEST_F(HostEndToEnd, MissingPluginAndPluginWithoutEntryAreReported) {
+  HostRun missing = Host("info", dir + "/NoSuchPlugin.so");
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.out.find("status -701"), std::string::npos) << missing.out;
+
+  HostRun noEntry = Host("info", TALVANE_NO_ENTRY_PLUGIN);
+  EXPECT_EQ(noEntry.exitCode, 1);
+  EXPECT_NE(noEntry.out.find("status -702"), std::string::npos) << noEntry.out;
+}
+
+TEST_F(HostEndToEnd, DemoRunsThroughAndUsageErrorsExitTwo) {
+  HostRun demo = Host("demo " + Quote(dir + "/demo"));
+  EXPECT_EQ(demo.exitCode, 0) << demo.out;
+  EXPECT_NE(demo.out.find("UnicodeText = \"E01C;E000;E085\""), std::string::npos) << demo.out;
+  EXPECT_NE(demo.out.find("set FontSize 500 -> status -706"), std::string::npos);
+
+  EXPECT_EQ(Host("frobnicate").exitCode, 2);
+  EXPECT_EQ(Host("set onlyone").exitCode, 2);
+  EXPECT_EQ(Host("create " + Quote(doc) + " 0").exitCode, 2);
+}
+
+}  // namespace
