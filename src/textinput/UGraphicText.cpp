@@ -1,0 +1,42 @@
+#include "textinput/UGraphicText.h"
+
+#include "graphics/AGFont.h"
+#include "graphics/AGPath.h"
+#include "graphics/platform/AGFontPlatform_p.h"
+#include "graphics/platform/AGNativePath.h"
+
+bool UGraphicText::BuildPathFromUText(AGPath* path, ATNumberArray<AGRect>* charBoxes,
+                                      AGPoint* penEnd, const AGPoint& origin,
+                                      const ATNumberArray<unsigned short>& text,
+                                      const AGFont& font) {
+  if (path) path->Clear();
+  if (charBoxes) charBoxes->Clear();
+  if (penEnd) *penEnd = origin;
+  if (!font.IsValid()) return false;
+  if (text.IsEmpty()) return true;
+
+  if (charBoxes) charBoxes->Reserve(text.Length());
+  AGNativePath native;
+  const AGNativeFont* nativeFont = font.NativeFont();
+  double capHeight = nativeFont->GetCapHeight();
+  AGPoint pen = origin;
+  for (uint16_t unit : text) {
+    uint32_t glyph = nativeFont->GetGlyph(unit);
+    AGSize advance = nativeFont->GetAdvance(glyph);
+    if (path) nativeFont->AddGlyphOutline(glyph, pen, &native);
+    if (charBoxes) {
+      AGRect ink = nativeFont->GetInkBox(glyph);
+      AGRect box = {pen.x + ink.x1, pen.y + ink.y1, pen.x + ink.x2, pen.y + ink.y2};
+      // Without ink the character still needs a box to be hit and selected.
+      if (box.x2 <= box.x1 || box.y2 <= box.y1) {
+        box = {pen.x, pen.y, pen.x + advance.width, pen.y + capHeight};
+      }
+      charBoxes->Append(box);
+    }
+    pen.x += advance.width;
+    pen.y += advance.height;
+  }
+  if (penEnd) *penEnd = pen;
+  if (path) path->Assign(AGPath(&native, kAGNullPoint));
+  return true;
+}
