@@ -224,32 +224,27 @@ std::string UTF8FromNative(const QVString& native) {
 // aliases for the desktop's preferred faces; the family name of the face
 // they resolve to becomes the font's name) and the default size in points.
 //
-//   value  font                family        size
-//   1      system              sans-serif    13
-//   2      small system        sans-serif    11
-//   3      mini system         sans-serif     9
-//   4      user                sans-serif    12
-//   5      user fixed-pitch    monospace     10
-//   6      application         sans-serif    12
-//   7      window title        sans-serif    13
-//   8      toolbar             sans-serif    11
-//   9      views               sans-serif    12
-//   10     control content     sans-serif    13
-//   11     push button         sans-serif    13
-//   12     label               sans-serif    10
-//   13     menu title          sans-serif    14
-//   14     menu item           sans-serif    14
-//
 // 0 and every value above 14 stand for no font.
 struct StandardFont {
   const char* family;
   float size;
 };
 constexpr StandardFont kStandardFonts[] = {
-    {nullptr, 0.0f},       {"sans-serif", 13.0f}, {"sans-serif", 11.0f}, {"sans-serif", 9.0f},
-    {"sans-serif", 12.0f}, {"monospace", 10.0f},  {"sans-serif", 12.0f}, {"sans-serif", 13.0f},
-    {"sans-serif", 11.0f}, {"sans-serif", 12.0f}, {"sans-serif", 13.0f}, {"sans-serif", 13.0f},
-    {"sans-serif", 10.0f}, {"sans-serif", 14.0f}, {"sans-serif", 14.0f},
+    {nullptr, 0.0f},        // none
+    {"sans-serif", 13.0f},  // system
+    {"sans-serif", 11.0f},  // small system
+    {"sans-serif", 9.0f},   // mini system
+    {"sans-serif", 12.0f},  // user
+    {"monospace", 10.0f},   // user fixed-pitch
+    {"sans-serif", 12.0f},  // application
+    {"sans-serif", 13.0f},  // window title
+    {"sans-serif", 11.0f},  // toolbar
+    {"sans-serif", 12.0f},  // views
+    {"sans-serif", 13.0f},  // control content
+    {"sans-serif", 13.0f},  // push button
+    {"sans-serif", 10.0f},  // label
+    {"sans-serif", 14.0f},  // menu title
+    {"sans-serif", 14.0f},  // menu item
 };
 constexpr uint32_t kStandardFontCount = sizeof(kStandardFonts) / sizeof(kStandardFonts[0]);
 
