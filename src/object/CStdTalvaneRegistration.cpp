@@ -5,6 +5,7 @@
 #include "host/QVLanguage.h"
 #include "host/QVPluginHook.h"
 #include "object/CStdTalvane.h"
+#include "object/CStdTalvaneResources.h"
 
 namespace {
 
@@ -36,6 +37,10 @@ void FillClassMethods() {
 int32_t CStdTalvaneRegister(QVPluginHook* hook) {
   int32_t status = _QVClassSetup<CStdTalvane>(&gQVClass, hook, "CStdTalvane");
   if (status != 0) return status;
+
+  // The symbol font comes with the plug-in; without it objects show their
+  // missing-font label, so a failure here does not stop registration.
+  CStdTalvaneAddSymbolFont();
 
   QVLanguage::SetDomain("StdTalvane");
   QVClass::SetClassName(gQVClass, QVLanguage::GetText("Talvane"));

@@ -64,6 +64,8 @@ TEST_F(HostEndToEnd, RegistersTheClassAndReportsIt) {
   EXPECT_NE(run.out.find("class \"Talvane\", identifiers stdTlvn / _syVect"), std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("interface 0x00030100"), std::string::npos);
+  // Registration, symbol font included, logged no failure.
+  EXPECT_EQ(run.out.find("QVLib Error"), std::string::npos) << run.out;
 }
 
 TEST_F(HostEndToEnd, CreateListSetAndReloadKeepSettings) {

@@ -22,9 +22,12 @@
 #include "kit/QVDictionary.h"
 #include "kit/QVFile.h"
 #include "kit/QVFileUtils.h"
+#include "kit/QVHostPaths.h"
 #include "kit/QVLog.h"
 #include "kit/QVValue.h"
 #include "object/CStdTalvaneConstants.h"
+#include "object/CStdTalvaneResources.h"
+#include "graphics/AGFont.h"
 #include "object/CStdTalvaneRegistration.h"
 
 namespace {
@@ -32,6 +35,7 @@ namespace {
 // Each test registers the class afresh: the registration globals belong to
 // one class per process.
 void ForgetRegistration() {
+  QVSetHostPathProvider(nullptr);
   gQVClass = nullptr;
   gQVEnv = nullptr;
   QVClass::sWrapper = nullptr;
@@ -128,6 +132,13 @@ TEST_F(TalvaneTest, MissingEnvironmentRecordIsRefusedNotCrashed) {
   testing::internal::GetCapturedStderr();
 }
 
+TEST_F(TalvaneTest, RegistrationMakesTheSymbolFontAvailable) {
+  Register();
+  EXPECT_FALSE(CStdTalvaneSymbolFontPath().IsEmpty());
+  AGFont font(kBuiltinFontName, kBuiltinFontSize, kAGFontStyleRegular);
+  EXPECT_TRUE(font.IsValid());
+}
+
 TEST_F(TalvaneTest, FlagBitKeepsHostSlotsButClassIsStillNamed) {
   plugin->SetKeepOwnMethods(true);
   Register();
@@ -142,6 +153,27 @@ TEST_F(TalvaneTest, LogLinesAreForwardedToTheHostAfterRegistration) {
   testing::internal::GetCapturedStderr();
   ASSERT_FALSE(env->LogLines().empty());
   EXPECT_EQ(env->LogLines().back(), "### QVLib Error -5: probe.\n");
+}
+
+TEST_F(TalvaneTest, KitHostPathsAreAnsweredThroughTheEnvironmentRecord) {
+  char pattern[] = "/tmp/talvane-repo-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  HostEnvironmentOptions options;
+  options.repositoryDir = std::string(pattern) + "/repository";
+  plugin.reset();
+  env = std::make_unique<HostEnvironment>(options);
+  plugin = std::make_unique<HostPlugin>(*env);
+  Register();
+
+  EXPECT_EQ(QVGetRepositoryDirPath(), QVFilePath((options.repositoryDir + "/").c_str()));
+  EXPECT_EQ(QVGetRepositoryFilePath("take.tlv"),
+            QVFilePath((options.repositoryDir + "/take.tlv").c_str()));
+  QVValue name;
+  EXPECT_EQ(QVGetApplicationProperty("ApplicationName", &name), 0);
+  EXPECT_EQ(QVValueGetasQVString(name), QVString("talvane-host"));
+  EXPECT_EQ(QVGetApplicationProperty("NoSuchProperty", &name), -1);
+  EXPECT_TRUE(QVGetStandardPath(3).IsEmpty());
+  std::system((std::string("rm -rf ") + pattern).c_str());
 }
 
 // ---- Object state and properties
