@@ -91,14 +91,12 @@ AGRect AGRectNormalizeWithMinimum(const AGRect& rect, double minimum) {
 
 AGRect AGRectMakeProportional(const AGRect& rect, const AGRect& reference) {
   double r = HeightToWidth(rect);
-  // Only the reference's proportion matters, not the direction of its axes:
-  // a reversed reference must not reverse the result.
-  double q = std::fabs(HeightToWidth(reference));
+  double q = HeightToWidth(reference);
   double s = (r < 0.0) ? -1.0 : 1.0;
   double cx = (rect.x1 + rect.x2) * 0.5;
   double cy = (rect.y1 + rect.y2) * 0.5;
   AGRect result = rect;
-  if (std::fabs(r) < q) {
+  if (std::fabs(r) < std::fabs(q)) {
     double halfWidth = s * (AGRectHeight(rect) * 0.5) / q;
     result.x1 = cx - halfWidth;
     result.x2 = cx + halfWidth;

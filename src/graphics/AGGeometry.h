@@ -139,7 +139,9 @@ AGRect AGRectNormalizeWithMinimum(const AGRect& rect, double minimum);
 // Shrinks rect about its centre to the height/width ratio of reference (a
 // ratio is 0 when the width is 0). A too-wide rect loses width, any other
 // loses height; a reference of ratio 0 therefore collapses rect to zero
-// height. The orientation of rect's axes is kept.
+// height. The orientation of rect's axes is kept for a normalised
+// reference; a reference with one reversed axis (a negative ratio) reverses
+// the axis that is changed, so that the result's ratio is the reference's.
 AGRect AGRectMakeProportional(const AGRect& rect, const AGRect& reference);
 
 // Angle of the vector to - from, in [0, 2*pi). Equal points give 0.

@@ -214,7 +214,8 @@ TEST(AGRectMakeProportional, ShrinksTheLongSideAboutTheCentre) {
       {{0, 0, 40, 40}, {0, 0, 2, 1}, {0, 10, 40, 30}},   // too tall for 2:1
       {{100, 0, 0, 10}, unit, {55, 0, 45, 10}},          // reversed x stays reversed
       {{0, 10, 100, 0}, unit, {45, 10, 55, 0}},          // reversed y stays reversed
-      {{0, 0, 100, 10}, {0, 1, 1, 0}, {45, 0, 55, 10}},  // a reversed reference does not mirror
+      {{0, 0, 100, 10}, {0, 1, 1, 0}, {55, 0, 45, 10}},  // a reversed reference: ratio -1 ...
+      {{0, 0, 10, 100}, {1, 0, 0, 1}, {0, 55, 10, 45}},  // ... whichever axis it reverses
       {{0, 0, 8, 8}, unit, {0, 0, 8, 8}},                // already proportional
   };
   for (const Case& c : cases) {
