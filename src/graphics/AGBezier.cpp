@@ -69,16 +69,12 @@ void AdaptiveQuad(ATNumberArray<AGPoint>& out, const AGPoint& p0, const AGPoint&
   AGPoint p01 = Mid(p0, p1), p12 = Mid(p1, p2);
   AGPoint m = Mid(p01, p12);
 
-  bool split = true;
-  if (level > 0) {
-    double dx = p2.x - p0.x, dy = p2.y - p0.y;
-    double d1 = std::fabs(Cross(Minus(p1, p2), dx, dy));
-    if (d1 <= kFlatEpsilon) {
-      split = d < Dist2(m, Mid(p0, p2));
-    } else {
-      split = (dx * dx + dy * dy) * d < d1 * d1;
-    }
-  }
+  // Unlike the cubic, whose ends may meet with its body far away, the
+  // quadratic's flatness test holds from the first level on.
+  double dx = p2.x - p0.x, dy = p2.y - p0.y;
+  double d1 = std::fabs(Cross(Minus(p1, p2), dx, dy));
+  bool split = d1 <= kFlatEpsilon ? d < Dist2(m, Mid(p0, p2))
+                                  : (dx * dx + dy * dy) * d < d1 * d1;
   if (split && level < kMaxAdaptiveLevel) {
     AdaptiveQuad(out, p0, p01, m, d, level + 1);
     AdaptiveQuad(out, m, p12, p2, d, level + 1);

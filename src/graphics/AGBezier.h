@@ -51,9 +51,11 @@ ATNumberArray<AGPoint> AGBezierCubicGetResampledRegular(const AGPoint* controls,
 // Appends a polyline that follows the curve to about tolerance (clamped to
 // [0.25, 16], in the curve's units) by recursive halving: the first control
 // point when includeFirst, the mid point of every piece that is flat enough,
-// then the last control point. At most 8 levels of halving: a piece still not
-// flat at the deepest level is taken as it is (its mid point is appended), so
-// a very large curve is sampled 256 times rather than dropped.
+// then the last control point. A cubic is always halved at least once; a
+// quadratic flat enough as a whole gives its mid point alone. At most 8
+// levels of halving: a piece still not flat at the deepest level is taken as
+// it is (its mid point is appended), so a very large curve is sampled 256
+// times rather than dropped.
 void AGBezierQuadAppendResampledAdaptive(ATNumberArray<AGPoint>& array, const AGPoint* controls,
                                          double tolerance, bool includeFirst);
 void AGBezierCubicAppendResampledAdaptive(ATNumberArray<AGPoint>& array, const AGPoint* controls,

@@ -152,8 +152,17 @@ TEST(BezierResampleAdaptive, FollowsTheCurveWithinTheTolerance) {
 
 TEST(BezierResampleAdaptive, StraightCurveTakesOneSplitAndHugeCurveIsNotDropped) {
   const AGPoint straight[4] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}};
-  // The first level always splits; flat halves append their mid points.
+  // A cubic's first level always splits; flat halves append their mid points.
   EXPECT_EQ(AGBezierCubicGetResampledAdaptive(straight, 2, true).Length(), 4u);
+  // A quadratic is tested from the first level: one that bends by 0.05 over
+  // 10 units (cross product 0.1, squared 0.01 < 100 * 1) is flat as a whole.
+  const AGPoint shallow[3] = {{0, 0}, {5, 0.01}, {10, 0}};
+  ATNumberArray<AGPoint> q = AGBezierQuadGetResampledAdaptive(shallow, 1, true);
+  ASSERT_EQ(q.Length(), 3u);
+  EXPECT_EQ(q[1], AGBezierQuadGetPoint(shallow[0], shallow[1], shallow[2], 0.5));
+  // Bent by 0.6 (cross product 12, squared 144 > 100 * 1): split once.
+  const AGPoint bent[3] = {{0, 0}, {5, 1.2}, {10, 0}};
+  EXPECT_EQ(AGBezierQuadGetResampledAdaptive(bent, 1, true).Length(), 4u);
 
   const Curve huge = {"huge", {{0, 0}, {0, 1e8}, {1e8, 1e8}, {1e8, 0}}};
   ATNumberArray<AGPoint> poly = AGBezierCubicGetResampledAdaptive(huge.p.data(), 16, true);

@@ -37,6 +37,11 @@ struct OriginCase {
   AGPoint origin;
 };
 
+struct ChangeCase {
+  const char* name;
+  std::function<void(AGPath&)> apply;
+};
+
 TEST(PathOrigin, FirstGeometryFixesItAndLaterGeometryKeepsIt) {
   AGPath other;
   other.StartSubPath({7, 8});
@@ -222,6 +227,67 @@ TEST(PathBoxes, ControlPointBoxVersusTightBoxAndCacheRefresh) {
   ExpectRectNear(moves.GetBoundingBox(), {3, 1, 5, 4}, 0);
   EXPECT_EQ(moves.GetFlattenedBoundingBox(), kAGNullRect);
   EXPECT_EQ(AGPath().GetBoundingBox(), kAGNullRect);
+}
+
+// Every change after the boxes were cached must show in them: the cached
+// path, queried before the change, answers as a path built the same way and
+// queried only afterwards.
+TEST(PathBoxes, EveryChangeRefreshesBothCachedBoxes) {
+  AGPath other;
+  other.AddRect({40, 40, 50, 60});
+  const AGPoint pts[4] = {{-10, 0}, {0, 30}, {20, 30}, {25, -12}};
+  const std::vector<ChangeCase> changes = {
+      {"StartSubPath", [](AGPath& p) { p.StartSubPath({-7, 3}); }},
+      {"AddSegment", [](AGPath& p) { p.AddSegment({1, 1}, {-3, 9}); }},
+      {"AddQuadBezier", [](AGPath& p) { p.AddQuadBezier({20, 40}, {0, 0}); }},
+      {"tangent AddArc", [](AGPath& p) { p.AddArc(AGPoint{30, 10}, AGPoint{30, 40}, 5.0); }},
+      {"elliptic AddArc", [](AGPath& p) { p.AddArc(AGPoint{0, 0}, AGSize{30, 5}, 0, kPi); }},
+      {"AddRects", [](AGPath& p) { p.AddRects({{0, 0, 1, 1}, {-9, -9, -8, -8}}); }},
+      {"AddEllipseInRect", [](AGPath& p) { p.AddEllipseInRect({0, 0, 30, -20}); }},
+      {"AddRoundedRect", [](AGPath& p) { p.AddRoundedRect({0, 0, 30, -20}, 0.5); }},
+      {"AddQuadBeziers", [&](AGPath& p) { p.AddQuadBeziers(pts, 3, true); }},
+      {"AddCubicBeziers", [&](AGPath& p) { p.AddCubicBeziers(pts, 4, false); }},
+      {"AddSplineCurves", [&](AGPath& p) { p.AddSplineCurves(pts, 4, 1.0, true); }},
+      {"AddPath", [&](AGPath& p) { p.AddPath(other); }},
+      {"AddPath with t", [&](AGPath& p) { p.AddPath(other, {-1, 0, 0, 2, 0, 0}); }},
+      {"ApplyTransform", [](AGPath& p) { p.ApplyTransform({0, 1, -1, 0, 5, 5}); }},
+      {"PutInBounds", [](AGPath& p) { p.PutInBounds({0, 0, 1, 1}, false); }},
+      {"NativePathToModify",
+       [](AGPath& p) { p.NativePathToModify()->LineTo({-100.0f, 0.0f}); }},
+  };
+  for (const ChangeCase& c : changes) {
+    AGPath cached, fresh;
+    for (AGPath* p : {&cached, &fresh}) {
+      p->StartSubPath({10, 10});
+      p->AddCubicBezier({10, 20}, {20, 20}, {20, 10});
+    }
+    cached.GetBoundingBox();
+    cached.GetFlattenedBoundingBox();
+    c.apply(cached);
+    c.apply(fresh);
+    EXPECT_EQ(cached.GetBoundingBox(), fresh.GetBoundingBox()) << c.name;
+    EXPECT_EQ(cached.GetFlattenedBoundingBox(), fresh.GetFlattenedBoundingBox()) << c.name;
+    EXPECT_NE(cached.GetBoundingBox(), (AGRect{10, 10, 20, 20})) << c.name;
+  }
+}
+
+TEST(PathRoundedRect, CornerRadiusIsHalfTheShorterSideTimesRoundness) {
+  // 100 x 40 at roundness 0.5: corners of radius 10.
+  AGPath path;
+  path.AddRoundedRect({110, 60, 10, 20}, 0.5);
+  ExpectRectNear(path.GetFlattenedBoundingBox(), {10, 20, 110, 60}, 1e-4);
+  const double d = 10 - 10 / std::sqrt(2.0);  // the corner arcs at 45 degrees
+  for (const AGPoint& p : {AGPoint{10 + d, 20 + d}, AGPoint{110 - d, 20 + d},
+                           AGPoint{110 - d, 60 - d}, AGPoint{10 + d, 60 - d}}) {
+    EXPECT_TRUE(path.IsPointOnPath(p, 0.01, nullptr)) << p.x << ", " << p.y;
+  }
+  // The sides run straight between the tangent points.
+  for (const AGPoint& p : {AGPoint{20, 20}, AGPoint{100, 20}, AGPoint{60, 20}, AGPoint{10, 30},
+                           AGPoint{10, 50}, AGPoint{110, 40}, AGPoint{60, 60}}) {
+    EXPECT_TRUE(path.IsPointOnPath(p, 1e-4, nullptr)) << p.x << ", " << p.y;
+  }
+  EXPECT_FALSE(path.IsPointInPath({11, 21}, 1));  // cut off by the corner
+  EXPECT_TRUE(path.IsPointInPath({14, 24}, 1));
 }
 
 TEST(PathTransform, ApplyTransformAndPutInBounds) {

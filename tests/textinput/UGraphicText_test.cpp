@@ -108,7 +108,8 @@ TEST(UGraphicTextOutputs, EachOutputIsOptional) {
 // Outlines
 
 TEST(UGraphicTextOutlines, GlyphOutlineIsPlacedAtTheOriginExactly) {
-  AGPath path;
+  AGPath path;  // what it held before is replaced, origin included
+  path.AddRect({-5000, 3000, -4990, 3010});
   ASSERT_TRUE(
       UGraphicText::BuildPathFromUText(&path, nullptr, nullptr, {10, 20}, Units(u"I"), DejaVu48()));
   EXPECT_EQ(path.GetOrigin(), kAGNullPoint);
