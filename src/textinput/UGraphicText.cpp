@@ -16,14 +16,20 @@ bool UGraphicText::BuildPathFromUText(AGPath* path, ATNumberArray<AGRect>* charB
   if (text.IsEmpty()) return true;
 
   if (charBoxes) charBoxes->Reserve(text.Length());
-  AGNativePath native;
+  // The outlines go straight into the cleared path, at absolute coordinates:
+  // its origin is (0, 0).
+  AGNativePath* native = nullptr;
+  if (path) {
+    path->UpdateOrigin(kAGNullPoint);
+    native = path->NativePathToModify();
+  }
   const AGNativeFont* nativeFont = font.NativeFont();
   double capHeight = nativeFont->GetCapHeight();
   AGPoint pen = origin;
   for (uint16_t unit : text) {
     uint32_t glyph = nativeFont->GetGlyph(unit);
     AGSize advance = nativeFont->GetAdvance(glyph);
-    if (path) nativeFont->AddGlyphOutline(glyph, pen, &native);
+    if (native) nativeFont->AddGlyphOutline(glyph, pen, native);
     if (charBoxes) {
       AGRect ink = nativeFont->GetInkBox(glyph);
       AGRect box = {pen.x + ink.x1, pen.y + ink.y1, pen.x + ink.x2, pen.y + ink.y2};
@@ -37,6 +43,5 @@ bool UGraphicText::BuildPathFromUText(AGPath* path, ATNumberArray<AGRect>* charB
     pen.y += advance.height;
   }
   if (penEnd) *penEnd = pen;
-  if (path) path->Assign(AGPath(&native, kAGNullPoint));
   return true;
 }

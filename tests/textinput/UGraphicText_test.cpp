@@ -112,6 +112,8 @@ TEST(UGraphicTextOutlines, GlyphOutlineIsPlacedAtTheOriginExactly) {
   path.AddRect({-5000, 3000, -4990, 3010});
   ASSERT_TRUE(
       UGraphicText::BuildPathFromUText(&path, nullptr, nullptr, {10, 20}, Units(u"I"), DejaVu48()));
+  // The origin is set, so that geometry added later keeps the outlines.
+  EXPECT_TRUE(path.HasOrigin());
   EXPECT_EQ(path.GetOrigin(), kAGNullPoint);
   Walked w = Walk(path);
   using T = AGNativeElementType;
