@@ -54,7 +54,12 @@ bool QVArgs::IsParam(const QVString& name) const {
 
 bool QVArgs::GetParam(const QVString& name, QVString& value) const {
   for (const QVString& arg : mArgs) {
-    if (arg.StartsWith(name, &value)) return true;
+    // value is written only on a match: it may be name itself, which a
+    // failed comparison must not empty before the next argument is tried.
+    if (arg.StartsWith(name)) {
+      value = arg.SubString(name.Length(), arg.Length());
+      return true;
+    }
   }
   value.Clear();
   return false;

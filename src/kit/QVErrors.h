@@ -14,7 +14,6 @@
 #define QV_ERROR_TABLE(X)                                                                          \
   /* generic failure; also the host paths and file type codes with no answer */                   \
   X(kQVErrGeneric, -1, "Operation failed")                                                         \
-  /* %s: class name */                                                                             \
   /* reference host; %s: plug-in path, class identifier, document path or key */                  \
   X(kQVErrPluginNotFound, -701, "Can't load the plug-in \"%s\"")                                 \
   X(kQVErrPluginNoEntry, -702, "The plug-in \"%s\" has no entry \"main\"")                        \
@@ -23,6 +22,7 @@
   X(kQVErrBadDocument, -705, "The document \"%s\" is damaged")                                   \
   X(kQVErrBadProperty, -706, "Bad value for property \"%s\"")                                    \
   X(kQVErrNoSuchObject, -707, "No object %s in the document")                                    \
+  /* %s: class name */                                                                             \
   X(kQVErrBadHostAPI, -779, "Application API is not appropriate for class <%s>")                   \
   /* %s: key or key path */                                                                        \
   X(kQVErrKeyExists, -938, "The key \"%s\" already exists")                                        \

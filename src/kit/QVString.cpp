@@ -432,7 +432,9 @@ bool QVStringSuffixNumberFind(const QVString& str, uint32_t* value, uint32_t* di
 namespace {
 
 // Replaces the digits counted by QVStringSuffixNumberFind with value, zero-
-// padded to their old count (none for 0).
+// padded to their old count (none for 0). All eight digits of the longest
+// suffix keep their width too, so that a name never loses a leading zero
+// ("n00000001" becomes "n00000002", not "n0000002").
 void ReplaceSuffix(QVString* str, uint32_t digits, uint32_t value) {
   str->SetLength(str->Length() - digits);
   str->Appendf("%0*lu", static_cast<int>(digits), static_cast<unsigned long>(value));

@@ -73,7 +73,8 @@ char* strSetasMemory(char* dst, size_t dstSize, int64_t millions, int64_t thousa
 // Base-10 integers as strtol reads them: leading white space, optional sign,
 // digits; anything after the digits is ignored ("12abc" gives 12). A text
 // without digits or a value out of the type's range fails; the unsigned
-// forms also fail on negative values.
+// forms also fail on negative values and accept their whole range, so that
+// every text strSetasUInt64 writes reads back.
 bool strGetasSInt32(const char* text, int32_t* out, int32_t def);
 bool strGetasUInt32(const char* text, uint32_t* out, uint32_t def);
 bool strGetasSInt64(const char* text, int64_t* out, int64_t def);

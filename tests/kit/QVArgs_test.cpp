@@ -93,6 +93,16 @@ TEST(QVArgsLookup, NamesArePrefixesOfWholeArguments) {
   EXPECT_TRUE(args.GetParam("-missing").IsEmpty());
 }
 
+TEST(QVArgsLookup, ValueMayBeTheNameItself) {
+  const QVArgs args("-default -size:12", true);
+  QVString key("-size:");
+  EXPECT_TRUE(args.GetParam(key, key));
+  EXPECT_STREQ(key.c_str(), "12");
+  key = "-missing:";
+  EXPECT_FALSE(args.GetParam(key, key));
+  EXPECT_TRUE(key.IsEmpty());
+}
+
 TEST(QVArgsLookup, QuotedValueAfterTheColon) {
   const QVArgs args("-default -name:\"red car\"", true);
   EXPECT_STREQ(args.GetParam("-name:").c_str(), "red car");
