@@ -23,6 +23,9 @@ constexpr int kTemporaryCreateAttempts = 64;
 
 constexpr uint64_t kMaxSeek = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
 
+// Reads shorter than this are served from a read-ahead block of this size.
+constexpr size_t kReadAheadBytes = 16 * 1024;
+
 // The path as the operating system expects it, or false.
 bool SystemPath(const QVFilePath& path, char (&buffer)[kQVSystemPathMax]) {
   return QVFileUtils::GetAsSystemPath(buffer, path, false);
@@ -129,14 +132,21 @@ long LogBadSignature(const QVFile& file, uint64_t pos, uint32_t expected, uint32
                      want.text, has.text);
 }
 
-// Position and size without logging, for IsEndOfFile and friends.
-bool RawPos(int fd, uint64_t& pos) {
-  off_t p = ::lseek(fd, 0, SEEK_CUR);
-  if (p < 0) return false;
-  pos = static_cast<uint64_t>(p);
-  return true;
+// Reads from pos into buffer until at least need bytes arrived (asking for
+// up to capacity), the file ends or the system fails; got receives the count.
+void ReadAtLeast(int fd, uint8_t* buffer, size_t capacity, size_t need, uint64_t pos,
+                 size_t& got) {
+  got = 0;
+  while (got < need) {
+    ssize_t done = ::pread(fd, buffer + got, capacity - got, static_cast<off_t>(pos + got));
+    if (done < 0 && errno == EINTR) continue;
+    // 0 is the end of the file.
+    if (done <= 0) return;
+    got += static_cast<size_t>(done);
+  }
 }
 
+// Size without logging, for IsEndOfFile and friends.
 bool RawSize(int fd, uint64_t& size) {
   struct stat st;
   if (::fstat(fd, &st) != 0) return false;
@@ -167,9 +177,26 @@ long QVFile::OpenWith(int openFlags, uint32_t stateFlag) {
   if (!SystemPath(mPath, sys)) return QVLogStatus(kQVErrFileOpen, LogPath());
   int fd = OpenRetrying(sys, openFlags, 0644);
   if (fd < 0) return QVLogStatus(kQVErrFileOpen, LogPath());
+  Adopt(fd, stateFlag);
+  return 0;
+}
+
+void QVFile::Adopt(int fd, uint32_t stateFlag) {
   mFD = fd;
   mFlags |= stateFlag;
-  return 0;
+  mPos = 0;
+  mKnownSize = 0;
+  ForgetReadAhead();
+}
+
+void QVFile::CloseDescriptor() {
+  mMmap.reset();
+  // Linux releases the descriptor even when close reports EINTR: no retry.
+  ::close(mFD);
+  mFD = -1;
+  mFlags &= ~(kOpenedForRead | kOpenedForReadWrite);
+  mReadAhead.reset();
+  ForgetReadAhead();
 }
 
 long QVFile::OpenForRead() { return OpenWith(O_RDONLY, kOpenedForRead); }
@@ -193,8 +220,7 @@ long QVFile::CreateTemporary() {
     if (!SystemPath(mPath, sys)) break;
     int fd = OpenRetrying(sys, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
     if (fd >= 0) {
-      mFD = fd;
-      mFlags |= kOpenedForReadWrite;
+      Adopt(fd, kOpenedForReadWrite);
       return 0;
     }
     if (errno != EEXIST) break;
@@ -211,11 +237,7 @@ void QVFile::ForgetTemporaryPath() {
 
 void QVFile::Close() {
   if (!IsOpened()) return;
-  mMmap.reset();
-  // Linux releases the descriptor even when close reports EINTR: no retry.
-  ::close(mFD);
-  mFD = -1;
-  mFlags &= ~(kOpenedForRead | kOpenedForReadWrite);
+  CloseDescriptor();
   if (IsTemporary()) {
     char sys[kQVSystemPathMax];
     if (SystemPath(mPath, sys)) ::unlink(sys);
@@ -224,12 +246,7 @@ void QVFile::Close() {
 }
 
 bool QVFile::Remove() {
-  if (IsOpened()) {
-    mMmap.reset();
-    ::close(mFD);
-    mFD = -1;
-    mFlags &= ~(kOpenedForRead | kOpenedForReadWrite);
-  }
+  if (IsOpened()) CloseDescriptor();
   char sys[kQVSystemPathMax];
   bool removed = SystemPath(mPath, sys) && ::unlink(sys) == 0;
   if (IsTemporary()) ForgetTemporaryPath();
@@ -242,8 +259,9 @@ void QVFile::SetEndianness(uint32_t order) {
 
 long QVFile::GetFileSize(uint64_t& size) const {
   if (IsOpened()) {
-    if (RawSize(mFD, size)) return 0;
-    return QVLogStatus(kQVErrFileGetSize, LogPath());
+    if (!RawSize(mFD, size)) return QVLogStatus(kQVErrFileGetSize, LogPath());
+    mKnownSize = size;
+    return 0;
   }
   char sys[kQVSystemPathMax];
   struct stat st;
@@ -256,17 +274,20 @@ long QVFile::GetFileSize(uint64_t& size) const {
 long QVFile::SetFileSize(uint64_t size) {
   if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
   if (size > kMaxSeek) return QVLogStatus(kQVErrFileSetSize, LogPath());
+  // Bytes read ahead may be cut off or, past a shorter size, become zeros.
+  ForgetReadAhead();
   int rc;
   do {
     rc = ::ftruncate(mFD, static_cast<off_t>(size));
   } while (rc != 0 && errno == EINTR);
   if (rc != 0) return QVLogStatus(kQVErrFileSetSize, LogPath());
+  mKnownSize = size;
   return 0;
 }
 
 long QVFile::GetPos(uint64_t& pos) const {
   if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
-  if (!RawPos(mFD, pos)) return QVLogStatus(kQVErrFileGetPos, LogPath());
+  pos = mPos;
   return 0;
 }
 
@@ -281,11 +302,19 @@ long QVFile::GetPos(uint32_t& pos) const {
 
 long QVFile::Seek(int64_t offset, QVFileWhence whence) const {
   if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
-  int origin = SEEK_SET;
-  if (whence == kQVFileFromCurrent) origin = SEEK_CUR;
-  if (whence == kQVFileFromEnd) origin = SEEK_END;
-  if (::lseek(mFD, static_cast<off_t>(offset), origin) < 0)
+  int64_t origin = 0;
+  if (whence == kQVFileFromCurrent) origin = static_cast<int64_t>(mPos);
+  if (whence == kQVFileFromEnd) {
+    uint64_t size = 0;
+    if (!RawSize(mFD, size)) return QVLogStatus(kQVErrFileSetPos, LogPath());
+    origin = static_cast<int64_t>(size);
+  }
+  // What the system would refuse: before the start, or beyond the largest
+  // offset.
+  int64_t target = 0;
+  if (__builtin_add_overflow(origin, offset, &target) || target < 0)
     return QVLogStatus(kQVErrFileSetPos, LogPath());
+  mPos = static_cast<uint64_t>(target);
   return 0;
 }
 
@@ -307,13 +336,17 @@ long QVFile::SkipBack(uint64_t n) const {
 long QVFile::Write(const void* bytes, size_t n) {
   if (n == 0) return 0;
   if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  ForgetReadAhead();
   const char* p = static_cast<const char*>(bytes);
   while (n > 0) {
-    ssize_t done = ::write(mFD, p, n);
+    ssize_t done = ::pwrite(mFD, p, n, static_cast<off_t>(mPos));
     if (done < 0 && errno == EINTR) continue;
     if (done <= 0) return QVLogStatus(kQVErrFileWrite, LogPath());
+    // Bytes written before a failure count, as with a plain write.
     p += done;
     n -= static_cast<size_t>(done);
+    mPos += static_cast<uint64_t>(done);
+    if (mPos > mKnownSize) mKnownSize = mPos;
   }
   return 0;
 }
@@ -321,22 +354,37 @@ long QVFile::Write(const void* bytes, size_t n) {
 long QVFile::Read(void* bytes, size_t n) const {
   if (n == 0) return 0;
   if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
-  char* p = static_cast<char*>(bytes);
-  while (n > 0) {
-    ssize_t done = ::read(mFD, p, n);
-    if (done < 0 && errno == EINTR) continue;
-    // 0 is the end of the file: fewer bytes than asked is an error.
-    if (done <= 0) return QVLogStatus(kQVErrFileRead, LogPath());
-    p += done;
-    n -= static_cast<size_t>(done);
+  uint8_t* out = static_cast<uint8_t*>(bytes);
+  if (mReadAheadLength > 0 && mPos >= mReadAheadStart) {
+    uint64_t offset = mPos - mReadAheadStart;
+    if (offset <= mReadAheadLength && mReadAheadLength - offset >= n) {
+      std::memcpy(out, mReadAhead.get() + offset, n);
+      mPos += n;
+      return 0;
+    }
   }
+  size_t got = 0;
+  if (n < kReadAheadBytes) {
+    if (!mReadAhead) mReadAhead.reset(new uint8_t[kReadAheadBytes]);
+    mReadAheadStart = mPos;
+    ReadAtLeast(mFD, mReadAhead.get(), kReadAheadBytes, n, mPos, mReadAheadLength);
+    got = mReadAheadLength < n ? mReadAheadLength : n;
+    std::memcpy(out, mReadAhead.get(), got);
+  } else {
+    ReadAtLeast(mFD, out, n, n, mPos, got);
+  }
+  // Bytes read before a failure count, as with a plain read.
+  mPos += got;
+  if (mPos > mKnownSize) mKnownSize = mPos;
+  // Fewer bytes than asked (the end of the file) is an error.
+  if (got < n) return QVLogStatus(kQVErrFileRead, LogPath());
   return 0;
 }
 
 bool QVFile::IsEndOfFile(uint64_t n) const {
-  uint64_t pos = 0;
   uint64_t size = 0;
-  if (!IsOpened() || !RawPos(mFD, pos) || !RawSize(mFD, size)) return true;
+  if (!IsOpened() || !RawSize(mFD, size)) return true;
+  uint64_t pos = mPos;
   if (n > std::numeric_limits<uint64_t>::max() - pos) return true;
   return size <= pos + n;
 }
@@ -358,9 +406,14 @@ long QVFileSkipBack(const QVFile& file, uint64_t n) { return file.SkipBack(n); }
 
 long QVFileCheckReadable(const QVFile& file, uint64_t n) {
   uint64_t pos = 0;
-  uint64_t size = 0;
   long err = file.GetPos(pos);
-  if (!err) err = file.GetFileSize(size);
+  if (err) return err;
+  // A size the file is known to have reached is enough when it holds n bytes
+  // more: should the file have shrunk meanwhile, the read fails by itself.
+  // Otherwise the current size decides.
+  if (file.mKnownSize >= pos && file.mKnownSize - pos >= n) return 0;
+  uint64_t size = 0;
+  err = file.GetFileSize(size);
   if (err) return err;
   if (pos > size || size - pos < n) return QVLogStatus(kQVErrFileRead, file.LogPath());
   return 0;
@@ -577,7 +630,7 @@ long QVFileCheckSignat32(const QVFile& file, uint32_t expected, uint32_t* read) 
   if (read) *read = found;
   if (found == expected) return 0;
   uint64_t pos = 0;
-  RawPos(file.Descriptor(), pos);
+  file.GetPos(pos);
   return LogBadSignature(file, pos >= 4 ? pos - 4 : 0, expected, found);
 }
 
@@ -628,6 +681,8 @@ long QVFileChunkSetter::QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& 
   long err = QVFileReadChunkHeader(file, chunk);
   if (err) return err;
   if (chunk.mSignature == expected) return 0;
+  // The position shown is that of the wrong signature, the chunk's first
+  // byte, as for QVFileCheckSignat32; the size after it was read as well.
   return LogBadSignature(file, chunk.mPosition, expected, chunk.mSignature);
 }
 

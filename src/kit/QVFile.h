@@ -16,8 +16,17 @@
 // kEndianLittle (2) little-endian. Signatures are always big-endian, so their
 // four characters appear in reading order in the file.
 //
-// Reading only moves the descriptor's position, so readers and positioning
-// take a const QVFile; writers need a mutable one.
+// Reading only moves the position, so readers and positioning take a const
+// QVFile; writers need a mutable one.
+//
+// The position is kept by the QVFile, not by the descriptor: each transfer is
+// one positioned system call (pread / pwrite) and positioning makes none. A
+// seek is still refused at once when it would land before the start or
+// beyond the largest file offset. Small reads are served from a read-ahead
+// block (16 KB at most) that every write and size change through this QVFile
+// drops; bytes that another writer changes in a block already read ahead are
+// seen once the reader leaves the block. Writes are never held back: each
+// write error is reported by the call that writes.
 //
 // A QVFile belongs to one thread at a time.
 #ifndef QV_FILE_H
@@ -103,7 +112,8 @@ class QVFile {
   bool IsTemporary() const { return (mFlags & kTemporary) != 0; }
   const QVFilePath& FilePath() const { return mPath; }
   const QVString& FileName() const { return mFileName; }
-  // The descriptor, -1 while closed (for platform code such as the memory map).
+  // The descriptor, -1 while closed (for platform code such as the memory
+  // map). Its own offset is not the file's position.
   int Descriptor() const { return mFD; }
 
   // kEndianBig or kEndianLittle.
@@ -120,7 +130,7 @@ class QVFile {
   long GetFileSize(uint64_t& size) const;
   // Truncates or extends the open file. -980, -973.
   long SetFileSize(uint64_t size);
-  // Current position. -980, -974 (also when it does not fit the 32-bit form).
+  // Current position. -980; the 32-bit form also -974 when it does not fit.
   long GetPos(uint64_t& pos) const;
   long GetPos(uint32_t& pos) const;
   // -980, -975 (also for a resulting position before the start).
@@ -147,9 +157,14 @@ class QVFile {
   const char* LogPath() const;
 
  private:
+  friend long QVFileCheckReadable(const QVFile& file, uint64_t n);
+
   long OpenWith(int openFlags, uint32_t stateFlag);
   long CreateTemporary();
+  void Adopt(int fd, uint32_t stateFlag);
+  void CloseDescriptor();
   void ForgetTemporaryPath();
+  void ForgetReadAhead() const { mReadAheadLength = 0; }
 
   int mFD = -1;
   QVFilePath mPath;
@@ -158,6 +173,16 @@ class QVFile {
   uint32_t mUserType = 0;
   uint32_t mUserVersion = 0;
   mutable std::unique_ptr<QVFileMmap> mMmap;
+  // The position of the next transfer, at most the largest int64_t.
+  mutable uint64_t mPos = 0;
+  // A size the file is known to have reached (by our writes, reads or size
+  // queries), 0 when nothing is known. Only spares size queries in
+  // QVFileCheckReadable: a file shrunk since still fails at the read itself.
+  mutable uint64_t mKnownSize = 0;
+  // Read-ahead: mReadAheadLength bytes of the file from mReadAheadStart.
+  mutable std::unique_ptr<uint8_t[]> mReadAhead;
+  mutable uint64_t mReadAheadStart = 0;
+  mutable size_t mReadAheadLength = 0;
 };
 
 // The in-memory record of a chunk: the position of its 8-byte header, the

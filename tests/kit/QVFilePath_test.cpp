@@ -152,6 +152,8 @@ TEST(QVFilePathComponents, DirectoryPartSplitsWithoutRootOrFileName) {
   EXPECT_EQ(ToVector(QVFilePath("/a/b/c.txt").GetPathComponents()), (V{"a", "b"}));
   EXPECT_EQ(ToVector(QVFilePath("a/b/").GetPathComponents()), (V{"a", "b"}));
   EXPECT_EQ(ToVector(QVFilePath("/a//./b/f").GetPathComponents()), (V{"a", "", ".", "b"}));
+  // Blanks belong to the names.
+  EXPECT_EQ(ToVector(QVFilePath("/ a /b\tc/f").GetPathComponents()), (V{" a ", "b\tc"}));
   EXPECT_TRUE(QVFilePath("f").GetPathComponents().IsEmpty());
   EXPECT_TRUE(QVFilePath("/f").GetPathComponents().IsEmpty());
   EXPECT_TRUE(QVFilePath("").GetPathComponents().IsEmpty());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -540,6 +541,92 @@ TEST_F(FileTest, PositionsSeekOriginsAndSizes) {
   EXPECT_EQ(file.SetPos(12), 0);
   EXPECT_EQ(file.GetPos(pos32), 0);
   EXPECT_EQ(pos32, 12u);
+}
+
+TEST_F(FileTest, FailedSeeksKeepThePosition) {
+  QVFile file{QVFilePath(PathOf("seek.bin").c_str())};
+  OpenWith(file, Bytes(20, 0));
+  file.SetPos(7);
+  LogCapture log;
+  EXPECT_EQ(file.Seek(-21, kQVFileFromEnd), kQVErrFileSetPos);
+  EXPECT_EQ(file.Seek(-1, kQVFileFromStart), kQVErrFileSetPos);
+  EXPECT_EQ(file.Seek(std::numeric_limits<int64_t>::max(), kQVFileFromCurrent), kQVErrFileSetPos);
+  EXPECT_EQ(log.Get().size(), 3u);
+  EXPECT_EQ(Pos(file), 7u);
+  EXPECT_EQ(file.Seek(-20, kQVFileFromEnd), 0);
+  EXPECT_EQ(Pos(file), 0u);
+}
+
+// Every read size, from single bytes to more than the read-ahead block,
+// starting anywhere: the bytes and the position follow the file.
+TEST_F(FileTest, ReadsOfAnySizeSeeTheFileBytes) {
+  Bytes pattern(70000);
+  for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint8_t>(i * 7 + i / 251);
+  QVFile file{QVFilePath(PathOf("pattern.bin").c_str())};
+  OpenWith(file, pattern);
+  const size_t sizes[] = {1, 3, 4095, 7, 16383, 16384, 16385, 2, 40000, 5};
+  for (uint64_t start : {0ull, 1ull, 16380ull}) {
+    ASSERT_EQ(file.SetPos(start), 0);
+    uint64_t at = start;
+    for (size_t n : sizes) {
+      if (at + n > pattern.size()) break;
+      Bytes got(n);
+      ASSERT_EQ(file.Read(got.data(), n), 0) << at << " " << n;
+      ASSERT_TRUE(std::equal(got.begin(), got.end(), pattern.begin() + static_cast<long>(at)))
+          << at << " " << n;
+      at += n;
+      EXPECT_EQ(Pos(file), at);
+    }
+  }
+  // Backwards within what was read ahead.
+  file.SetPos(100);
+  uint8_t byte = 0;
+  EXPECT_EQ(file.Read(&byte, 1), 0);
+  file.SetPos(50);
+  EXPECT_EQ(file.Read(&byte, 1), 0);
+  EXPECT_EQ(byte, pattern[50]);
+}
+
+TEST_F(FileTest, ReadsSeeTheFilesOwnWritesAndSizeChanges) {
+  QVFile file{QVFilePath(PathOf("rw.bin").c_str())};
+  ASSERT_EQ(file.CreateForReadWrite(), 0);
+  file.Write("abcdefgh", 8);
+  file.SetPos(0);
+  char back[9] = {};
+  EXPECT_EQ(file.Read(back, 4), 0);
+  file.SetPos(2);
+  file.Write("XY", 2);
+  file.SetPos(0);
+  EXPECT_EQ(file.Read(back, 8), 0);
+  EXPECT_STREQ(back, "abXYefgh");
+
+  // Cut to 3 bytes and grown again: the rest reads as zeros.
+  EXPECT_EQ(file.SetFileSize(3), 0);
+  EXPECT_EQ(file.SetFileSize(8), 0);
+  file.SetPos(0);
+  EXPECT_EQ(file.Read(back, 8), 0);
+  EXPECT_EQ(std::string(back, 8), std::string("abX\0\0\0\0\0", 8));
+
+  // Writing past the end leaves a hole of zeros.
+  file.SetPos(10);
+  file.Write("z", 1);
+  uint64_t size = 0;
+  EXPECT_EQ(file.GetFileSize(size), 0);
+  EXPECT_EQ(size, 11u);
+  EXPECT_EQ(ReadBytes(PathOf("rw.bin")), (Bytes{'a', 'b', 'X', 0, 0, 0, 0, 0, 0, 0, 'z'}));
+}
+
+TEST_F(FileTest, ReadableCheckSeesBytesAddedByAnotherWriter) {
+  std::string path = PathOf("grow.bin");
+  QVFile file{QVFilePath(path.c_str())};
+  ASSERT_EQ(file.CreateForReadWrite(), 0);
+  QVFileWriteZeros(file, 10);
+  file.SetPos(0);
+  EXPECT_EQ(QVFileCheckReadable(file, 10), 0);
+  WriteBytes(path, Bytes(30, 1));
+  EXPECT_EQ(QVFileCheckReadable(file, 30), 0);
+  LogCapture log;
+  EXPECT_EQ(QVFileCheckReadable(file, 31), kQVErrFileRead);
 }
 
 TEST_F(FileTest, EndOfFileMeansAtMostNBytesRemain) {
