@@ -13,12 +13,12 @@
 #include <memory>
 
 #include "graphics/AGGeometry.h"
+#include "graphics/AGPath.h"
 #include "host/QVObject.h"
 #include "kit/ATArray.h"
 #include "kit/QVString.h"
 #include "object/CProline.h"
 
-class AGPath;
 class QVArgs;
 class QVDictionary;
 class QVFile;
@@ -62,6 +62,42 @@ class CStdTalvane : public QVObject {
   // Drops the cached outline, boxes and bounds (rebuilt when next needed).
   void LowInvalidateCurrentPath();
 
+  // ---- Layout in natural coordinates (the text at 48 points from the
+  // origin, y up)
+
+  // Fills the caches when the text path is missing: outline and one box per
+  // code unit (grown by 4 on every side), text end, glyph bounds, text frame
+  // and natural bounds. Without the symbol font the three rectangles become
+  // (0, 0)-(24, 24) and the text path stays missing, so the next call tries
+  // again.
+  void LowBuildCurrentPath() const;
+
+  // Natural to target coordinates for a device transform m0 (whose scale the
+  // result undoes, so that one natural unit is fontSize / 48 device units):
+  // the centre of the begin band (of the text's middle when there is no
+  // line) lands on the target's upper edge, middle or lower edge, at its left
+  // side; the whole is shrunk about that anchor when the text does not fit.
+  // The identity for empty glyph bounds. A degenerate m0 (no scale along an
+  // axis) counts as unit scale there; a target with no room shrinks to
+  // nothing rather than mirroring.
+  static AGAffineTransform LowComputeNatToMapAFT(const AGAffineTransform& m0,
+                                                 const AGRect& glyphBounds, const AGRect& target,
+                                                 const CProline& proline, float fontSize);
+  // The room for the prolongation line in natural coordinates: the target
+  // mapped back by the inverse of natToTarget, from the glyphs' right edge
+  // on (the whole target for an empty text); kAGNullRect when less than 4
+  // units remain or the glyph bounds are empty.
+  static AGRect LowComputeRestNatBounds(const AGAffineTransform& natToTarget, bool textPathEmpty,
+                                        const AGRect& glyphBounds, const AGRect& target);
+  // The prolongation line as filled rectangles from the text end towards the
+  // room's right edge: one for Sustained, dashes of 16 after gaps of 8 for
+  // Iterated (solid from 400 dashes on). Empty for None or an empty room.
+  static AGPath LowBuildPathOfProline(const CProline& proline, const AGPoint& textEnd,
+                                      const AGRect& glyphBounds, const AGRect& room);
+  // The dashes of an Iterated line of length length along x, from -h/2 to
+  // h/2: whole dashes from the start (entireDashAtBeg) or aligned to the end.
+  static ATNumberArray<AGRect> LowProlineDashes(double length, double h, bool entireDashAtBeg);
+
   // True for the units the symbol font holds: U+0020..U+00FF and U+E000..U+E4FF.
   static bool _LowIsAuthorizedPelmarUChar(uint16_t unit);
   // Keeps the authorised units in order and drops the others.
@@ -73,6 +109,14 @@ class CStdTalvane : public QVObject {
   const QVString& KeyLayout() const { return mKeyLayout; }
   const ATNumberArray<uint16_t>& Text() const { return mText; }
   bool HasCachedPath() const { return mTextPath != nullptr; }
+  // The caches (meaningful after LowBuildCurrentPath).
+  bool PathBuilt() const { return mPathBuilt != 0; }
+  const AGPath* TextPath() const { return mTextPath.get(); }
+  const ATNumberArray<AGRect>* CharBoxes() const { return mCharBoxes.get(); }
+  const AGPoint& TextEnd() const { return mTextEnd; }
+  const AGRect& GlyphBounds() const { return mGlyphBounds; }
+  const AGRect& TextFrame() const { return mTextFrame; }
+  const AGRect& NatBounds() const { return mNatBounds; }
 
  private:
   float mFontSize = 0.0f;
@@ -83,13 +127,13 @@ class CStdTalvane : public QVObject {
   // Cached geometry in natural coordinates, built lazily, dropped whenever the
   // text, the font size or the prolongation change. The text path and the
   // character boxes exist together.
-  uint32_t mPathBuilt = 0;
+  mutable uint32_t mPathBuilt = 0;
   mutable std::unique_ptr<AGPath> mTextPath;
   mutable std::unique_ptr<ATNumberArray<AGRect>> mCharBoxes;
-  AGPoint mTextEnd = kAGNullPoint;
-  AGRect mGlyphBounds = kAGNullRect;
-  AGRect mTextFrame = kAGNullRect;
-  AGRect mNatBounds = kAGNullRect;
+  mutable AGPoint mTextEnd = kAGNullPoint;
+  mutable AGRect mGlyphBounds = kAGNullRect;
+  mutable AGRect mTextFrame = kAGNullRect;
+  mutable AGRect mNatBounds = kAGNullRect;
 };
 
 #endif
