@@ -1,5 +1,6 @@
 #include "kit/QVValue.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -604,6 +605,7 @@ long QVValueCoder::ReadDictionaryBody(const QVFile& file, const QVFileChunk& chu
   if (err == 0) err = QVFileReadUInt32(file, count);
   // Every entry takes at least a key length and a value header.
   if (err == 0) err = CheckRoom(file, uint64_t{count} * 12, end, "dictionary entries");
+  std::vector<QVDictionary::Entry> entries;
   for (uint32_t i = 0; err == 0 && i < count; i++) {
     // The key's length is checked against the chunk before the string reader
     // allocates for it.
@@ -615,11 +617,23 @@ long QVValueCoder::ReadDictionaryBody(const QVFile& file, const QVFileChunk& chu
     if (err == 0) err = QVFileReadQVString(file, key);
     QVValue value;
     if (err == 0) err = Read(file, value, end, level);
-    // Plain insertion: a repeated key keeps the last value.
-    if (err == 0) dictionary.Store(key, std::move(value));
+    if (err == 0) entries.emplace_back(std::move(key), std::move(value));
   }
-  if (err) dictionary.Clear();
-  return err;
+  if (err) return err;
+  // Sorted once rather than inserted one by one: entries out of key order
+  // (a damaged or foreign file) would otherwise move the ones already stored
+  // at every insertion, quadratic in the count. The sort is stable, so the
+  // last of a repeated key is the last one in the file, and it is the one
+  // kept, as plain insertion would.
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const QVDictionary::Entry& a, const QVDictionary::Entry& b) {
+                     return a.first < b.first;
+                   });
+  for (size_t i = 0; i < entries.size(); i++) {
+    if (i + 1 < entries.size() && entries[i + 1].first == entries[i].first) continue;
+    dictionary.mEntries.push_back(std::move(entries[i]));
+  }
+  return 0;
 }
 
 long QVValueCoder::ReadArray(const QVFile& file, QVValueArray& array) {

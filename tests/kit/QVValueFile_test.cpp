@@ -144,6 +144,10 @@ TEST_P(ValueFileTest, EachTypeIsWrittenAsItsChunkBytes) {
       // Native (Mac OS Roman) 0x8E is stored as UTF-8 C3 A9.
       {"strg", QVValueSetasQVString("caf\x8E"), Make().Tag("strg").Str("caf\xC3\xA9")},
       {"strg exact", QVValueSetasQVString("abcd"), Make().Tag("strg").Str("abcd")},
+      {"strg empty", QVValueSetasQVString(""), Make().Tag("strg").U32(0)},
+      {"bina empty", QVValueSetasBinary(nullptr, 0), Make().Tag("bina").U32(4).U32(0)},
+      {"arry empty", QVValueSetasQVValueArray(QVValueArray()), Make().Tag("arry").U32(4).U32(0)},
+      {"dict empty", QVValueSetasQVDictionary(QVDictionary()), Make().Tag("dict").U32(4).U32(0)},
       {"bina", QVValueSetasBinary(block, 5),
        Make().Tag("bina").U32(12).U32(5).Raw(std::string("\1\2\3\4\5\0\0\0", 8))},
       {"arry", QVValueSetasQVValueArray(array),
