@@ -1,7 +1,9 @@
-// The graphics kit's platform-facing text layout: text of one or more lines
-// turned into glyph outlines on a native path, or measured.
+// The graphics kit's platform-facing side: text layout (text of one or more
+// lines turned into glyph outlines on a native path, or measured), drawing
+// ports (bitmaps and PNG, SVG and PDF files), and the drawing that
+// AGContext's operations come down to.
 //
-// Layout: the text is cut into lines after every line feed (10) and
+// Text layout: the text is cut into lines after every line feed (10) and
 // carriage return (13), the break belonging to the line it ends (so CR LF
 // ends two lines, and text ending in a break ends with an empty line). Each
 // UTF-16 code unit is one glyph (surrogate pairs are not combined; a unit
@@ -14,11 +16,47 @@
 #ifndef AG_GRAPHICS_LOW_H
 #define AG_GRAPHICS_LOW_H
 
+#include <cstdint>
+#include <memory>
+
 #include "graphics/AGFont.h"
 #include "graphics/AGGeometry.h"
 #include "kit/QVString.h"
 
+class AGContext;
+class AGNativeImage;
 class AGNativePath;
+class AGNativePort;
+class AGPath;
+using AGDrawMode = uint32_t;
+
+// Release of ports and images (defined with the platform drawing code).
+struct AGNativePortRelease {
+  void operator()(AGNativePort* port) const;
+};
+struct AGNativeImageRelease {
+  void operator()(AGNativeImage* image) const;
+};
+using AGNativePortPtr = std::unique_ptr<AGNativePort, AGNativePortRelease>;
+using AGNativeImagePtr = std::unique_ptr<AGNativeImage, AGNativeImageRelease>;
+
+// What a drawing port draws into.
+enum AGNativePortKind : uint32_t {
+  kAGNativePortBitmap = 0,  // pixels in memory
+  kAGNativePortPNG = 1,     // pixels in memory, written to a PNG file when finished
+  kAGNativePortSVG = 2,     // vector drawing, written as it goes, complete when finished
+  kAGNativePortPDF = 3,     // the same as one PDF page
+};
+
+// The pixels of a bitmap port: 32-bit words 0xAARRGGBB in native byte order,
+// colour premultiplied by alpha; row 0 of the memory is the top row, so kit
+// coordinate y (y up) covers the memory row height - 1 - y.
+struct AGNativeBitmapInfo {
+  uint32_t* data = nullptr;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  uint32_t bytesPerRow = 0;
+};
 
 namespace AGGraphicsLow {
 
@@ -36,6 +74,87 @@ bool AGNativePathAddText(AGNativePath* path, const AGPoint& pathOrigin, const AG
 // aligned; kAGNullSize for an invalid font, empty text or text without ink.
 AGSize AGNativeFontGetUTextExtent(const AGFont& font, const QVUniChars& text);
 AGSize AGNativeFontGetTextExtent(const AGFont& font, const QVString& text);
+
+// ---------------------------------------------------------------------------
+// Drawing ports. A port's coordinates are points (pixels for bitmaps) with
+// the origin at the bottom left corner and y pointing up; its area is
+// (0, 0, width, height). Failures are logged and return kQVErrDrawPort
+// (or kQVErrDrawFile for files), leaving *port null.
+
+// A bitmap of width x height pixels, every pixel transparent black (0).
+long AGNativePortCreateBitmap(uint32_t width, uint32_t height, AGNativePortPtr* port);
+// A bitmap port over the caller's pixels (layout as AGNativeBitmapInfo),
+// which must outlive the port. bytesPerRow is at least width * 4 and a
+// multiple of 4.
+long AGNativePortCreateBitmapWithData(uint32_t* data, uint32_t width, uint32_t height,
+                                      uint32_t bytesPerRow, AGNativePortPtr* port);
+// A port drawing into the file at path (native text) of the kind given,
+// size in points (rounded to whole pixels for PNG, at least 1). SVG and PDF
+// files are created at once; a PNG file only when the port is finished.
+long AGNativePortCreateFile(const QVString& path, AGNativePortKind kind, const AGSize& size,
+                            AGNativePortPtr* port);
+// Completes a file port: writes the PNG file, or closes the SVG or PDF
+// file. Drawing on a finished port draws nothing. 0 for a bitmap port, a
+// null port or a port already finished; kQVErrDrawFile (logged) when the
+// file cannot be written.
+long AGNativePortFinish(AGNativePort* port);
+// Writes the pixels of a bitmap or PNG port to a PNG file at path.
+// kQVErrDrawFile (logged) when there are no pixels or the file cannot be
+// written.
+long AGNativePortWritePNG(AGNativePort* port, const QVString& path);
+
+AGNativePortKind AGNativePortGetKind(const AGNativePort* port);
+// (0, 0, width, height); kAGNullRect for a null port.
+AGRect AGNativePortGetBounds(const AGNativePort* port);
+// The pixels of a bitmap or PNG port, with every drawing done so far in
+// them; false (info untouched) for other ports. Call AGNativePortMarkDirty
+// after writing into them.
+bool AGNativePortGetBitmap(AGNativePort* port, AGNativeBitmapInfo* info);
+void AGNativePortMarkDirty(AGNativePort* port);
+
+// An image holding a copy of the pixels of a bitmap or PNG port (later
+// drawing on the port does not change it). kQVErrDrawPort for other ports.
+long AGNativeImageCreateFromPort(AGNativePort* port, AGNativeImagePtr* image);
+// Pixel width and height; kAGNullSize for a null image.
+AGSize AGNativeImageGetSize(const AGNativeImage* image);
+
+// ---------------------------------------------------------------------------
+// Drawing on a context's port. Each saves the port's state first and
+// restores it after, so nothing of the port's state changes.
+
+// Fills path with context.brush (unless mode bit 1 is set) and strokes it
+// with context.pen (unless mode bit 0 is set), after mapping it by t and then
+// by context.transform, within context's clip and at its opacity.
+// False for an empty path, and when neither the fill nor the stroke was
+// handed to the port.
+//
+// Fill: the brush's fill mode chooses the rule (non-zero winding or
+// even-odd). A pattern is an 8x8 tile of one-pixel cells in the brush's two
+// colours (bit k of the tile is the cell of row k / 8 counted from the
+// bottom, column k % 8 from the left). A gradient spans the brush's custom
+// gradient bounds when it has some, otherwise the path's flattened
+// bounding box, and follows the path through t and context.transform.
+//
+// Stroke: width = pen size in the port's units, multiplied, for a
+// relative pen, by the scale of context.transform (not t). A pen ratio
+// below 0.99 gives a calligraphic nib: flattened to that ratio across the
+// pen angle, measured in the port's coordinates whatever the rotation of t.
+// Solid and gradient brushes stroke in their first colour, patterns with the
+// pattern; other styles stroke nothing.
+bool AGContextDrawPath(const AGContext& context, const AGPath& path, const AGAffineTransform& t,
+                       AGDrawMode mode);
+
+// Draws image with its pixel size in the rectangle at position (its first
+// row at the top), mapped by t and then by context.transform, within the
+// clip and at the opacity; smoothed when interpolate is set, else with the
+// nearest pixel. False without a port or an image, or with an opacity below
+// 0.01.
+bool AGContextDrawImage(const AGContext& context, const AGNativeImage* image,
+                        const AGPoint& position, const AGAffineTransform& t, bool interpolate);
+
+// Paints context.bounds with color's red, green and blue at full opacity
+// (alpha byte, clip, transform and opacity ignored). False without a port.
+bool AGContextClearPixels(const AGContext& context, AGColor color);
 
 }  // namespace AGGraphicsLow
 

@@ -50,7 +50,11 @@
   /* %s: font file path (UTF-8) */                                                                 \
   X(kQVErrFontFile, -1202, "Can't load the font file \"%s\"")                                      \
   /* %u glyph index, %s font file path (UTF-8) */                                                  \
-  X(kQVErrFontGlyph, -1203, "Can't load glyph %u of the font \"%s\"")
+  X(kQVErrFontGlyph, -1203, "Can't load glyph %u of the font \"%s\"")                              \
+  /* %s: what was asked for and the drawing service's reason */                                    \
+  X(kQVErrDrawPort, -1301, "Can't create the drawing port (%s)")                                   \
+  /* %s: file path (native text), %s: the drawing service's reason */                              \
+  X(kQVErrDrawFile, -1302, "Can't write the drawing to \"%s\" (%s)")
 
 enum QVStatus : int32_t {
   kQVNoErr = 0,
