@@ -24,7 +24,8 @@ const QVValueEnums kEnums_ProlineTail[] = {
 const float kDefaultFontSize = kBuiltinFontSize;
 const QVString kDefaultKeyLayout("Brindel");
 const QVString kBuiltinFontName("Pelmar UC");
-const QVString kLayoutNamePrefix("Pelmar ");
+// kLayoutNamePrefix is defined with the keyboard layouts (textinput/UKeyLayout.cpp),
+// which sit below the object in the graphics kit.
 
 const uint16_t kDefaultUText[kDefaultUTextLength] = {0xE01C, 0xE033, 0xE034, 0xE036, 0xE037,
                                                      0xE038, 0xE000, 0xE000, 0xE000, 0xE085};

@@ -31,7 +31,7 @@ extern const float kDefaultFontSize;  // kBuiltinFontSize
 
 extern const QVString kDefaultKeyLayout;  // "Brindel"
 extern const QVString kBuiltinFontName;   // "Pelmar UC"
-extern const QVString kLayoutNamePrefix;  // "Pelmar " (system layouts of the symbol font)
+extern const QVString kLayoutNamePrefix;  // "Pelmar " (system layouts of the symbol font; textinput/UKeyLayout.h)
 
 inline constexpr CProline kDefaultProline = {kProlineTypeSustained, kProlineTailMiddle,
                                              kProlineTailMiddle, 0};

@@ -1,4 +1,5 @@
-// The plug-in's own resources: the symbol font it draws with.
+// The plug-in's own resources: the symbol font it draws with and the
+// keyboard layouts that type its symbols.
 #ifndef C_STD_TALVANE_RESOURCES_H
 #define C_STD_TALVANE_RESOURCES_H
 
@@ -13,5 +14,15 @@ QVString CStdTalvaneSymbolFontPath();
 // 0, or the font service's status (logged) when the file is missing or
 // unusable: the object then shows its missing-font label.
 long CStdTalvaneAddSymbolFont();
+
+// The folder of the symbol keyboard layouts (symbols/pelmar and
+// rules/evdev.xml), resources/keylayouts, found as the symbol font is.
+// Native text; empty when neither place has it.
+QVString CStdTalvaneKeyLayoutsPath();
+
+// Hands that folder to the keyboard layouts, so that the symbol layouts are
+// listed and typed with. Without it only the system's layouts exist: the
+// keyboard menu shows "<Not Installed>" and editing keeps the user's keyboard.
+void CStdTalvaneAddKeyLayouts();
 
 #endif
