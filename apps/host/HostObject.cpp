@@ -6,6 +6,8 @@
 
 #include "HostPlugin.h"
 #include "host/QVClass.h"
+#include "host/QVGUIDesc.h"
+#include "host/QVGUIEvent.h"
 #include "host/QVObject.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVErrors.h"
@@ -99,6 +101,20 @@ bool HostObject::GetNaturalBounds(AGRect& bounds) const {
   if (slot.IsEmpty()) return false;
   bounds = (mObject->*slot.As<QVMethodGetNaturalBounds>())();
   return true;
+}
+
+int32_t HostObject::Inspect(QVGUIDescObject* desc, int32_t kind, uint32_t id,
+                            std::string& actionName) {
+  actionName.clear();
+  const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotInspector];
+  if (slot.IsEmpty()) return kQVErrGeneric;
+  QVGUIDesc handle(desc);
+  QVGUIEvent event;
+  event.kind = kind;
+  event.id = id;
+  int32_t status = (mObject->*slot.As<QVMethodInspector>())(handle, event);
+  actionName = event.actionName.Std();
+  return status;
 }
 
 // ---- The host's base graphic-object class: "Brush" and "Pen" from the

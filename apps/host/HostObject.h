@@ -17,6 +17,7 @@ class QVArgs;
 class QVDictionary;
 class QVFile;
 class QVObject;
+class QVGUIDescObject;
 
 // What the host stores for each object beside the plug-in's own part.
 struct HostObjectRecord {
@@ -46,6 +47,10 @@ class HostObject {
   int32_t GetAllProperties(QVDictionary& dict) const;
   int32_t SetAllProperties(const QVDictionary& dict);
   bool GetNaturalBounds(AGRect& bounds) const;
+  // One panel event: kind 1 fills desc from the object, kind 3 applies the
+  // change of control id. The object's action name (native text) comes back
+  // in actionName; empty when nothing changed. kQVErrGeneric without the slot.
+  int32_t Inspect(QVGUIDescObject* desc, int32_t kind, uint32_t id, std::string& actionName);
 
   HostObjectRecord& Record() { return mRecord; }
   const HostObjectRecord& Record() const { return mRecord; }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "HostEnvironment.h"
+#include "HostGUI.h"
 #include "host/QVObject.h"
 #include "kit/QVErrors.h"
 #include "kit/QVString.h"
@@ -46,6 +47,7 @@ HostPlugin::HostPlugin(HostEnvironment& environment) : mEnvironment(environment)
   mBaseClass.methods[kQVClassSlotSetObjectProperties] = QVMethodSlot::From(
       static_cast<QVMethodSetObjectProperties>(&QVObject::hostBaseSetObjectProperties));
 
+  HostGUIDesc::FillTables(mGUIDescTable, mGUICtrlTable);
   mClassTable.classSetup = &ClassSetup;
   mClassTable.setClassName = &SetClassName;
   mClassTable.addInspectorGUIDesc = &AddInspectorGUIDesc;
@@ -59,6 +61,10 @@ HostPlugin::~HostPlugin() {
   }
   // The library stays loaded: objects' code may still be referenced by
   // static destructors that run at exit.
+}
+
+HostGUIDesc* HostPlugin::InspectorDesc() const {
+  return mInspectorDescs.empty() ? nullptr : static_cast<HostGUIDesc*>(mInspectorDescs.front());
 }
 
 void HostPlugin::SetKeepOwnMethods(bool keep) {

@@ -53,6 +53,9 @@ class HostPlugin {
   std::string ClassId() const;
   std::string ClassId2() const;
 
+  // The inspector panel description the plug-in handed over, or null.
+  class HostGUIDesc* InspectorDesc() const;
+
   // Sets bit 0 of the plug-in class record's flag word before Register:
   // the host then keeps its own method slots.
   void SetKeepOwnMethods(bool keep);

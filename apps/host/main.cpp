@@ -14,8 +14,10 @@
 
 #include "HostDocument.h"
 #include "HostEnvironment.h"
+#include "HostGUI.h"
 #include "HostPlugin.h"
 #include "HostText.h"
+#include "host/QVGUIEvent.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVErrors.h"
 #include "kit/QVFile.h"
@@ -34,6 +36,9 @@ const char kUsage[] =
     "  list DOC                     list the objects of a document with their properties\n"
     "  set DOC INDEX KEY VALUE      set one property of object INDEX (from 0) and save;\n"
     "                               KEY may be a path such as Brush.Color\n"
+    "  inspect DOC INDEX [ID VALUE] show the inspector panel of object INDEX; with ID and\n"
+    "                               VALUE, change control ID (a menu item's text or number,\n"
+    "                               or a number) as a person would, and save\n"
     "  demo [DIR]                   create, list, change and reload a default document\n"
     "                               in DIR (a new temporary folder when omitted)\n"
     "\n"
@@ -248,6 +253,68 @@ int Set(HostPlugin& plugin, const std::vector<std::string>& args) {
   return 0;
 }
 
+// Fills the panel from object index and prints it; with a control id and a
+// value, first applies that change as a person using the panel would.
+int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
+  HostGUIDesc* desc = plugin.InspectorDesc();
+  if (!desc) return Fail(kQVErrGeneric, "the plug-in describes no inspector panel");
+  HostDocument doc(plugin);
+  int32_t status = doc.Load(args[1]);
+  if (status != 0) return Fail(status, "can't read the document " + args[1]);
+  size_t index = 0;
+  if (!ParseIndex(args[2], doc.Count(), index)) {
+    return Fail(QVLogStatus(kQVErrNoSuchObject, args[2].c_str()), "no object " + args[2]);
+  }
+  HostObject& object = doc.Object(index);
+  std::string action;
+  object.Inspect(desc, kQVGUIEventFill, 0, action);
+
+  if (args.size() == 5) {
+    size_t id = 0;
+    HostGUICtrl* ctrl = nullptr;
+    if (ParseIndex(args[3], 1000, id)) {
+      ctrl = static_cast<HostGUICtrl*>(desc->GetController(static_cast<uint32_t>(id)));
+    }
+    if (!ctrl || ctrl->type == "StaticText" || !ctrl->visible || !ctrl->enabled) {
+      return Fail(QVLogStatus(kQVErrBadProperty, args[3].c_str()),
+                  "the panel has no control " + args[3] + " to change");
+    }
+    const std::string& value = args[4];
+    if (ctrl->type == "PopupMenu") {
+      std::string native;
+      HostNativePath(value, native);
+      size_t item = 0;
+      int32_t chosen = -1;
+      for (size_t i = 0; i < ctrl->items.size(); ++i) {
+        if (ctrl->items[i] == native) chosen = static_cast<int32_t>(i);
+      }
+      if (chosen < 0 && ParseIndex(value, ctrl->items.size(), item)) chosen = static_cast<int32_t>(item);
+      if (chosen < 0) {
+        return Fail(QVLogStatus(kQVErrBadProperty, args[3].c_str()),
+                    "control " + args[3] + " has no item " + value);
+      }
+      ctrl->SetMenuIndex(chosen);
+    } else {
+      char* end = nullptr;
+      float f = std::strtof(value.c_str(), &end);
+      if (value.empty() || *end != '\0') {
+        return Fail(QVLogStatus(kQVErrBadProperty, args[3].c_str()),
+                    "control " + args[3] + " takes a number, not " + value);
+      }
+      ctrl->SetValueAsFloat32(f);
+    }
+    object.Inspect(desc, kQVGUIEventChanged, static_cast<uint32_t>(id), action);
+    if (!action.empty()) {
+      status = doc.Save(args[1]);
+      if (status != 0) return Fail(status, "can't write the document " + args[1]);
+      std::printf("%s\n", Utf8(action).c_str());
+    }
+    object.Inspect(desc, kQVGUIEventFill, 0, action);
+  }
+  std::printf("%s", HostDescribePanel(*desc).c_str());
+  return 0;
+}
+
 int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
   if (dir.empty()) {
     char pattern[] = "/tmp/talvane-demo-XXXXXX";
@@ -358,6 +425,13 @@ int main(int argc, char** argv) {
   if (command == "set") {
     if (!need(5, 5)) return 2;
     return Set(plugin, args);
+  }
+  if (command == "inspect") {
+    if (args.size() != 3 && args.size() != 5) {
+      need(3, 3);
+      return 2;
+    }
+    return Inspect(plugin, args);
   }
   if (command == "demo") {
     if (!need(1, 2)) return 2;

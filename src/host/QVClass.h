@@ -32,6 +32,8 @@ class QVArgs;
 class QVFile;
 class QVDictionary;
 class QVGUIDescObject;
+class QVGUIDesc;
+struct QVGUIEvent;
 struct AGRect;
 
 enum : uint32_t {
@@ -59,6 +61,7 @@ using QVMethodDelete = void (QVObject::*)();
 using QVMethodSetObjectProperties = int32_t (QVObject::*)(const QVDictionary& dict);
 using QVMethodGetObjectProperties = int32_t (QVObject::*)(QVDictionary& dict) const;
 using QVMethodGetNaturalBounds = AGRect (QVObject::*)() const;
+using QVMethodInspector = int32_t (QVObject::*)(QVGUIDesc& desc, QVGUIEvent& event);
 
 struct QVClassRecord : QVHostObject {
   uint32_t reserved0;

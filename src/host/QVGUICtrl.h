@@ -13,9 +13,12 @@
 #ifndef QV_GUI_CTRL_H
 #define QV_GUI_CTRL_H
 
+#include <cstdint>
+
 #include "host/QVHostTable.h"
 
 class QVGUIDescObject;
+class QVString;
 class QVGUICtrlObject : public QVHostObject {};
 
 enum : uint32_t {
@@ -36,6 +39,15 @@ enum : uint32_t {
   kQVGUICtrlSlotCount = kQVGUICtrlSlotGetValueAsFloat32 + 1,
 };
 
+using QVGUICtrlSetAttributeMethod = void (QVHostObject::*)(uint32_t selector, int32_t value);
+using QVGUICtrlGetAttributeMethod = int32_t (QVHostObject::*)(uint32_t selector);
+using QVGUICtrlSetTextMethod = void (QVHostObject::*)(const char* text);
+using QVGUICtrlGetTextMethod = void (QVHostObject::*)(QVString* text);
+using QVGUICtrlSetIndexMethod = void (QVHostObject::*)(int32_t index);
+using QVGUICtrlGetIndexMethod = int32_t (QVHostObject::*)();
+using QVGUICtrlSetFloat32Method = void (QVHostObject::*)(float value);
+using QVGUICtrlGetFloat32Method = float (QVHostObject::*)();
+
 struct QVGUICtrlTable
     : QVHostTable<QVGUICtrlObject* (*)(QVGUIDescObject* desc, const char* text),
                   kQVGUICtrlSlotCount> {};
@@ -52,10 +64,25 @@ static_assert(offsetof(QVGUICtrlTable, methods[kQVGUICtrlSlotSetValueAsFloat32])
 static_assert(offsetof(QVGUICtrlTable, methods[kQVGUICtrlSlotGetValueAsFloat32]) == 816);
 static_assert(sizeof(QVGUICtrlTable) == 832);
 
+// The plug-in's access to the host's panel controls. Every operation does
+// nothing (getters answer 0, an empty text or 0.0) for a null control or
+// without the table.
 class QVGUICtrl {
  public:
   // The host's panel-control table, kept at registration; null before.
   static const QVGUICtrlTable* sWrapper;
+
+  // A new control of desc from a controller text, or null.
+  static QVGUICtrlObject* New(QVGUIDescObject* desc, const char* text);
+  static void SetAttribute(QVGUICtrlObject* ctrl, uint32_t selector, int32_t value);
+  static int32_t GetAttribute(QVGUICtrlObject* ctrl, uint32_t selector);
+  static void SetMenuItemList(QVGUICtrlObject* ctrl, const char* items);
+  static void SetMenuIndex(QVGUICtrlObject* ctrl, int32_t index);
+  static int32_t GetMenuIndex(QVGUICtrlObject* ctrl);
+  static void SetMenuItem(QVGUICtrlObject* ctrl, const char* item);
+  static void GetMenuItem(QVGUICtrlObject* ctrl, QVString* item);
+  static void SetValueAsFloat32(QVGUICtrlObject* ctrl, float value);
+  static float GetValueAsFloat32(QVGUICtrlObject* ctrl);
 };
 
 #endif

@@ -11,7 +11,10 @@
 #ifndef QV_GUI_DESC_H
 #define QV_GUI_DESC_H
 
+#include <cstdint>
+
 #include "host/QVHostTable.h"
+#include "kit/QVString.h"
 
 class QVGUIDescObject : public QVHostObject {};
 class QVGUICtrlObject;
@@ -37,10 +40,45 @@ static_assert(offsetof(QVGUIDescTable, methods[kQVGUIDescSlotAddController]) == 
 static_assert(offsetof(QVGUIDescTable, methods[kQVGUIDescSlotGetController]) == 368);
 static_assert(sizeof(QVGUIDescTable) == 384);
 
+// A handle on a host panel description. Operations on a control fetch it by
+// its id through GetController and do nothing when the host has no such
+// control (or no table); getters then answer 0, an empty text or 0.0.
 class QVGUIDesc {
  public:
   // The host's panel-description table, kept at registration; null before.
   static const QVGUIDescTable* sWrapper;
+
+  explicit QVGUIDesc(QVGUIDescObject* handle = nullptr) : mHandle(handle) {}
+
+  // A new description from a header text (printf format); the handle is
+  // null when the host has no table or refuses the text.
+  static QVGUIDesc New(const char* format, ...) QV_STRING_PRINTF(1, 2);
+
+  QVGUIDescObject* Handle() const { return mHandle; }
+  bool IsValid() const { return mHandle != nullptr; }
+
+  // Creates a control from a controller text (printf format) and adds it.
+  // False when there is no description or the host refused the text.
+  bool NewController(const char* format, ...) QV_STRING_PRINTF(2, 3);
+  void SetPanelSize(int32_t width, int32_t height);
+
+  // Items as one text separated by a comma and a space, or as an array.
+  void SetMenuItemList(uint32_t id, const QVString& items);
+  void SetMenuItemList(uint32_t id, const QVStringArray& items);
+  void SetMenuIndex(uint32_t id, int32_t index);
+  int32_t GetMenuIndex(uint32_t id) const;
+  // Selects the item whose text equals item; GetMenuItem gives the selected one's.
+  void SetMenuItem(uint32_t id, const QVString& item);
+  QVString GetMenuItem(uint32_t id) const;
+  void SetValueAsFloat32(uint32_t id, float value);
+  float GetValueAsFloat32(uint32_t id) const;
+  void SetVisible(uint32_t id, bool visible);
+  void SetEnable(uint32_t id, bool enabled);
+
+ private:
+  QVGUICtrlObject* Control(uint32_t id) const;
+
+  QVGUIDescObject* mHandle;
 };
 
 #endif

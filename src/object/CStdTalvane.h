@@ -20,6 +20,8 @@
 #include "object/CProline.h"
 
 class QVArgs;
+class QVGUIDesc;
+struct QVGUIEvent;
 class QVDictionary;
 class QVFile;
 
@@ -61,6 +63,18 @@ class CStdTalvane : public QVObject {
 
   // Drops the cached outline, boxes and bounds (rebuilt when next needed).
   void LowInvalidateCurrentPath();
+
+  // ---- Inspector panel
+
+  // The panel description (keyboard layout, font size, prolongation), built
+  // once at registration; the host takes it. Invalid without the host's table.
+  static QVGUIDesc BuildInspectorGUIDesc();
+  // Kind 1 fills the panel from the object; kind 3 applies the change of one
+  // control and names the action in the event. Always 0.
+  int32_t _apmInspector(QVGUIDesc& desc, QVGUIEvent& event);
+  // The begin/end label and menus and control 8 are shown exactly when the
+  // object has a prolongation line.
+  void LowInspectorRefreshProlinePopups(QVGUIDesc& desc) const;
 
   // ---- Layout in natural coordinates (the text at 48 points from the
   // origin, y up)

@@ -2,6 +2,7 @@
 
 #include "host/QVClass.h"
 #include "host/QVClassSetup.h"
+#include "host/QVGUIDesc.h"
 #include "host/QVLanguage.h"
 #include "host/QVPluginHook.h"
 #include "object/CStdTalvane.h"
@@ -30,6 +31,7 @@ void FillClassMethods() {
             static_cast<QVMethodSetObjectProperties>(&CStdTalvane::_apmSetObjectProperties));
   StoreSlot(kQVClassSlotGetObjectProperties,
             static_cast<QVMethodGetObjectProperties>(&CStdTalvane::_apmGetObjectProperties));
+  StoreSlot(kQVClassSlotInspector, static_cast<QVMethodInspector>(&CStdTalvane::_apmInspector));
 }
 
 }  // namespace
@@ -41,9 +43,16 @@ int32_t CStdTalvaneRegister(QVPluginHook* hook) {
   // The symbol font comes with the plug-in; without it objects show their
   // missing-font label, so a failure here does not stop registration.
   CStdTalvaneAddSymbolFont();
+  // Likewise its keyboard layouts: without them the keyboard menu shows
+  // "<Not Installed>" and editing keeps the user's keyboard.
+  CStdTalvaneAddKeyLayouts();
 
   QVLanguage::SetDomain("StdTalvane");
   QVClass::SetClassName(gQVClass, QVLanguage::GetText("Talvane"));
   FillClassMethods();
+
+  // The host takes the panel description.
+  QVGUIDesc desc = CStdTalvane::BuildInspectorGUIDesc();
+  if (desc.IsValid()) QVClass::AddInspectorGUIDesc(gQVClass, desc.Handle());
   return 0;
 }

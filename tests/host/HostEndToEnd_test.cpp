@@ -173,6 +173,33 @@ TEST_F(HostEndToEnd, MissingPluginAndPluginWithoutEntryAreReported) {
   EXPECT_NE(noEntry.out.find("status -702"), std::string::npos) << noEntry.out;
 }
 
+TEST_F(HostEndToEnd, InspectorPanelShowsAndAppliesChangesInFrench) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  HostRun panel = Host("--lang fr inspect " + Quote(doc) + " 0");
+  ASSERT_EQ(panel.exitCode, 0) << panel.out;
+  EXPECT_NE(panel.out.find("Claviers"), std::string::npos) << panel.out;
+  EXPECT_NE(panel.out.find("[Brindel]"), std::string::npos) << panel.out;
+  EXPECT_NE(panel.out.find("Haut | [Milieu] | Bas"), std::string::npos) << panel.out;
+
+  HostRun none = Host("--lang fr inspect " + Quote(doc) + " 0 4 Aucune");
+  ASSERT_EQ(none.exitCode, 0) << none.out;
+  EXPECT_NE(none.out.find("Changer la prolongation du Talvane"), std::string::npos);
+  EXPECT_EQ(none.out.find("Début/Fin"), std::string::npos) << none.out;
+
+  HostRun size = Host("inspect " + Quote(doc) + " 0 2 500");
+  EXPECT_NE(size.out.find("2 EditNum    200"), std::string::npos) << size.out;
+  HostRun list = Host("list " + Quote(doc));
+  EXPECT_NE(list.out.find("FontSize = 200"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("LineType = \"None\""), std::string::npos);
+
+  // A hidden control, an unknown item and a non-number are refused.
+  std::string before = ReadFile(doc);
+  EXPECT_NE(Host("inspect " + Quote(doc) + " 0 6 Up").exitCode, 0);
+  EXPECT_NE(Host("inspect " + Quote(doc) + " 0 1 Nowhere").exitCode, 0);
+  EXPECT_NE(Host("inspect " + Quote(doc) + " 0 3 big").exitCode, 0);
+  EXPECT_EQ(ReadFile(doc), before);
+}
+
 TEST_F(HostEndToEnd, DemoRunsThroughAndUsageErrorsExitTwo) {
   HostRun demo = Host("demo " + Quote(dir + "/demo"));
   EXPECT_EQ(demo.exitCode, 0) << demo.out;
