@@ -20,8 +20,9 @@ constexpr uint32_t kSigBig = QVSignat32("BIGE");
 constexpr uint32_t kSigLittle = QVSignat32("LITE");
 
 // Width of a new object's frame in the score, and the gap between frames.
-constexpr double kDefaultFrameWidth = 100.0;
+constexpr double kDefaultFrameWidth = 640.0;
 constexpr double kDefaultFrameGap = 20.0;
+constexpr double kDefaultFrameHeight = 64.0;
 
 int32_t Damaged(const std::string& path) {
   return static_cast<int32_t>(QVLogStatus(kQVErrBadDocument, path.c_str()));
@@ -59,7 +60,7 @@ int32_t HostDocument::AddObjects(uint32_t count, const char* arguments) {
   if (!mObjects.empty()) x = mObjects.back()->Record().frame.x2 + kDefaultFrameGap;
   for (uint32_t i = 0; i < count; ++i) {
     auto object = std::make_unique<HostObject>(mPlugin);
-    object->Record().frame = {x, 0.0, x + kDefaultFrameWidth, 48.0};
+    object->Record().frame = {x, 0.0, x + kDefaultFrameWidth, kDefaultFrameHeight};
     int32_t status = object->Init(args);
     if (status != 0) return status;
     mObjects.push_back(std::move(object));

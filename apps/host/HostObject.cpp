@@ -103,6 +103,12 @@ bool HostObject::GetNaturalBounds(AGRect& bounds) const {
   return true;
 }
 
+int32_t HostObject::Draw(const AGContext& context, const QVDrawEvent& event) const {
+  const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotDraw];
+  if (slot.IsEmpty()) return kQVErrGeneric;
+  return (mObject->*slot.As<QVMethodDraw>())(context, event);
+}
+
 int32_t HostObject::Inspect(QVGUIDescObject* desc, int32_t kind, uint32_t id,
                             std::string& actionName) {
   actionName.clear();

@@ -17,6 +17,8 @@ class QVArgs;
 class QVDictionary;
 class QVFile;
 class QVObject;
+class AGContext;
+struct QVDrawEvent;
 class QVGUIDescObject;
 
 // What the host stores for each object beside the plug-in's own part.
@@ -47,6 +49,8 @@ class HostObject {
   int32_t GetAllProperties(QVDictionary& dict) const;
   int32_t SetAllProperties(const QVDictionary& dict);
   bool GetNaturalBounds(AGRect& bounds) const;
+  // Draws the object through its draw slot; kQVErrGeneric without it.
+  int32_t Draw(const AGContext& context, const QVDrawEvent& event) const;
   // One panel event: kind 1 fills desc from the object, kind 3 applies the
   // change of control id. The object's action name (native text) comes back
   // in actionName; empty when nothing changed. kQVErrGeneric without the slot.

@@ -16,6 +16,7 @@
 #include "HostEnvironment.h"
 #include "HostGUI.h"
 #include "HostPlugin.h"
+#include "HostRender.h"
 #include "HostText.h"
 #include "host/QVGUIEvent.h"
 #include "kit/QVDictionary.h"
@@ -26,6 +27,9 @@
 #include "kit/QVValue.h"
 
 namespace {
+
+// Pixels (or points) per score unit in rendered pictures.
+constexpr double kRenderScale = 2.0;
 
 const char kUsage[] =
     "usage: talvane-host [options] command [arguments]\n"
@@ -39,6 +43,8 @@ const char kUsage[] =
     "  inspect DOC INDEX [ID VALUE] show the inspector panel of object INDEX; with ID and\n"
     "                               VALUE, change control ID (a menu item's text or number,\n"
     "                               or a number) as a person would, and save\n"
+    "  render DOC OUT [--library]   draw the document's score (or its library view) into\n"
+    "                               OUT: a .png, .svg or .pdf file\n"
     "  demo [DIR]                   create, list, change and reload a default document\n"
     "                               in DIR (a new temporary folder when omitted)\n"
     "\n"
@@ -315,6 +321,24 @@ int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
   return 0;
 }
 
+int Render(HostPlugin& plugin, const std::vector<std::string>& args) {
+  HostDocument doc(plugin);
+  int32_t status = doc.Load(args[1]);
+  if (status != 0) return Fail(status, "can't read the document " + args[1]);
+  HostView view = HostView::kScore;
+  if (args.size() == 4) {
+    if (args[3] != "--library") {
+      std::fprintf(stderr, "talvane-host: unknown render option %s\n", args[3].c_str());
+      return 2;
+    }
+    view = HostView::kLibrary;
+  }
+  status = HostRender(doc, view, args[2], kRenderScale);
+  if (status != 0) return Fail(status, "can't draw into " + args[2]);
+  std::printf("%s: %zu object%s drawn\n", args[2].c_str(), doc.Count(), doc.Count() == 1 ? "" : "s");
+  return 0;
+}
+
 int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
   if (dir.empty()) {
     char pattern[] = "/tmp/talvane-demo-XXXXXX";
@@ -350,6 +374,15 @@ int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
   std::printf("== Reloaded:\n");
   int result = List(plugin, path);
   if (result != 0) return result;
+
+  for (const char* picture : {"/demo.png", "/demo.svg"}) {
+    status = HostRender(doc, HostView::kScore, dir + picture, kRenderScale);
+    if (status != 0) return Fail(status, "can't draw the demo");
+    std::printf("== Drew the score into %s%s\n", dir.c_str(), picture);
+  }
+  status = HostRender(doc, HostView::kLibrary, dir + "/demo-library.png", kRenderScale);
+  if (status != 0) return Fail(status, "can't draw the demo");
+  std::printf("== Drew the library view into %s/demo-library.png\n", dir.c_str());
 
   std::printf("== A value out of range is refused and changes nothing:\n");
   std::fflush(stdout);
@@ -432,6 +465,10 @@ int main(int argc, char** argv) {
       return 2;
     }
     return Inspect(plugin, args);
+  }
+  if (command == "render") {
+    if (!need(3, 4)) return 2;
+    return Render(plugin, args);
   }
   if (command == "demo") {
     if (!need(1, 2)) return 2;

@@ -35,6 +35,8 @@ class QVGUIDescObject;
 class QVGUIDesc;
 struct QVGUIEvent;
 struct AGRect;
+class AGContext;
+struct QVDrawEvent;
 
 enum : uint32_t {
   kQVClassSlotInit = 0,
@@ -61,6 +63,7 @@ using QVMethodDelete = void (QVObject::*)();
 using QVMethodSetObjectProperties = int32_t (QVObject::*)(const QVDictionary& dict);
 using QVMethodGetObjectProperties = int32_t (QVObject::*)(QVDictionary& dict) const;
 using QVMethodGetNaturalBounds = AGRect (QVObject::*)() const;
+using QVMethodDraw = int32_t (QVObject::*)(const AGContext& context, const QVDrawEvent& event) const;
 using QVMethodInspector = int32_t (QVObject::*)(QVGUIDesc& desc, QVGUIEvent& event);
 
 struct QVClassRecord : QVHostObject {

@@ -19,6 +19,7 @@
 
 class AGBrush;
 class AGPen;
+class AGContext;
 
 enum : uint32_t {
   kQVDrawEventLibrary = 0x01,
@@ -35,6 +36,10 @@ struct QVDrawEvent {
   const AGPen* pen;
   uint32_t flags;
   uint32_t reserved1;
+
+  // Installs the recommended brush and pen in context (a missing one leaves
+  // the context's); with flag bit 4 or 5 the context's alpha first becomes 1.
+  void SetupContextWithRecommendedBrushAndPen(AGContext& context) const;
 };
 
 static_assert(offsetof(QVDrawEvent, target) == 0);

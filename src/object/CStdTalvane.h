@@ -19,6 +19,8 @@
 #include "kit/QVString.h"
 #include "object/CProline.h"
 
+class AGContext;
+struct QVDrawEvent;
 class QVArgs;
 class QVGUIDesc;
 struct QVGUIEvent;
@@ -63,6 +65,17 @@ class CStdTalvane : public QVObject {
 
   // Drops the cached outline, boxes and bounds (rebuilt when next needed).
   void LowInvalidateCurrentPath();
+
+  // ---- Drawing
+
+  // Draws the object into the event's target: in a score (flag bit 1) at
+  // its font size with its prolongation line, in the library (bit 0) filling
+  // the cell, or the red "Pelmar?" label when the symbol font is missing.
+  // The host's context is never changed. Always 0.
+  int32_t _apmDraw(const AGContext& context, const QVDrawEvent& event) const;
+  void LowDrawInScore(AGContext& context, const AGRect& target, double angle) const;
+  void LowDrawInLibrary(AGContext& context, const AGRect& target, double angle) const;
+  void LowDrawFontError(AGContext& context, const AGRect& target, double angle) const;
 
   // ---- Inspector panel
 

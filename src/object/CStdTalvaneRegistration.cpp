@@ -25,6 +25,7 @@ void FillClassMethods() {
   StoreSlot(kQVClassSlotWriteToFile,
             static_cast<QVMethodWriteToFile>(&CStdTalvane::_apmWriteToFile));
   StoreSlot(kQVClassSlotDelete, static_cast<QVMethodDelete>(&CStdTalvane::_apmDelete));
+  StoreSlot(kQVClassSlotDraw, static_cast<QVMethodDraw>(&CStdTalvane::_apmDraw));
   StoreSlot(kQVClassSlotGetNaturalBounds,
             static_cast<QVMethodGetNaturalBounds>(&CStdTalvane::_apmGetNaturalBounds));
   StoreSlot(kQVClassSlotSetObjectProperties,

@@ -200,6 +200,31 @@ TEST_F(HostEndToEnd, InspectorPanelShowsAndAppliesChangesInFrench) {
   EXPECT_EQ(ReadFile(doc), before);
 }
 
+TEST_F(HostEndToEnd, RendersTheScoreAsPngAndSvgOfTheExpectedSize) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  std::string png = dir + "/score.png";
+  HostRun run = Host("render " + Quote(doc) + " " + Quote(png));
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  std::string bytes = ReadFile(png);
+  ASSERT_GT(bytes.size(), 24u);
+  EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
+  auto be32 = [&](size_t at) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) << 24 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3]));
+  };
+  // One 640 x 64 frame with a margin of 12 on every side, 2 pixels a unit.
+  EXPECT_EQ(be32(16), 1328u);
+  EXPECT_EQ(be32(20), 176u);
+
+  std::string svg = dir + "/library.svg";
+  ASSERT_EQ(Host("render " + Quote(doc) + " " + Quote(svg) + " --library").exitCode, 0);
+  EXPECT_NE(ReadFile(svg).find("<svg"), std::string::npos);
+
+  EXPECT_EQ(Host("render " + Quote(doc) + " " + Quote(dir + "/score.bmp")).exitCode, 1);
+}
+
 TEST_F(HostEndToEnd, DemoRunsThroughAndUsageErrorsExitTwo) {
   HostRun demo = Host("demo " + Quote(dir + "/demo"));
   EXPECT_EQ(demo.exitCode, 0) << demo.out;
