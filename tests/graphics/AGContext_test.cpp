@@ -273,37 +273,38 @@ TEST(ContextStroke, RelativeWidthFollowsTheContextTransformOnly) {
   }
 }
 
-// Thickness in pixels of a line stroked along one axis, measured across it
-// at its middle.
-int Thickness(const TestPort& port, bool horizontal, int size) {
-  int n = 0;
-  for (int k = 0; k < size; ++k)
-    n += (horizontal ? port.Alpha(size / 2, k) : port.Alpha(k, size / 2)) > 127;
-  return n;
-}
-
 TEST(ContextStroke, CalligraphicNibFollowsThePenAngleNotTheDrawingRotation) {
+  // A nib of width 8 squeezed to 0.5 across the pen angle: a line along the
+  // squeezed axis is 8 thick, across it 4. Thickness = ink area / length.
   struct Case {
     float ratio, angle;
-    AGAffineTransform t;  // applied to a horizontal segment through the middle
-    bool horizontal;      // direction of the line once drawn
-    int thickness;
+    AGPoint a, b;
+    AGAffineTransform t;
+    double thickness;
   };
   const AGAffineTransform quarterTurn = AGAffineTransformMakeRotation(kPi / 2, {20, 20});
+  const AGPoint left = {5, 20}, right = {35, 20}, low = {8, 8}, high = {32, 32};
+  const float quarter = float(kPi / 2), eighth = float(kPi / 4);
   for (const Case& c :
-       {Case{0.5f, 0.0f, kIdentity, true, 8}, Case{0.5f, 0.0f, quarterTurn, false, 4},
-        Case{0.5f, float(kPi / 2), kIdentity, true, 4},
-        Case{0.5f, float(kPi / 2), quarterTurn, false, 8},
-        Case{0.995f, 0.0f, quarterTurn, false, 8}}) {
+       {Case{0.5f, 0.0f, left, right, kIdentity, 8}, Case{0.5f, 0.0f, left, right, quarterTurn, 4},
+        Case{0.5f, quarter, left, right, kIdentity, 4},
+        Case{0.5f, quarter, left, right, quarterTurn, 8},
+        Case{0.995f, 0.0f, left, right, quarterTurn, 8},
+        Case{0.5f, eighth, low, high, kIdentity, 8},
+        Case{0.5f, 3 * eighth, low, high, kIdentity, 4}}) {
     TestPort port(40, 40);
     AGContext ctx = port.Context();
     ctx.pen = SolidPen(kAGColorBlue, 8);
     ctx.pen.SetRatio(c.ratio);
     ctx.pen.SetAngle(c.angle);
     AGPath seg;
-    seg.AddSegment({5, 20}, {35, 20});
+    seg.AddSegment(c.a, c.b);
     ctx.DrawPath(seg, c.t, kAGDrawModeStrokeOnly);
-    EXPECT_EQ(Thickness(port, c.horizontal, 40), c.thickness) << c.ratio << " " << c.angle;
+    double ink = 0;  // covered area, from the anti-aliased coverage
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 40; ++x) ink += port.Alpha(x, y) / 255.0;
+    double length = std::hypot(c.b.x - c.a.x, c.b.y - c.a.y);
+    EXPECT_NEAR(ink / length, c.thickness, 0.1) << c.ratio << " " << c.angle;
   }
 }
 

@@ -319,7 +319,7 @@ bool AppendPath(cairo_t* cr, const AGNativePath& path, const AGAffineTransform& 
   const uint32_t count = path.GetElementCount();
   for (uint32_t i = 0; i < count; ++i) {
     AGNativeElement e = path.GetElement(i);
-    AGPoint p[3];
+    AGPoint p[3] = {};
     uint32_t n = AGNativeElementPointCount(e.type);
     for (uint32_t k = 0; k < n; ++k) {
       p[k] = AGPointApplyTransform({e.points[k].x, e.points[k].y}, m);
