@@ -348,9 +348,11 @@ bool SetUpStroke(const AGContext& context, const AGAffineTransform& toPort, AGDr
   job->strokeGeometry = toPort;
   job->strokeSpace = kAGAffineTransformIdentity;
   if (pen.Ratio() < 0.99f) {
-    // The nib is a circle squeezed to ratio across the pen angle: the
-    // stroke is drawn in a space where it is round, which nib maps to the
-    // port. The thinnest nib keeps a thousandth of a point.
+    // The nib is a circle squeezed to ratio along the pen angle: the stroke
+    // is drawn in a space where the nib is round, which nib maps to the
+    // port. The angle is taken in the port as it stands, so turning a
+    // drawing (t) does not turn the nib. The squeezed side keeps at least
+    // 1.001 points, so that the nib never collapses into a line.
     float ratio = std::max(pen.Ratio(), 1.001f / pen.Size());
     AGAffineTransform nib =
         AGAffineTransformConcatRotation({ratio, 0.0, 0.0, 1.0, 0.0, 0.0}, pen.Angle());

@@ -103,6 +103,7 @@ long AGNativePortFinish(AGNativePort* port);
 // written.
 long AGNativePortWritePNG(AGNativePort* port, const QVString& path);
 
+// kAGNativePortBitmap for a null port.
 AGNativePortKind AGNativePortGetKind(const AGNativePort* port);
 // (0, 0, width, height); kAGNullRect for a null port.
 AGRect AGNativePortGetBounds(const AGNativePort* port);
@@ -112,9 +113,20 @@ AGRect AGNativePortGetBounds(const AGNativePort* port);
 bool AGNativePortGetBitmap(AGNativePort* port, AGNativeBitmapInfo* info);
 void AGNativePortMarkDirty(AGNativePort* port);
 
+// Images: premultiplied 0xAARRGGBB pixels (as AGNativeBitmapInfo says),
+// first row at the top, at most 32767 pixels a side. Failures are logged
+// and return kQVErrDrawPort, leaving *image null.
+//
+// An image holding a copy of width x height pixels from data, rows
+// bytesPerRow bytes apart (at least width * 4).
+long AGNativeImageCreateWithPixels(const uint32_t* data, uint32_t width, uint32_t height,
+                                   uint32_t bytesPerRow, AGNativeImagePtr* image);
 // An image holding a copy of the pixels of a bitmap or PNG port (later
-// drawing on the port does not change it). kQVErrDrawPort for other ports.
+// drawing on the port does not change it); refused for other ports.
 long AGNativeImageCreateFromPort(AGNativePort* port, AGNativeImagePtr* image);
+// Read access to an image's pixels (do not write through info.data); false
+// for a null image.
+bool AGNativeImageGetPixels(const AGNativeImage* image, AGNativeBitmapInfo* info);
 // Pixel width and height; kAGNullSize for a null image.
 AGSize AGNativeImageGetSize(const AGNativeImage* image);
 
@@ -137,10 +149,12 @@ AGSize AGNativeImageGetSize(const AGNativeImage* image);
 //
 // Stroke: width = pen size in the port's units, multiplied, for a
 // relative pen, by the scale of context.transform (not t). A pen ratio
-// below 0.99 gives a calligraphic nib: flattened to that ratio across the
-// pen angle, measured in the port's coordinates whatever the rotation of t.
-// Solid and gradient brushes stroke in their first colour, patterns with the
-// pattern; other styles stroke nothing.
+// below 0.99 gives a calligraphic nib: a circle of that width squeezed to
+// ratio along the direction of the pen angle, taken in the port's
+// coordinates whatever the rotation of t; lines across that direction are
+// ratio times as thick as lines along it. Solid and gradient brushes stroke
+// in their first colour, patterns with the pattern; other styles stroke
+// nothing.
 bool AGContextDrawPath(const AGContext& context, const AGPath& path, const AGAffineTransform& t,
                        AGDrawMode mode);
 

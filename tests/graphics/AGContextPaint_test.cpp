@@ -280,6 +280,28 @@ TEST(ContextImage, ImageKeepsItsFirstRowOnTopAndScalesWithItsTransform) {
       AGGraphicsLow::AGContextDrawImage(ctx, nullptr, {0, 0}, kAGAffineTransformIdentity, true));
 }
 
+TEST(ContextImage, ImageFromPixelsCopiesRowsSkippingTheirPadding) {
+  // Two rows of two pixels, three words apart; the first row is the top.
+  const uint32_t pixels[6] = {kOpaqueRed, kOpaqueBlue, 0xDEADBEEFu, kOpaqueGreen, 0, 0xDEADBEEFu};
+  AGNativeImagePtr image;
+  EXPECT_EQ(AGGraphicsLow::AGNativeImageCreateWithPixels(pixels, 2, 2, 4, &image), kQVErrDrawPort);
+  ASSERT_EQ(AGGraphicsLow::AGNativeImageCreateWithPixels(pixels, 2, 2, 12, &image), 0);
+  AGNativeBitmapInfo info;
+  ASSERT_TRUE(AGGraphicsLow::AGNativeImageGetPixels(image.get(), &info));
+  const uint32_t* second = reinterpret_cast<const uint32_t*>(
+      reinterpret_cast<const char*>(info.data) + info.bytesPerRow);
+  EXPECT_EQ(info.data[1], kOpaqueBlue);
+  EXPECT_EQ(second[0], kOpaqueGreen);
+
+  TestPort port(2, 2);
+  AGGraphicsLow::AGContextDrawImage(port.Context(), image.get(), {0, 0}, kAGAffineTransformIdentity,
+                                    false);
+  EXPECT_EQ(port.At(0, 1), kOpaqueRed);
+  EXPECT_EQ(port.At(1, 1), kOpaqueBlue);
+  EXPECT_EQ(port.At(0, 0), kOpaqueGreen);
+  EXPECT_EQ(port.At(1, 0), 0u);
+}
+
 // ---------------------------------------------------------------------------
 // Ports
 

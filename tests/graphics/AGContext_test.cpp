@@ -385,7 +385,18 @@ TEST(ContextRobustness, BadNumbersDrawNothingAndTheNextDrawingStillWorks) {
   EXPECT_FALSE(nanClip.DrawPath(square, 0));
   EXPECT_EQ(port.InkBox(), kAGNullRect);
 
+  AGContext badBounds = ctx;
+  badBounds.bounds = {nan, 0, 8, 8};
+  badBounds.brush.SetStylePattern(kAGColorRed, kAGColorBlue, 3);
+  badBounds.pen = kAGNullPen;
+  badBounds.DrawPath(square, 0);
+  EXPECT_EQ(port.InkBox(), kAGNullRect);
+
   // Collapsed and huge geometry may draw oddly but never breaks the port.
+  AGContext huge = ctx;
+  huge.pen.SetSizeMode(kAGPenSizeModeRelative);
+  huge.transform = {1e100, 0, 0, 1e100, 0, 0};
+  huge.DrawPath(square, {1e-100, 0, 0, 1e-100, 0, 0}, 0);
   ctx.DrawPath(square, {0, 0, 0, 0, 1, 1}, 0);
   ctx.DrawPath(RectPath({-1e30, -1e30, 1e30, 1e30}), 0);
   ctx.DrawSegment({-1e12, 4}, {1e12, 4});

@@ -273,6 +273,34 @@ void AGNativePortMarkDirty(AGNativePort* port) {
   if (port && port->HasPixels()) cairo_surface_mark_dirty(port->Surface());
 }
 
+long AGNativeImageCreateWithPixels(const uint32_t* data, uint32_t width, uint32_t height,
+                                   uint32_t bytesPerRow, AGNativeImagePtr* image) {
+  if (!image) return kQVErrDrawPort;
+  image->reset();
+  if (!data || width == 0 || height == 0 || width > kMaxPixels || height > kMaxPixels ||
+      bytesPerRow / 4 < width) {
+    return QVLogStatus(
+        kQVErrDrawPort,
+        (SizeText("image", width, height) + ": bad size, row length or data").c_str());
+  }
+  CairoSurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(width), int(height)));
+  cairo_status_t s = cairo_surface_status(copy.get());
+  if (s != CAIRO_STATUS_SUCCESS) {
+    return QVLogStatus(kQVErrDrawPort,
+                       (SizeText("image", width, height) + ": " + StatusText(s)).c_str());
+  }
+  cairo_surface_flush(copy.get());
+  unsigned char* dst = cairo_image_surface_get_data(copy.get());
+  const unsigned char* src = reinterpret_cast<const unsigned char*>(data);
+  const size_t dstStride = size_t(cairo_image_surface_get_stride(copy.get()));
+  for (uint32_t row = 0; row < height; ++row) {
+    std::memcpy(dst + row * dstStride, src + size_t(row) * bytesPerRow, size_t(width) * 4);
+  }
+  cairo_surface_mark_dirty(copy.get());
+  image->reset(new AGNativeImage(std::move(copy)));
+  return kQVNoErr;
+}
+
 long AGNativeImageCreateFromPort(AGNativePort* port, AGNativeImagePtr* image) {
   if (!image) return kQVErrDrawPort;
   image->reset();
@@ -280,23 +308,18 @@ long AGNativeImageCreateFromPort(AGNativePort* port, AGNativeImagePtr* image) {
   if (!AGNativePortGetBitmap(port, &info)) {
     return QVLogStatus(kQVErrDrawPort, "image of a port without pixels");
   }
-  CairoSurfacePtr copy(
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(info.width), int(info.height)));
-  cairo_status_t s = cairo_surface_status(copy.get());
-  if (s != CAIRO_STATUS_SUCCESS) {
-    return QVLogStatus(kQVErrDrawPort, ("image copy: " + StatusText(s)).c_str());
-  }
-  cairo_surface_flush(copy.get());
-  unsigned char* dst = cairo_image_surface_get_data(copy.get());
-  const unsigned char* src = reinterpret_cast<const unsigned char*>(info.data);
-  int dstStride = cairo_image_surface_get_stride(copy.get());
-  for (uint32_t row = 0; row < info.height; ++row) {
-    std::memcpy(dst + size_t(row) * size_t(dstStride), src + size_t(row) * info.bytesPerRow,
-                size_t(info.width) * 4);
-  }
-  cairo_surface_mark_dirty(copy.get());
-  image->reset(new AGNativeImage(std::move(copy)));
-  return kQVNoErr;
+  return AGNativeImageCreateWithPixels(info.data, info.width, info.height, info.bytesPerRow, image);
+}
+
+bool AGNativeImageGetPixels(const AGNativeImage* image, AGNativeBitmapInfo* info) {
+  if (!image || !info) return false;
+  cairo_surface_t* s = image->Surface();
+  cairo_surface_flush(s);
+  info->data = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s));
+  info->width = uint32_t(image->Width());
+  info->height = uint32_t(image->Height());
+  info->bytesPerRow = uint32_t(cairo_image_surface_get_stride(s));
+  return info->data != nullptr;
 }
 
 AGSize AGNativeImageGetSize(const AGNativeImage* image) {
@@ -364,6 +387,7 @@ uint32_t PixelWord(const AGPaintColor& c) {
 }
 
 CairoPatternPtr TilePattern(const AGPaint& paint) {
+  if (!std::isfinite(paint.anchor.x) || !std::isfinite(paint.anchor.y)) return nullptr;
   CairoSurfacePtr tile(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8));
   if (cairo_surface_status(tile.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
   cairo_surface_flush(tile.get());
