@@ -37,6 +37,7 @@ struct QVGUIEvent;
 struct AGRect;
 class AGContext;
 struct QVDrawEvent;
+struct QVEditEvent;
 
 enum : uint32_t {
   kQVClassSlotInit = 0,
@@ -64,6 +65,7 @@ using QVMethodSetObjectProperties = int32_t (QVObject::*)(const QVDictionary& di
 using QVMethodGetObjectProperties = int32_t (QVObject::*)(QVDictionary& dict) const;
 using QVMethodGetNaturalBounds = AGRect (QVObject::*)() const;
 using QVMethodDraw = int32_t (QVObject::*)(const AGContext& context, const QVDrawEvent& event) const;
+using QVMethodEdit = int32_t (QVObject::*)(const AGContext& context, QVEditEvent& event);
 using QVMethodInspector = int32_t (QVObject::*)(QVGUIDesc& desc, QVGUIEvent& event);
 
 struct QVClassRecord : QVHostObject {

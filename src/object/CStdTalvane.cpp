@@ -9,6 +9,7 @@
 #include "kit/QVDictionary.h"
 #include "kit/QVFile.h"
 #include "kit/QVValue.h"
+#include "object/CEditingData.h"
 #include "object/CStdTalvaneConstants.h"
 
 namespace {
@@ -29,7 +30,8 @@ float ClampFontSize(float size) {
 }  // namespace
 
 CStdTalvane::CStdTalvane() = default;
-CStdTalvane::~CStdTalvane() = default;
+// An object destroyed while edited still gives the keyboard back.
+CStdTalvane::~CStdTalvane() { LowEndEditing(); }
 
 void CStdTalvane::CPPCtor(QVObject* object) {
   // Default-initialising placement new keeps the host's base fields.
@@ -161,6 +163,7 @@ int32_t CStdTalvane::_apmInitFromFile(const QVFile& file) {
 }
 
 void CStdTalvane::_apmDelete() {
+  LowEndEditing();
   mCharBoxes.reset();
   mTextPath.reset();
 }

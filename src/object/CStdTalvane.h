@@ -20,7 +20,9 @@
 #include "object/CProline.h"
 
 class AGContext;
+class CEditingData;
 struct QVDrawEvent;
+struct QVEditEvent;
 class QVArgs;
 class QVGUIDesc;
 struct QVGUIEvent;
@@ -51,7 +53,8 @@ class CStdTalvane : public QVObject {
   int32_t _apmInitFromFile(const QVFile& file);
   // Writes the document payload; 0 or the first failing write's status.
   int32_t _apmWriteToFile(QVFile& file) const;
-  // Frees the cached geometry.
+  // Ends editing (the user's keyboard layout comes back), then frees the
+  // cached geometry.
   void _apmDelete();
   // The object's natural bounds as the host sees them: always the unit
   // square (0, 0)-(1, 1); the object maps itself into any target rectangle.
@@ -130,6 +133,40 @@ class CStdTalvane : public QVObject {
   // Keeps the authorised units in order and drops the others.
   static void _LowFilterAuthorizedPelmarUChars(ATNumberArray<uint16_t>& text);
 
+  // ---- In-place editing
+  //
+  // While the host edits the object in place, a CEditingData record holds
+  // the caret and selection over the object's own text, the keyboard is
+  // switched to the object's symbol layout and the object draws only its
+  // edited look (draw flag bit 5). Only one object of the process is edited
+  // at a time: beginning to edit another one ends the first one's editing,
+  // and ending, deleting or destroying an edited object gives the user's
+  // keyboard layout back.
+
+  // One edit event (QVEditEvent.h), read and answered in place: begin, end,
+  // mouse (press, drag, release; phase 3 ends editing) or key (arrows,
+  // backspace, forward delete, the command shortcuts a/q select all, c copy,
+  // x cut, v paste, and typed symbols). A text change drops the caches and
+  // sets the event's changed flag; the answer becomes 5 after any change, 2
+  // when editing ended by the object's choice. Events other than begin reach
+  // an object that is not being edited without effect. 0, or -1 when the
+  // text cannot be laid out (the symbol font is missing): editing then ends
+  // with the answer 2.
+  int32_t _apmEdit(const AGContext& context, QVEditEvent& event);
+  // The caret index for a point in natural coordinates: the nearest box
+  // centre's index, plus 1 right of that centre. False, and index all bits
+  // set, without boxes or for a point outside frame grown by 20 (edges
+  // count) or not a number. index may be null.
+  static bool LowFindCaretPosition(unsigned long* index, AGPoint point,
+                                   const ATNumberArray<AGRect>& boxes, AGRect frame);
+  // The edited look, filled without outline at full opacity: a white rounded
+  // background over the text frame, the selection's boxes, the glyphs in
+  // black and, without a selection, a red caret. No prolongation line.
+  // Nothing when the object is not being edited.
+  void LowDrawEditedInScore(AGContext& context, const AGRect& target, double rotation) const;
+  // The editing state; null while the object is not being edited.
+  const CEditingData* EditingData() const { return mEditing.get(); }
+
   // ---- Settings (read-only views for the host bridge and tests)
   float FontSize() const { return mFontSize; }
   const CProline& Proline() const { return mProline; }
@@ -161,6 +198,22 @@ class CStdTalvane : public QVObject {
   mutable AGRect mGlyphBounds = kAGNullRect;
   mutable AGRect mTextFrame = kAGNullRect;
   mutable AGRect mNatBounds = kAGNullRect;
+
+  // ---- In-place editing
+  // Natural to score coordinates while editing: the layout's mapping from
+  // the glyph bounds saved when editing began, rotated about the target's
+  // centre.
+  AGAffineTransform LowEditNatToMapAFT(const AGAffineTransform& m0, const AGRect& target,
+                                       double rotation) const;
+  void LowBeginEditing();
+  // Drops the editing state and restores the user's keyboard layout; nothing
+  // when the object is not being edited.
+  void LowEndEditing();
+  // Whether the caret or the selection changed.
+  bool LowEditMouse(const AGContext& context, QVEditEvent& event);
+  void LowEditKey(QVEditEvent& event);
+
+  std::unique_ptr<CEditingData> mEditing;
 };
 
 #endif

@@ -32,6 +32,16 @@ int32_t CStdTalvane::_apmDraw(const AGContext& context, const QVDrawEvent& event
     return 0;
   }
 
+  // While edited in place the object shows only its edited look, and only
+  // where the host asks for it.
+  if (EditingData()) {
+    if (event.flags & kQVDrawEventEdited) {
+      AGContext copy(context);
+      LowDrawEditedInScore(copy, event.target, angle);
+    }
+    return 0;
+  }
+
   AGContext copy(context);
   event.SetupContextWithRecommendedBrushAndPen(copy);
   // NaN fails the comparison and draws nothing too.

@@ -26,6 +26,7 @@ void FillClassMethods() {
             static_cast<QVMethodWriteToFile>(&CStdTalvane::_apmWriteToFile));
   StoreSlot(kQVClassSlotDelete, static_cast<QVMethodDelete>(&CStdTalvane::_apmDelete));
   StoreSlot(kQVClassSlotDraw, static_cast<QVMethodDraw>(&CStdTalvane::_apmDraw));
+  StoreSlot(kQVClassSlotEdit, static_cast<QVMethodEdit>(&CStdTalvane::_apmEdit));
   StoreSlot(kQVClassSlotGetNaturalBounds,
             static_cast<QVMethodGetNaturalBounds>(&CStdTalvane::_apmGetNaturalBounds));
   StoreSlot(kQVClassSlotSetObjectProperties,
