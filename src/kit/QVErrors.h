@@ -54,7 +54,15 @@
   /* %s: what was asked for and the drawing service's reason */                                    \
   X(kQVErrDrawPort, -1301, "Can't create the drawing port (%s)")                                   \
   /* %s: file path (native text), %s: the drawing service's reason */                              \
-  X(kQVErrDrawFile, -1302, "Can't write the drawing to \"%s\" (%s)")
+  X(kQVErrDrawFile, -1302, "Can't write the drawing to \"%s\" (%s)")                               \
+  /* %s: image file path (native text) */                                                          \
+  X(kQVErrImageFile, -1311, "Can't read the image file \"%s\"")                                    \
+  /* %s: image file path (native text), %s: what was found */                                      \
+  X(kQVErrImageFormat, -1312, "The file \"%s\" is not an image this kit decodes (%s)")             \
+  /* %s: image file path (native text), %s: the decoder's reason */                                \
+  X(kQVErrImageDamaged, -1313, "The image file \"%s\" is damaged (%s)")                            \
+  /* %s: image file path or what the pixels are for, %s: size and limit */                         \
+  X(kQVErrImageTooLarge, -1314, "The image \"%s\" is too large (%s)")
 
 enum QVStatus : int32_t {
   kQVNoErr = 0,
