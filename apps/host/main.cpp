@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "HostDocument.h"
+#include "HostEdit.h"
 #include "HostEnvironment.h"
 #include "HostGUI.h"
 #include "HostPlugin.h"
@@ -43,6 +44,11 @@ const char kUsage[] =
     "  inspect DOC INDEX [ID VALUE] show the inspector panel of object INDEX; with ID and\n"
     "                               VALUE, change control ID (a menu item's text or number,\n"
     "                               or a number) as a person would, and save\n"
+    "  type DOC INDEX KEY...        edit object INDEX in place: press each KEY in turn and\n"
+    "                               save when the text changed. KEY: an evdev key name or\n"
+    "                               code (KEY_R, 19, 0x13) or BackSpace, Delete, Left, Right,\n"
+    "                               Up, Down, Home, End, Return, Tab, Escape, space, after\n"
+    "                               modifiers joined by + (shift, alt or altgr, ctrl)\n"
     "  render DOC OUT [--library]   draw the document's score (or its library view) into\n"
     "                               OUT: a .png, .svg or .pdf file\n"
     "  demo [DIR]                   create, list, change and reload a default document\n"
@@ -241,17 +247,24 @@ int32_t SetProperty(HostDocument& doc, size_t index, const std::string& keyText,
   return 0;
 }
 
-int Set(HostPlugin& plugin, const std::vector<std::string>& args) {
-  const std::string& path = args[1];
-  HostDocument doc(plugin);
-  int32_t status = doc.Load(path);
-  if (status != 0) return Fail(status, "can't read the document " + path);
-  size_t index = 0;
+// Loads the document args[1] into doc and reads the object index args[2];
+// 0, or the program's exit code after the failure was reported.
+int LoadObjectArguments(HostDocument& doc, const std::vector<std::string>& args, size_t& index) {
+  int32_t status = doc.Load(args[1]);
+  if (status != 0) return Fail(status, "can't read the document " + args[1]);
   if (!ParseIndex(args[2], doc.Count(), index)) {
     return Fail(QVLogStatus(kQVErrNoSuchObject, args[2].c_str()), "no object " + args[2]);
   }
+  return 0;
+}
+
+int Set(HostPlugin& plugin, const std::vector<std::string>& args) {
+  const std::string& path = args[1];
+  HostDocument doc(plugin);
+  size_t index = 0;
+  if (int failed = LoadObjectArguments(doc, args, index)) return failed;
   std::string message;
-  status = SetProperty(doc, index, args[3], args[4], message);
+  int32_t status = SetProperty(doc, index, args[3], args[4], message);
   if (status != 0) return Fail(status, message + "; the document is unchanged");
   status = doc.Save(path);
   if (status != 0) return Fail(status, "can't write the document " + path);
@@ -265,12 +278,8 @@ int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
   HostGUIDesc* desc = plugin.InspectorDesc();
   if (!desc) return Fail(kQVErrGeneric, "the plug-in describes no inspector panel");
   HostDocument doc(plugin);
-  int32_t status = doc.Load(args[1]);
-  if (status != 0) return Fail(status, "can't read the document " + args[1]);
   size_t index = 0;
-  if (!ParseIndex(args[2], doc.Count(), index)) {
-    return Fail(QVLogStatus(kQVErrNoSuchObject, args[2].c_str()), "no object " + args[2]);
-  }
+  if (int failed = LoadObjectArguments(doc, args, index)) return failed;
   HostObject& object = doc.Object(index);
   std::string action;
   object.Inspect(desc, kQVGUIEventFill, 0, action);
@@ -311,13 +320,62 @@ int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
     }
     object.Inspect(desc, kQVGUIEventChanged, static_cast<uint32_t>(id), action);
     if (!action.empty()) {
-      status = doc.Save(args[1]);
+      int32_t status = doc.Save(args[1]);
       if (status != 0) return Fail(status, "can't write the document " + args[1]);
       std::printf("%s\n", Utf8(action).c_str());
     }
     object.Inspect(desc, kQVGUIEventFill, 0, action);
   }
   std::printf("%s", HostDescribePanel(*desc).c_str());
+  return 0;
+}
+
+// What one key press did, as the object answered it.
+const char* KeyOutcome(const QVEditEvent& event) {
+  if (event.changed) return "text changed";
+  if (event.request == kQVEditEventHandled) return "caret or selection moved";
+  if (event.request == kQVEditEventEnd) return "editing ended";
+  return "no change";
+}
+
+// Edits object index in place as a person typing would: begins editing,
+// presses each key, ends editing, saves when the text changed and prints the
+// text. Keys are all read before the document is touched.
+int Type(HostPlugin& plugin, const std::vector<std::string>& args) {
+  std::vector<HostEditKey> keys;
+  for (size_t i = 3; i < args.size(); ++i) {
+    HostEditKey key;
+    if (!HostParseEditKey(args[i], key)) {
+      std::fprintf(stderr, "talvane-host: unknown key %s\n", args[i].c_str());
+      return 2;
+    }
+    keys.push_back(key);
+  }
+  HostDocument doc(plugin);
+  size_t index = 0;
+  if (int failed = LoadObjectArguments(doc, args, index)) return failed;
+  HostObject& object = doc.Object(index);
+
+  // The object is edited in the score view that render draws.
+  AGContext view;
+  view.transform = AGAffineTransformConcatScale(kAGAffineTransformIdentity, kRenderScale, kRenderScale);
+  HostEditSession session(object, view);
+  int32_t status = session.Begin();
+  if (status != 0) return Fail(status, "object " + args[2] + " can't be edited");
+  for (size_t i = 0; i < keys.size() && session.IsEditing(); ++i) {
+    session.Key(keys[i]);
+    std::printf("%s: %s\n", args[i + 3].c_str(), KeyOutcome(session.LastEvent()));
+  }
+  session.End();
+
+  if (session.TextChanged()) {
+    status = doc.Save(args[1]);
+    if (status != 0) return Fail(status, "can't write the document " + args[1]);
+  }
+  QVDictionary dict;
+  object.GetObjectProperties(dict);
+  std::printf("UnicodeText = %s\n%s\n", HostFormatValue(dict.GetValue("UnicodeText")).c_str(),
+              session.TextChanged() ? "saved" : "unchanged, not saved");
   return 0;
 }
 
@@ -465,6 +523,10 @@ int main(int argc, char** argv) {
       return 2;
     }
     return Inspect(plugin, args);
+  }
+  if (command == "type") {
+    if (!need(4, args.size())) return 2;
+    return Type(plugin, args);
   }
   if (command == "render") {
     if (!need(3, 4)) return 2;

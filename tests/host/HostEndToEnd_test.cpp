@@ -236,4 +236,34 @@ TEST_F(HostEndToEnd, DemoRunsThroughAndUsageErrorsExitTwo) {
   EXPECT_EQ(Host("create " + Quote(doc) + " 0").exitCode, 2);
 }
 
+TEST_F(HostEndToEnd, TypingEditsTheObjectInPlaceAndSavesOnlyAChangedText) {
+  ASSERT_EQ(Host("create " + Quote(doc) + " 2").exitCode, 0);
+  // Begin selects the whole text: the first symbol replaces it. Then a
+  // second symbol, back over it, select all, copy, to the end and paste.
+  HostRun run = Host("type " + Quote(doc) +
+                     " 1 KEY_R shift+KEY_R Left BackSpace ctrl+KEY_Z ctrl+KEY_A ctrl+KEY_C Right"
+                     " ctrl+KEY_V 0xFFFF");
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("BackSpace: text changed\nctrl+KEY_Z: no change\n"
+                         "ctrl+KEY_A: caret or selection moved\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("UnicodeText = \"E01D;E01D\"\nsaved\n"), std::string::npos) << run.out;
+  HostRun list = Host("list " + Quote(doc));
+  EXPECT_NE(list.out.find("UnicodeText = \"E01C;E033;"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("UnicodeText = \"E01D;E01D\""), std::string::npos) << list.out;
+
+  // Keys that change nothing, and keys of no name, leave the file alone.
+  const std::string before = ReadFile(doc);
+  run = Host("type " + Quote(doc) + " 0 Left Left ctrl+KEY_W 4294967295 shift+ctrl+alt+Delete");
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("unchanged, not saved"), std::string::npos) << run.out;
+  EXPECT_EQ(Host("type " + Quote(doc) + " 0 KEY_R Hyper+KEY_R").exitCode, 2);
+  EXPECT_EQ(Host("type " + Quote(doc) + " 0 KEY_R 4294967296").exitCode, 2);
+  EXPECT_EQ(Host("type " + Quote(doc) + " 0 shift+shift+KEY_R").exitCode, 2);
+  EXPECT_EQ(Host("type " + Quote(doc) + " 0").exitCode, 2);
+  EXPECT_EQ(Host("type " + Quote(doc) + " 2 KEY_R").exitCode, 1);
+  EXPECT_EQ(ReadFile(doc), before);
+}
+
 }  // namespace
