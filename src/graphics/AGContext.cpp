@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "graphics/AGGraphicsLow.h"
+#include "graphics/AGImage.h"
 
 namespace {
 
@@ -139,4 +140,14 @@ void AGContext::DrawText(const QVString& string, const AGFont& font, const AGPoi
 
 bool AGContext::ClearPixels(AGColor color) const {
   return AGGraphicsLow::AGContextClearPixels(*this, color);
+}
+
+void AGContext::DrawImage(const AGImage& image, const AGPoint& position, const AGAffineTransform& t,
+                          bool interpolate) const {
+  image.Draw(*this, position, t, interpolate);
+}
+
+void AGContext::DrawImage(const AGImage& image, const AGRect& rect, bool proportional,
+                          bool interpolate) const {
+  image.DrawInRect(*this, rect, proportional, interpolate);
 }

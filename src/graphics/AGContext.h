@@ -25,6 +25,7 @@
 
 // The platform drawing port (AGGraphicsLow.h creates and releases them).
 class AGNativePort;
+class AGImage;
 
 // Which parts of a path a drawing shows: bit 0 suppresses the stroke, bit 1
 // the fill.
@@ -120,6 +121,14 @@ class AGContext {
                  const AGAffineTransform& t, AGTextAlignment alignment) const;
   void DrawText(const QVString& string, const AGFont& font, const AGPoint& position,
                 const AGAffineTransform& t, AGTextAlignment alignment) const;
+
+  // The image with its pixel size in the rectangle at position, mapped by t
+  // (AGImage::Draw); or stretched onto rect, or onto the centred part of rect
+  // with the image's proportions (AGImage::DrawInRect). Nothing for an empty
+  // image.
+  void DrawImage(const AGImage& image, const AGPoint& position, const AGAffineTransform& t,
+                 bool interpolate) const;
+  void DrawImage(const AGImage& image, const AGRect& rect, bool proportional, bool interpolate) const;
 
   // Paints the bounds with color's red, green and blue, fully opaque (its
   // alpha is ignored); clip, transform and alpha do not apply. False

@@ -419,4 +419,26 @@ TEST_F(ImageTest, DrawInRectStretchesOrKeepsTheImageProportions) {
   EXPECT_FALSE(kAGNullImage.DrawInRect(kept.GetContext(), {0, 0, 8, 8}, false, false));
 }
 
+TEST_F(ImageTest, ContextDrawsImagesAtAPositionOrInARect) {
+  AGBitmap source(2, 1);
+  source.SetPixelColor(0, 0, kAGColorRed);
+  source.SetPixelColor(1, 0, kAGColorBlue);
+  AGImage image(source);
+
+  // At (3, 5) with its pixel size, shifted by t.
+  AGBitmap placed(8, 8);
+  const AGAffineTransform shift =
+      AGAffineTransformConcatTranslation(kAGAffineTransformIdentity, 1.0, 0.0);
+  placed.GetContext().DrawImage(image, AGPoint{3, 5}, shift, false);
+  EXPECT_EQ(placed.GetPixelColor(4, 5), kAGColorRed);
+  EXPECT_EQ(placed.GetPixelColor(5, 5), kAGColorBlue);
+  EXPECT_EQ(placed.GetPixelColor(3, 5), kAGNullColor);
+  EXPECT_EQ(placed.GetPixelColor(4, 4), kAGNullColor);
+
+  AGBitmap filled(8, 8);
+  filled.GetContext().DrawImage(image, AGRect{0, 0, 8, 8}, false, false);
+  EXPECT_EQ(filled.GetPixelColor(0, 0), kAGColorRed);
+  EXPECT_EQ(filled.GetPixelColor(7, 7), kAGColorBlue);
+}
+
 }  // namespace
