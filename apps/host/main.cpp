@@ -419,12 +419,25 @@ int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
   std::string message;
   const char* changes[][3] = {
       {"1", "LineType", "Iterated"}, {"1", "LineEnd", "Up"}, {"2", "FontSize", "72"},
-      {"2", "UnicodeText", "E01C;E000;E085"}, {"2", "KeyLayout", "Pelmar Brindel"},
+      {"2", "UnicodeText", "E01C;E000;E085"}, {"2", "KeyLayout", "Carvel"},
   };
   for (auto& change : changes) {
     status = SetProperty(doc, std::strtoul(change[0], nullptr, 10), change[1], change[2], message);
     if (status != 0) return Fail(status, message);
   }
+  // A person edits object 2 in place: select all, type three symbols of
+  // the default symbol keyboard, a blank, one more.
+  {
+    HostEditSession session(doc.Object(2), AGContext());
+    session.Begin();
+    for (const char* name : {"ctrl+KEY_A", "KEY_R", "shift+KEY_R", "altgr+KEY_T", "space", "KEY_Q"}) {
+      HostEditKey key;
+      if (HostParseEditKey(name, key)) session.Key(key);
+    }
+    session.End();
+  }
+  std::printf("== Typed into object 2 in place\n");
+
   status = doc.Save(path);
   if (status != 0) return Fail(status, "can't write the document " + path);
   std::printf("== Saved %s\n", path.c_str());

@@ -228,7 +228,7 @@ TEST_F(HostEndToEnd, RendersTheScoreAsPngAndSvgOfTheExpectedSize) {
 TEST_F(HostEndToEnd, DemoRunsThroughAndUsageErrorsExitTwo) {
   HostRun demo = Host("demo " + Quote(dir + "/demo"));
   EXPECT_EQ(demo.exitCode, 0) << demo.out;
-  EXPECT_NE(demo.out.find("UnicodeText = \"E01C;E000;E085\""), std::string::npos) << demo.out;
+  EXPECT_NE(demo.out.find("UnicodeText = \"E04C;E04D;E052;E000;E040\""), std::string::npos) << demo.out;
   EXPECT_NE(demo.out.find("set FontSize 500 -> status -706"), std::string::npos);
 
   EXPECT_EQ(Host("frobnicate").exitCode, 2);
