@@ -2,6 +2,8 @@
 // ink lands, and the missing-font label.
 #include <gtest/gtest.h>
 
+#include "TalvaneTestSupport.h"
+
 #include <cstring>
 
 #include "graphics/AGContext.h"
@@ -19,23 +21,6 @@ namespace {
 constexpr uint32_t kWidth = 400;
 constexpr uint32_t kHeight = 100;
 
-class Talvane {
- public:
-  Talvane() {
-    static bool fontAdded = (CStdTalvaneAddSymbolFont(), true);
-    (void)fontAdded;
-    CStdTalvane::CPPCtor(reinterpret_cast<QVObject*>(mStorage));
-    object()._apmInit(QVArgs("-default", true));
-  }
-  ~Talvane() {
-    object()._apmDelete();
-    CStdTalvane::CPPDtor(reinterpret_cast<QVObject*>(mStorage));
-  }
-  CStdTalvane& object() { return *reinterpret_cast<CStdTalvane*>(mStorage); }
-
- private:
-  alignas(CStdTalvane) unsigned char mStorage[sizeof(CStdTalvane)] = {};
-};
 
 // Ink of a bitmap: the box of the pixels that are not transparent, in
 // kit coordinates (y up), and whether any pixel is pure opaque red.
@@ -83,7 +68,7 @@ class DrawTest : public ::testing::Test {
   AGBrush brush;
   AGPen pen;  // invisible: the symbols are filled only
   QVDrawEvent event{};
-  Talvane talvane;
+  StandaloneTalvane talvane{"-default"};
 };
 
 TEST_F(DrawTest, ScoreViewDrawsInsideTheTargetAndReachesItsRightEdgeWithTheLine) {

@@ -3,6 +3,8 @@
 // symbol layouts and back, the clipboard, clicks mapped from the score onto
 // the characters, the edited look, and hostile event sequences.
 #include <gtest/gtest.h>
+
+#include "TalvaneTestSupport.h"
 #include <linux/input-event-codes.h>
 
 #include <algorithm>
@@ -57,13 +59,6 @@ HostEditKey Key(const std::string& text) {
   return key;
 }
 
-void ForgetRegistration() {
-  QVSetHostPathProvider(nullptr);
-  gQVClass = nullptr;
-  gQVEnv = nullptr;
-  QVClass::sWrapper = nullptr;
-  QVSetCustomLogMessageProc(nullptr);
-}
 
 class EditTest : public ::testing::Test {
  protected:

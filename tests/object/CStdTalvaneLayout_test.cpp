@@ -2,6 +2,8 @@
 // target rectangle and the prolongation line.
 #include <gtest/gtest.h>
 
+#include "TalvaneTestSupport.h"
+
 #include <cmath>
 
 #include "graphics/AGPath.h"
@@ -17,23 +19,6 @@ namespace {
 
 constexpr double kEps = 1e-9;
 
-// A stand-alone object in zero-filled storage, as a host would make it.
-class Talvane {
- public:
-  Talvane() {
-    static bool fontAdded = (CStdTalvaneAddSymbolFont(), true);
-    (void)fontAdded;
-    CStdTalvane::CPPCtor(reinterpret_cast<QVObject*>(mStorage));
-  }
-  ~Talvane() {
-    object()._apmDelete();
-    CStdTalvane::CPPDtor(reinterpret_cast<QVObject*>(mStorage));
-  }
-  CStdTalvane& object() { return *reinterpret_cast<CStdTalvane*>(mStorage); }
-
- private:
-  alignas(CStdTalvane) unsigned char mStorage[sizeof(CStdTalvane)] = {};
-};
 
 void ExpectRect(const AGRect& r, double x1, double y1, double x2, double y2, double eps = kEps) {
   EXPECT_NEAR(r.x1, x1, eps);
@@ -47,7 +32,7 @@ AGPoint Map(const AGAffineTransform& t, double x, double y) {
 }
 
 TEST(TalvaneLayout, EmptyTextFallsBackToMinimumBoundsAndFrameAroundTheOrigin) {
-  Talvane t;
+  StandaloneTalvane t;
   t.object().LowBuildCurrentPath();
   ASSERT_TRUE(t.object().HasCachedPath());
   ExpectRect(t.object().GlyphBounds(), 0, 0, 24, 24);
@@ -56,8 +41,7 @@ TEST(TalvaneLayout, EmptyTextFallsBackToMinimumBoundsAndFrameAroundTheOrigin) {
 }
 
 TEST(TalvaneLayout, DefaultTextHasOneGrownBoxPerUnitAndWiderNaturalBoundsWithALine) {
-  Talvane t;
-  t.object()._apmInit(QVArgs("-default", true));
+  StandaloneTalvane t("-default");
   t.object().LowBuildCurrentPath();
   const CStdTalvane& o = t.object();
   ASSERT_TRUE(o.PathBuilt());
@@ -80,8 +64,7 @@ TEST(TalvaneLayout, DefaultTextHasOneGrownBoxPerUnitAndWiderNaturalBoundsWithALi
 }
 
 TEST(TalvaneLayout, SettingsThatChangeTheLayoutDropTheCachesAndOthersKeepThem) {
-  Talvane t;
-  t.object()._apmInit(QVArgs("-default", true));
+  StandaloneTalvane t("-default");
   t.object().LowBuildCurrentPath();
   QVDictionary keys;
   keys.SetValue("KeyLayout", QVValueSetasQVString("Pelmar Alto"));

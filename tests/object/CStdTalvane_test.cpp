@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TalvaneTestSupport.h"
+
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -32,15 +34,6 @@
 
 namespace {
 
-// Each test registers the class afresh: the registration globals belong to
-// one class per process.
-void ForgetRegistration() {
-  QVSetHostPathProvider(nullptr);
-  gQVClass = nullptr;
-  gQVEnv = nullptr;
-  QVClass::sWrapper = nullptr;
-  QVSetCustomLogMessageProc(nullptr);
-}
 
 class TalvaneTest : public ::testing::Test {
  protected:

@@ -1,6 +1,8 @@
 // The Talvane inspector panel through the reference host's panel tables.
 #include <gtest/gtest.h>
 
+#include "TalvaneTestSupport.h"
+
 #include <cmath>
 #include <memory>
 #include <string>
@@ -24,7 +26,7 @@ namespace {
 class InspectorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Forget();
+    ForgetRegistration();
     HostEnvironmentOptions options;
     options.localeDir = TALVANE_LOCALE_DIR;
     options.language = language();
@@ -40,17 +42,10 @@ class InspectorTest : public ::testing::Test {
     object.reset();
     plugin.reset();
     env.reset();
-    Forget();
+    ForgetRegistration();
   }
   virtual std::string language() const { return ""; }
 
-  static void Forget() {
-    QVSetHostPathProvider(nullptr);
-    gQVClass = nullptr;
-    gQVEnv = nullptr;
-    QVClass::sWrapper = nullptr;
-    QVSetCustomLogMessageProc(nullptr);
-  }
 
   HostGUICtrl& Ctrl(uint32_t id) {
     auto* c = static_cast<HostGUICtrl*>(desc->GetController(id));
