@@ -44,9 +44,12 @@ ATNumberArray<unsigned short> UPasteboard::GetUText() {
     if (service.GetItemIdentifier(index, &item) != 0 || item == 0) continue;
     std::vector<uint8_t> bytes;
     if (service.CopyItemFlavorData(item, kUPasteboardFlavorUTF16PlainText, &bytes) != 0) continue;
-    // A single byte holds no code unit: look further rather than paste nothing.
+    // An item without bytes is passed over; the first one with bytes is the
+    // text, even a single byte, which holds no whole code unit and so gives
+    // nothing to paste.
+    if (bytes.empty()) continue;
     uint32_t units = static_cast<uint32_t>(bytes.size() / sizeof(unsigned short));
-    if (units == 0) continue;
+    if (units == 0) return text;
     text.SetLength(units);
     std::memcpy(text.Data(), bytes.data(), units * sizeof(unsigned short));
     return text;

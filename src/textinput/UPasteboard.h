@@ -21,9 +21,10 @@ class UPasteboard {
   // Replaces the clipboard's content with one item (identifier 1) holding
   // the text as kUPasteboardFlavorUTF16PlainText. Empty text changes nothing.
   static void SetUText(const ATNumberArray<unsigned short>& text);
-  // The text of the first item that holds UTF-16 plain text of at least one
-  // whole code unit (an odd last byte is dropped); items in other flavours
-  // only are passed over. Empty when there is none.
+  // The text of the first item whose UTF-16 plain text has at least one
+  // byte (an odd last byte is dropped, so a single byte gives nothing);
+  // items in other flavours only, or with no bytes, are passed over. Empty
+  // when there is none.
   static ATNumberArray<unsigned short> GetUText();
 
   // Installs the clipboard service (not owned; it must outlive its use);
