@@ -140,6 +140,32 @@ TEST_F(DrawTest, LibraryViewFillsTheCellWhateverTheFontSize) {
   EXPECT_GE(small.x2, 386u);
 }
 
+// An object made without "-default" keeps the size 0 (documents may hold it
+// too): its symbols and line shrink to nothing, and the host's port stays
+// usable for the objects drawn after it.
+TEST_F(DrawTest, ASizeZeroObjectDrawsNothingAndLeavesThePortUsable) {
+  StandaloneTalvane bare;
+  QVDictionary settings;
+  settings.SetValue("UnicodeText", QVValueSetasQVString("E01C;E033"));
+  settings.SetValue("LineType", QVValueSetasQVString("Iterated"));
+  bare.object()._apmSetObjectProperties(settings);
+  ASSERT_EQ(bare.object().FontSize(), 0.0f);
+
+  for (uint32_t flags : {kQVDrawEventScore, kQVDrawEventLibrary}) {
+    event.flags = flags;
+    event.rotation = 0.5f;
+    EXPECT_EQ(bare.object()._apmDraw(context, event), 0);
+  }
+  // The library cell ignores the size; the score view shows nothing.
+  SetUp();
+  event.flags = kQVDrawEventScore;
+  bare.object()._apmDraw(context, event);
+  EXPECT_FALSE(Measure().any);
+
+  talvane.object()._apmDraw(context, event);
+  EXPECT_TRUE(Measure().any);
+}
+
 TEST_F(DrawTest, MissingFontLabelIsRedAndCentredEvenWithInvisibleInk) {
   brush.SetStyleNone();
   AGContext copy(context);
