@@ -93,11 +93,33 @@ TEST_F(TalvaneTest, RegistrationAnnouncesClassAndFillsSlots) {
   EXPECT_EQ(std::memcmp(hook.classId2, "_syVect\0", 8), 0);
   EXPECT_EQ(hook.value32, 32u);
   EXPECT_EQ(plugin->ClassName(), "Talvane");
+  // Each of the ten slots holds its own method.
   const QVClassRecord* cls = plugin->PluginClass();
-  for (uint32_t slot : {kQVClassSlotInit, kQVClassSlotInitFromFile, kQVClassSlotWriteToFile,
-                        kQVClassSlotDelete, kQVClassSlotGetNaturalBounds,
-                        kQVClassSlotSetObjectProperties, kQVClassSlotGetObjectProperties}) {
-    EXPECT_FALSE(cls->methods[slot].IsEmpty()) << slot;
+  const struct {
+    uint32_t slot;
+    QVMethodSlot method;
+  } expected[] = {
+      {kQVClassSlotInit, QVMethodSlot::From(static_cast<QVMethodInit>(&CStdTalvane::_apmInit))},
+      {kQVClassSlotInitFromFile,
+       QVMethodSlot::From(static_cast<QVMethodInitFromFile>(&CStdTalvane::_apmInitFromFile))},
+      {kQVClassSlotWriteToFile,
+       QVMethodSlot::From(static_cast<QVMethodWriteToFile>(&CStdTalvane::_apmWriteToFile))},
+      {kQVClassSlotDelete,
+       QVMethodSlot::From(static_cast<QVMethodDelete>(&CStdTalvane::_apmDelete))},
+      {kQVClassSlotDraw, QVMethodSlot::From(static_cast<QVMethodDraw>(&CStdTalvane::_apmDraw))},
+      {kQVClassSlotEdit, QVMethodSlot::From(static_cast<QVMethodEdit>(&CStdTalvane::_apmEdit))},
+      {kQVClassSlotGetNaturalBounds, QVMethodSlot::From(static_cast<QVMethodGetNaturalBounds>(
+                                         &CStdTalvane::_apmGetNaturalBounds))},
+      {kQVClassSlotSetObjectProperties, QVMethodSlot::From(static_cast<QVMethodSetObjectProperties>(
+                                            &CStdTalvane::_apmSetObjectProperties))},
+      {kQVClassSlotGetObjectProperties, QVMethodSlot::From(static_cast<QVMethodGetObjectProperties>(
+                                            &CStdTalvane::_apmGetObjectProperties))},
+      {kQVClassSlotInspector,
+       QVMethodSlot::From(static_cast<QVMethodInspector>(&CStdTalvane::_apmInspector))},
+  };
+  for (const auto& e : expected) {
+    EXPECT_EQ(cls->methods[e.slot].code, e.method.code) << e.slot;
+    EXPECT_EQ(cls->methods[e.slot].adjust, 0) << e.slot;
   }
 }
 
