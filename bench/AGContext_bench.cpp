@@ -18,22 +18,12 @@
 
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
+#include "graphics/platform/AGCairoOwners_p.h"
 #include "graphics/platform/AGNativePath.h"
 
 namespace {
 
 constexpr int kSize = 200;
-
-template <class T, auto Release>
-struct Releaser {
-  void operator()(T* object) const { Release(object); }
-};
-using CairoPtr = std::unique_ptr<cairo_t, Releaser<cairo_t, cairo_destroy>>;
-using CairoSurfacePtr =
-    std::unique_ptr<cairo_surface_t, Releaser<cairo_surface_t, cairo_surface_destroy>>;
-using CairoPatternPtr =
-    std::unique_ptr<cairo_pattern_t, Releaser<cairo_pattern_t, cairo_pattern_destroy>>;
-using CairoPathPtr = std::unique_ptr<cairo_path_t, Releaser<cairo_path_t, cairo_path_destroy>>;
 
 AGPath GlyphPath() {
   AGPath path;

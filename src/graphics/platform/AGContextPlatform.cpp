@@ -12,23 +12,10 @@
 
 #include "graphics/platform/AGContextPlatform_p.h"
 #include "graphics/platform/AGNativePath.h"
+#include "graphics/platform/AGCairoOwners_p.h"
 #include "kit/QVLog.h"
 
 namespace {
-
-// ---------------------------------------------------------------------------
-// Owners of Cairo's objects.
-
-template <class T, auto Release>
-struct Releaser {
-  void operator()(T* object) const { Release(object); }
-};
-
-using CairoPtr = std::unique_ptr<cairo_t, Releaser<cairo_t, cairo_destroy>>;
-using CairoSurfacePtr =
-    std::unique_ptr<cairo_surface_t, Releaser<cairo_surface_t, cairo_surface_destroy>>;
-using CairoPatternPtr =
-    std::unique_ptr<cairo_pattern_t, Releaser<cairo_pattern_t, cairo_pattern_destroy>>;
 
 cairo_matrix_t CairoMatrix(const AGAffineTransform& t) {
   cairo_matrix_t m;

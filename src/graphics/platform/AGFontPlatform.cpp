@@ -21,6 +21,7 @@
 
 #include "graphics/AGBezier.h"
 #include "graphics/platform/AGNativePath.h"
+#include "graphics/platform/AGPlatformOwner_p.h"
 #include "kit/QVLog.h"
 
 namespace {
@@ -28,18 +29,12 @@ namespace {
 // ---------------------------------------------------------------------------
 // Owners of the C libraries' objects.
 
-// Calls the library's release function on the object when set.
-template <class T, auto Release>
-struct Releaser {
-  void operator()(T* object) const { Release(object); }
-};
-
-using FTLibraryPtr = std::unique_ptr<FT_LibraryRec_, Releaser<FT_LibraryRec_, FT_Done_FreeType>>;
-using FTFacePtr = std::unique_ptr<FT_FaceRec_, Releaser<FT_FaceRec_, FT_Done_Face>>;
-using FcConfigPtr = std::unique_ptr<FcConfig, Releaser<FcConfig, FcConfigDestroy>>;
-using FcPatternPtr = std::unique_ptr<FcPattern, Releaser<FcPattern, FcPatternDestroy>>;
-using FcFontSetPtr = std::unique_ptr<FcFontSet, Releaser<FcFontSet, FcFontSetDestroy>>;
-using FcObjectSetPtr = std::unique_ptr<FcObjectSet, Releaser<FcObjectSet, FcObjectSetDestroy>>;
+using FTLibraryPtr = AGPlatformOwner<FT_LibraryRec_, FT_Done_FreeType>;
+using FTFacePtr = AGPlatformOwner<FT_FaceRec_, FT_Done_Face>;
+using FcConfigPtr = AGPlatformOwner<FcConfig, FcConfigDestroy>;
+using FcPatternPtr = AGPlatformOwner<FcPattern, FcPatternDestroy>;
+using FcFontSetPtr = AGPlatformOwner<FcFontSet, FcFontSetDestroy>;
+using FcObjectSetPtr = AGPlatformOwner<FcObjectSet, FcObjectSetDestroy>;
 
 // The FreeType library, shared by every face opened from it so that it is
 // released after the last face, whatever the order of static destruction.
