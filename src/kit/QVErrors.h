@@ -22,6 +22,12 @@
   X(kQVErrBadDocument, -705, "The document \"%s\" is damaged")                                   \
   X(kQVErrBadProperty, -706, "Bad value for property \"%s\"")                                    \
   X(kQVErrNoSuchObject, -707, "No object %s in the document")                                    \
+  /* %s: document path, %d: how long the writer waited, in milliseconds */                         \
+  X(kQVErrDocumentLocked, -708, "The document \"%s\" is being changed by another writer (waited %d ms)") \
+  /* %s: document path */                                                                          \
+  X(kQVErrDocumentReadOnly, -709, "The document \"%s\" is read-only")                             \
+  /* %s: picture path, %s: its size and the limit */                                               \
+  X(kQVErrRenderTooLarge, -710, "The picture \"%s\" would be too large (%s)")                      \
   /* %s: class name */                                                                             \
   X(kQVErrBadHostAPI, -779, "Application API is not appropriate for class <%s>")                   \
   /* %s: key or key path */                                                                        \
@@ -43,8 +49,8 @@
   X(kQVErrFileOpen, -978, "Can't open file \"%s\"")                                                \
   X(kQVErrFileAlreadyOpened, -979, "The file \"%s\" is already opened")                            \
   X(kQVErrFileNotOpened, -980, "The file \"%s\" is not opened")                                    \
-  /* not logged: QVFileUtils::GetFileSize on a path that is no regular file */                     \
-  X(kQVErrNotAFile, -987, "Not a regular file")                                                    \
+  /* %s: path. QVFileUtils::GetFileSize returns it without logging */                              \
+  X(kQVErrNotAFile, -987, "\"%s\" is not a regular file")                                          \
   /* %s: what failed to start */                                                                   \
   X(kQVErrFontService, -1201, "Can't start the font service (%s)")                                 \
   /* %s: font file path (UTF-8) */                                                                 \

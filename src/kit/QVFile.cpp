@@ -186,17 +186,39 @@ void QVFile::Adopt(int fd, uint32_t stateFlag) {
   mFlags |= stateFlag;
   mPos = 0;
   mKnownSize = 0;
+  mReadLimit = kNoReadLimit;
+  ForgetReadAhead();
+}
+
+long QVFile::AdoptDescriptor(int fd, bool forWriting) {
+  if (IsOpened()) return QVLogStatus(kQVErrFileAlreadyOpened, LogPath());
+  if (fd < 0) return QVLogStatus(kQVErrFileOpen, LogPath());
+  Adopt(fd, forWriting ? kOpenedForReadWrite : kOpenedForRead);
+  return 0;
+}
+
+int QVFile::ReleaseDescriptor() {
+  if (!IsOpened()) return -1;
+  int fd = mFD;
+  ForgetDescriptor();
+  return fd;
+}
+
+void QVFile::ForgetDescriptor() {
+  mMmap.reset();
+  mFD = -1;
+  mFlags &= ~(kOpenedForRead | kOpenedForReadWrite);
+  mReadLimit = kNoReadLimit;
+  mReadAhead.reset();
   ForgetReadAhead();
 }
 
 void QVFile::CloseDescriptor() {
+  // The map goes before the descriptor it was made from.
   mMmap.reset();
   // Linux releases the descriptor even when close reports EINTR: no retry.
   ::close(mFD);
-  mFD = -1;
-  mFlags &= ~(kOpenedForRead | kOpenedForReadWrite);
-  mReadAhead.reset();
-  ForgetReadAhead();
+  ForgetDescriptor();
 }
 
 long QVFile::OpenForRead() { return OpenWith(O_RDONLY, kOpenedForRead); }
@@ -354,6 +376,7 @@ long QVFile::Write(const void* bytes, size_t n) {
 long QVFile::Read(void* bytes, size_t n) const {
   if (n == 0) return 0;
   if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  if (!WithinReadLimit(mPos, n)) return QVLogStatus(kQVErrFileRead, LogPath());
   uint8_t* out = static_cast<uint8_t*>(bytes);
   if (mReadAheadLength > 0 && mPos >= mReadAheadStart) {
     uint64_t offset = mPos - mReadAheadStart;
@@ -384,6 +407,7 @@ long QVFile::Read(void* bytes, size_t n) const {
 bool QVFile::IsEndOfFile(uint64_t n) const {
   uint64_t size = 0;
   if (!IsOpened() || !RawSize(mFD, size)) return true;
+  if (size > mReadLimit) size = mReadLimit;
   uint64_t pos = mPos;
   if (n > std::numeric_limits<uint64_t>::max() - pos) return true;
   return size <= pos + n;
@@ -408,6 +432,7 @@ long QVFileCheckReadable(const QVFile& file, uint64_t n) {
   uint64_t pos = 0;
   long err = file.GetPos(pos);
   if (err) return err;
+  if (!file.WithinReadLimit(pos, n)) return QVLogStatus(kQVErrFileRead, file.LogPath());
   // A size the file is known to have reached is enough when it holds n bytes
   // more: should the file have shrunk meanwhile, the read fails by itself.
   // Otherwise the current size decides.

@@ -8,7 +8,7 @@
 //   -972 size unknown, -973 size not set, -974 position unknown (or beyond
 //   32 bits for the 32-bit form), -975 seek failed, -976 write short,
 //   -977 read short (also: a length read from the file larger than what is
-//   left in it), -978 open/create failed, -979 already opened, -980 not
+//   left in it, or a read reaching past the read limit), -978 open/create failed, -979 already opened, -980 not
 //   opened, -960 wrong chunk or signature.
 //
 // Byte orders: every number reader and writer takes an endianness argument:
@@ -79,6 +79,9 @@ class QVFile {
   static constexpr uint32_t kOpenedForRead = 0x100;
   static constexpr uint32_t kOpenedForReadWrite = 0x200;
 
+  // ReadLimit() when reads may go up to the end of the file.
+  static constexpr uint64_t kNoReadLimit = UINT64_MAX;
+
   // A closed file in the host's byte order. With kTemporary in options the
   // path is ignored: CreateForReadWrite picks a fresh temporary path.
   explicit QVFile(const QVFilePath& path, uint32_t options = 0);
@@ -98,6 +101,16 @@ class QVFile {
   // is created exclusively with mode 0600, never through a symbolic link.
   // -979, -978.
   long CreateForReadWrite();
+  // Takes a descriptor the caller opened; ownership passes to the file,
+  // which closes it like one it opened. Readable, and writable when
+  // forWriting. The path given at construction stays the file's name in log
+  // messages; nothing is opened by it. -979 when already open, -978 for a
+  // negative descriptor.
+  long AdoptDescriptor(int fd, bool forWriting);
+  // Hands the descriptor back without closing it (the caller closes it and
+  // sees that close's result); the file is then closed as Close leaves it,
+  // except that a temporary file is not deleted. -1 when closed.
+  int ReleaseDescriptor();
   // If open: drops the memory map, closes the descriptor; a temporary file is
   // also deleted and its path and name emptied. Nothing when closed.
   void Close();
@@ -147,7 +160,18 @@ class QVFile {
 
   // True when at most n bytes remain: size <= position + n. Also true when
   // the file is closed or its position or size cannot be had. Not logged.
+  // A read limit below the size counts as the end.
   bool IsEndOfFile(uint64_t n = 0) const;
+
+  // Reads stop at end (an offset from the start of the file): a Read or a
+  // QVFileCheckReadable that would reach past it fails with -977 and
+  // transfers nothing, whatever the file holds beyond. Positioning and
+  // writing are not limited. The limit lasts until changed or until the file
+  // closes; kNoReadLimit lifts it. A reader of a nested part sets the
+  // smaller of the current limit and its part's end, and puts the old limit
+  // back afterwards.
+  void SetReadLimit(uint64_t end) const { mReadLimit = end; }
+  uint64_t ReadLimit() const { return mReadLimit; }
 
   // The file's memory map, created on first use and destroyed (its windows
   // unmapped) when the file closes.
@@ -164,7 +188,12 @@ class QVFile {
   void Adopt(int fd, uint32_t stateFlag);
   void CloseDescriptor();
   void ForgetTemporaryPath();
+  void ForgetDescriptor();
   void ForgetReadAhead() const { mReadAheadLength = 0; }
+  // Whether n bytes from pos stay below the read limit.
+  bool WithinReadLimit(uint64_t pos, uint64_t n) const {
+    return pos <= mReadLimit && mReadLimit - pos >= n;
+  }
 
   int mFD = -1;
   QVFilePath mPath;
@@ -179,6 +208,7 @@ class QVFile {
   // queries), 0 when nothing is known. Only spares size queries in
   // QVFileCheckReadable: a file shrunk since still fails at the read itself.
   mutable uint64_t mKnownSize = 0;
+  mutable uint64_t mReadLimit = kNoReadLimit;
   // Read-ahead: mReadAheadLength bytes of the file from mReadAheadStart.
   mutable std::unique_ptr<uint8_t[]> mReadAhead;
   mutable uint64_t mReadAheadStart = 0;

@@ -1,7 +1,9 @@
 #include "kit/QVFile.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -658,6 +660,128 @@ TEST_F(FileTest, ReadableCheckGuardsCountsTakenFromTheFile) {
   EXPECT_EQ(QVFileCheckReadable(file, 0), kQVErrFileRead);
   file.Close();
   EXPECT_EQ(QVFileCheckReadable(file, 0), kQVErrFileNotOpened);
+}
+
+// ---------------------------------------------------------------- read limit
+
+TEST_F(FileTest, ReadLimitRefusesBytesPastItAsTheFileEndWould) {
+  QVFile file{QVFilePath(PathOf("limit.bin").c_str())};
+  Bytes bytes(20);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
+  OpenWith(file, bytes);
+  EXPECT_EQ(file.ReadLimit(), QVFile::kNoReadLimit);
+  uint8_t buffer[8] = {};
+  // A first small read fills the read-ahead block with all 20 bytes: the
+  // limit holds even for bytes already in memory.
+  ASSERT_EQ(file.Read(buffer, 2), 0);
+  file.SetReadLimit(10);
+  ASSERT_EQ(file.Read(buffer, 8), 0);
+  EXPECT_EQ(buffer[7], 9);
+  LogCapture log;
+  buffer[0] = 0xEE;
+  EXPECT_EQ(file.Read(buffer, 1), kQVErrFileRead);
+  EXPECT_EQ(buffer[0], 0xEE);
+  EXPECT_EQ(Pos(file), 10u);
+  EXPECT_TRUE(file.IsEndOfFile());
+  EXPECT_EQ(QVFileCheckReadable(file, 0), 0);
+  EXPECT_EQ(QVFileCheckReadable(file, 1), kQVErrFileRead);
+  // Positioning is free; reading past the limit is not.
+  file.SetPos(12);
+  EXPECT_EQ(QVFileCheckReadable(file, 0), kQVErrFileRead);
+  file.SetPos(6);
+  EXPECT_FALSE(file.IsEndOfFile(3));
+  EXPECT_TRUE(file.IsEndOfFile(4));
+  EXPECT_EQ(file.Read(buffer, 5), kQVErrFileRead);
+  EXPECT_EQ(Pos(file), 6u);
+  EXPECT_EQ(log.Get().size(), 4u);
+
+  file.SetReadLimit(QVFile::kNoReadLimit);
+  EXPECT_EQ(file.Read(buffer, 5), 0);
+  EXPECT_EQ(buffer[4], 10);
+}
+
+TEST_F(FileTest, LengthsReadInsideALimitAreCheckedAgainstIt) {
+  // A string of length 8 whose text lies in the file but past the limit,
+  // and a UTF-16 count of 2 likewise: both fail as a short read would.
+  std::string path = PathOf("lengths.bin");
+  QVFile file{QVFilePath(path.c_str())};
+  OpenWith(file, Bytes{0, 0, 0, 8, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 0, 0, 0, 2, 0, 0x41,
+                       0, 0x42});
+  file.SetReadLimit(10);
+  QVString text("before");
+  LogCapture log;
+  EXPECT_EQ(QVFileReadQVString(file, text), kQVErrFileRead);
+  EXPECT_TRUE(text.IsEmpty());
+  file.SetPos(12);
+  file.SetReadLimit(18);
+  ATNumberArray<uint16_t> units;
+  EXPECT_EQ(QVFileReadQVUniChars(file, units), kQVErrFileRead);
+  EXPECT_EQ(units.Length(), 0u);
+  file.SetReadLimit(20);
+  file.SetPos(12);
+  ASSERT_EQ(QVFileReadQVUniChars(file, units), 0);
+  EXPECT_EQ(units.Length(), 2u);
+}
+
+TEST_F(FileTest, ReopeningLiftsTheReadLimit) {
+  QVFile file{QVFilePath(PathOf("lift.bin").c_str())};
+  OpenWith(file, Bytes(8, 1));
+  file.SetReadLimit(2);
+  file.Close();
+  EXPECT_EQ(file.ReadLimit(), QVFile::kNoReadLimit);
+  ASSERT_EQ(file.OpenForRead(), 0);
+  uint8_t buffer[8];
+  EXPECT_EQ(file.Read(buffer, 8), 0);
+}
+
+// ---------------------------------------------------------------- descriptors
+
+TEST_F(FileTest, AdoptedDescriptorIsReadAndClosedByTheFile) {
+  std::string path = PathOf("adopt.bin");
+  WriteBytes(path, Bytes{1, 2, 3, 4});
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  {
+    // The name given is only shown in messages.
+    QVFile file{QVFilePath("shown name")};
+    ASSERT_EQ(file.AdoptDescriptor(fd, false), 0);
+    EXPECT_TRUE(file.CanRead());
+    EXPECT_FALSE(file.CanWrite());
+    uint32_t value = 0;
+    file.SetEndianness(QVFile::kEndianBig);
+    EXPECT_EQ(QVFileReadUInt32(file, value), 0);
+    EXPECT_EQ(value, 0x01020304u);
+    LogCapture log;
+    EXPECT_EQ(file.Read(&value, 1), kQVErrFileRead);
+    EXPECT_EQ(log.All(), "### QVLib Error -977: Can't read in file \"shown name\".\n");
+  }
+  EXPECT_EQ(::fcntl(fd, F_GETFD), -1);
+}
+
+TEST_F(FileTest, ReleasedDescriptorStaysOpenForTheCaller) {
+  std::string path = PathOf("release.bin");
+  QVFile file{QVFilePath(path.c_str())};
+  ASSERT_EQ(file.CreateForReadWrite(), 0);
+  ASSERT_EQ(QVFileWriteUInt8(file, 7), 0);
+  int fd = file.ReleaseDescriptor();
+  ASSERT_GE(fd, 0);
+  EXPECT_FALSE(file.IsOpened());
+  EXPECT_EQ(file.ReleaseDescriptor(), -1);
+  EXPECT_EQ(::pwrite(fd, "\x08", 1, 1), 1);
+  EXPECT_EQ(::close(fd), 0);
+  EXPECT_EQ(ReadBytes(path), (Bytes{7, 8}));
+}
+
+TEST_F(FileTest, AdoptingRefusesAnOpenFileAndANegativeDescriptor) {
+  QVFile file{QVFilePath(PathOf("a.bin").c_str())};
+  LogCapture log;
+  EXPECT_EQ(file.AdoptDescriptor(-1, false), kQVErrFileOpen);
+  EXPECT_FALSE(file.IsOpened());
+  OpenWith(file, Bytes{5});
+  int other = ::open(PathOf("a.bin").c_str(), O_RDONLY | O_CLOEXEC);
+  EXPECT_EQ(file.AdoptDescriptor(other, true), kQVErrFileAlreadyOpened);
+  EXPECT_FALSE(file.CanWrite());
+  ::close(other);
 }
 
 // ---------------------------------------------------------------- life cycle
