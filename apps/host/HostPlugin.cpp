@@ -6,6 +6,7 @@
 
 #include "HostEnvironment.h"
 #include "HostGUI.h"
+#include "HostUndoHandler.h"
 #include "host/QVObject.h"
 #include "kit/QVErrors.h"
 #include "kit/QVString.h"
@@ -48,6 +49,7 @@ HostPlugin::HostPlugin(HostEnvironment& environment) : mEnvironment(environment)
       static_cast<QVMethodSetObjectProperties>(&QVObject::hostBaseSetObjectProperties));
 
   HostGUIDesc::FillTables(mGUIDescTable, mGUICtrlTable);
+  HostUndoHandler::FillTable(mHandlerTable);
   mClassTable.classSetup = &ClassSetup;
   mClassTable.setClassName = &SetClassName;
   mClassTable.addInspectorGUIDesc = &AddInspectorGUIDesc;

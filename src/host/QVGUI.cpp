@@ -13,18 +13,14 @@ QVString Format(const char* format, va_list args) {
   return text;
 }
 
-// The member slot index of the control table, as the pointer type it holds;
-// null when there is no table or the slot is empty.
 template <class Method>
 Method CtrlSlot(uint32_t index) {
-  if (!QVGUICtrl::sWrapper || QVGUICtrl::sWrapper->methods[index].IsEmpty()) return nullptr;
-  return QVGUICtrl::sWrapper->methods[index].As<Method>();
+  return QVHostTableMethod<Method>(QVGUICtrl::sWrapper, index);
 }
 
 template <class Method>
 Method DescSlot(uint32_t index) {
-  if (!QVGUIDesc::sWrapper || QVGUIDesc::sWrapper->methods[index].IsEmpty()) return nullptr;
-  return QVGUIDesc::sWrapper->methods[index].As<Method>();
+  return QVHostTableMethod<Method>(QVGUIDesc::sWrapper, index);
 }
 
 QVHostObject* Host(QVGUICtrlObject* ctrl) { return static_cast<QVHostObject*>(ctrl); }
