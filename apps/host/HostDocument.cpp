@@ -1,9 +1,13 @@
 #include "HostDocument.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 
+#include "HostDocumentLock.h"
+#include "HostFd.h"
+#include "HostFiles.h"
 #include "HostPlugin.h"
+#include "HostSafeSave.h"
 #include "kit/QVArgs.h"
 #include "kit/QVErrors.h"
 #include "kit/QVFile.h"
@@ -41,16 +45,23 @@ uint64_t ChunkEnd(const QVFileChunk& chunk, uint64_t enclosingEnd) {
   return end <= enclosingEnd ? end : 0;
 }
 
-}  // namespace
+// Holds the reads of a file inside one part of it while it lives: the
+// smaller of the limit in force and the part's end, put back afterwards.
+class ReadLimitScope {
+ public:
+  ReadLimitScope(const QVFile& file, uint64_t end) : mFile(file), mPrevious(file.ReadLimit()) {
+    mFile.SetReadLimit(std::min(end, mPrevious));
+  }
+  ~ReadLimitScope() { mFile.SetReadLimit(mPrevious); }
+  ReadLimitScope(const ReadLimitScope&) = delete;
+  ReadLimitScope& operator=(const ReadLimitScope&) = delete;
 
-bool HostNativePath(const std::string& utf8, std::string& native) {
-  QVString text(utf8);
-  QVString converted = text.ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
-  QVString back = converted.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
-  if (back.Std() != utf8) return false;
-  native = converted.Std();
-  return true;
-}
+ private:
+  const QVFile& mFile;
+  uint64_t mPrevious;
+};
+
+}  // namespace
 
 HostDocument::HostDocument(HostPlugin& plugin) : mPlugin(plugin), mByteOrder(QVFile::kEndianBig) {}
 
@@ -70,10 +81,12 @@ int32_t HostDocument::AddObjects(uint32_t count, const char* arguments) {
 }
 
 int32_t HostDocument::Load(const std::string& path) {
-  std::string native;
-  if (!HostNativePath(path, native)) return Damaged(path);
-  QVFile file{QVFilePath(native.c_str())};
-  long status = file.OpenForRead();
+  HostFd fd;
+  int32_t opened = HostOpenRegularFileForRead(path, fd);
+  if (opened != 0) return opened;
+  // Messages name the document as the user did.
+  QVFile file{QVFilePath(path.c_str())};
+  long status = file.AdoptDescriptor(fd.Release(), false);
   if (status != 0) return static_cast<int32_t>(status);
 
   uint64_t size = 0;
@@ -121,6 +134,7 @@ int32_t HostDocument::ReadObjects(const QVFile& file,
     uint64_t end = ChunkEnd(chunk, size);
     if (!end) return Damaged(path);
     if (chunk.Signature() == kSigObject) {
+      ReadLimitScope limit(file, end);
       int32_t status = ReadOneObject(file, end, objects, path);
       if (status != 0) return status;
     }
@@ -152,24 +166,48 @@ int32_t HostDocument::ReadOneObject(const QVFile& file, uint64_t end,
   HostObjectRecord& record = object->Record();
   record.frame = frame;
 
-  QVFileChunk base(kSigBase);
-  if (QVFileCheckChunkHeader(file, base) != 0) return Damaged(path);
-  uint64_t baseEnd = ChunkEnd(base, end);
-  if (!baseEnd || record.brush.ReadFromFile(file) != 0 || record.pen.ReadFromFile(file) != 0 ||
-      Position(file) > baseEnd || QVFileGotoChunkEnd(file, base) != 0) {
-    return Damaged(path);
+  // The parts may stand in any order among chunks of other kinds.
+  bool haveBase = false;
+  bool haveData = false;
+  while (Position(file) < end) {
+    QVFileChunk chunk;
+    if (end - Position(file) < 8 || QVFileReadChunkHeader(file, chunk) != 0) return Damaged(path);
+    if (!ChunkEnd(chunk, end)) return Damaged(path);
+    if (chunk.Signature() == kSigBase || chunk.Signature() == kSigData) {
+      bool& seen = chunk.Signature() == kSigBase ? haveBase : haveData;
+      // A second one leaves no telling which counts.
+      if (seen) return Damaged(path);
+      seen = true;
+      int32_t status = ReadObjectPart(file, chunk, *object, path);
+      if (status != 0) return status;
+    }
+    if (QVFileGotoChunkEnd(file, chunk) != 0) return Damaged(path);
   }
-
-  QVFileChunk data(kSigData);
-  if (QVFileCheckChunkHeader(file, data) != 0) return Damaged(path);
-  uint64_t dataEnd = ChunkEnd(data, end);
-  if (!dataEnd) return Damaged(path);
-  int32_t status = object->InitFromFile(file);
-  if (status != 0) return status;
-  // A payload that ran past its chunk read the next object's bytes.
-  if (Position(file) > dataEnd || QVFileGotoChunkEnd(file, data) != 0) return Damaged(path);
+  if (!haveBase || !haveData) return Damaged(path);
   objects.push_back(std::move(object));
   return 0;
+}
+
+int32_t HostDocument::ReadObjectPart(const QVFile& file, const QVFileChunk& chunk,
+                                     HostObject& object, const std::string& path) {
+  // Every read stops at the end of the chunk, so that a length or count
+  // read from it cannot reach into what follows.
+  const uint64_t end = chunk.EndPosition();
+  ReadLimitScope limit(file, end);
+  if (chunk.Signature() == kSigBase) {
+    HostObjectRecord& record = object.Record();
+    if (record.brush.ReadFromFile(file) != 0 || record.pen.ReadFromFile(file) != 0) {
+      return Damaged(path);
+    }
+    return 0;
+  }
+  int32_t status = object.InitFromFile(file);
+  // A read refused at the chunk's end (or at the file's): the payload is
+  // damaged. Other failures are the object's to tell.
+  if (status == kQVErrFileRead) return Damaged(path);
+  if (status != 0) return status;
+  // A payload that only skipped past its chunk.
+  return Position(file) > end ? Damaged(path) : 0;
 }
 
 int32_t HostDocument::WriteAll(QVFile& file) const {
@@ -203,30 +241,20 @@ int32_t HostDocument::WriteAll(QVFile& file) const {
   return static_cast<int32_t>(status);
 }
 
-int32_t HostDocument::Save(const std::string& path) const {
-  std::string native;
-  if (!HostNativePath(path, native)) {
-    return static_cast<int32_t>(QVLogError(kQVErrFileOpen, "Can't name the file \"%s\"", path.c_str()));
+int32_t HostDocument::Save(const std::string& path, const HostDocumentLock* held) const {
+  // Another writer must not replace the document between our reading it
+  // and our replacing it; a writer that read it holds the lock already.
+  HostDocumentLock own;
+  if (!held || !held->IsHeld()) {
+    int32_t status = own.AcquireIfExists(path);
+    if (status != 0) return status;
   }
-  // Written beside the target, then renamed over it: a failure never leaves
-  // a half-written document in place of a good one.
-  std::string saving = native + ".saving";
-  int32_t status = 0;
-  {
-    QVFile file{QVFilePath(saving.c_str())};
-    file.SetEndianness(mByteOrder);
-    status = static_cast<int32_t>(file.CreateForReadWrite());
-    if (!status) status = WriteAll(file);
-    if (status) {
-      file.Remove();
-      return status;
-    }
+  HostSafeSave save(path);
+  int32_t status = save.Begin();
+  if (status == 0) {
+    save.File().SetEndianness(mByteOrder);
+    status = WriteAll(save.File());
   }
-  std::string savingUtf8 =
-      QVString(saving).ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8).Std();
-  if (std::rename(savingUtf8.c_str(), path.c_str()) != 0) {
-    std::remove(savingUtf8.c_str());
-    return static_cast<int32_t>(QVLogStatus(kQVErrFileWrite, path.c_str()));
-  }
-  return 0;
+  if (status == 0) status = save.Commit();
+  return status;
 }

@@ -8,12 +8,16 @@
 //                   class identifier and second class identifier (8 bytes each)
 //                   frame in the score: AGRect x1, y1, x2, y2 (4 doubles: time
 //                   and height)
+//                   then chunks, among them exactly one of each:
 //                   chunk "base": the host's base brush (40 bytes) and pen
 //                                 (80 bytes) in their file forms
 //                   chunk "data": the plug-in's own payload
 //
 // Chunk sizes and numbers are in the byte order the header names; unknown
-// chunks are skipped. Loading either takes the whole document or nothing.
+// chunks are skipped wherever they stand, inside "objt" too. Every read is
+// held inside the chunk it belongs to: an object payload that would read
+// past its "data" chunk makes the document damaged, even when the file goes
+// on. Loading either takes the whole document or nothing.
 #ifndef HOST_DOCUMENT_H
 #define HOST_DOCUMENT_H
 
@@ -24,8 +28,10 @@
 
 #include "HostObject.h"
 
+class HostDocumentLock;
 class HostPlugin;
 class QVFile;
+class QVFileChunk;
 
 class HostDocument {
  public:
@@ -37,14 +43,17 @@ class HostDocument {
   // placed one after the other in time. 0 or the first failing status.
   int32_t AddObjects(uint32_t count, const char* arguments);
 
-  // Replaces the content with the document at path (UTF-8). On any failure
-  // the document keeps what it had and the status is returned:
-  // kQVErrBadDocument (structure), kQVErrUnknownClass, file errors.
+  // Replaces the content with the document at path (bytes as given, see
+  // HostFiles.h). On any failure the document keeps what it had and the
+  // status is returned: kQVErrBadDocument (structure), kQVErrUnknownClass,
+  // kQVErrNotAFile, file errors.
   int32_t Load(const std::string& path);
-  // Writes the document next to path and renames it over path, so that a
-  // failed save leaves an existing file untouched. byteOrder: QVFile::kEndianBig
-  // or kEndianLittle.
-  int32_t Save(const std::string& path) const;
+  // Replaces the document at path with this one as HostSafeSave does, so
+  // that a failed save leaves an existing file untouched. A writer that
+  // loaded the document first passes the lock it took before loading;
+  // without one, Save locks an existing document itself for the time of
+  // the save. Written in ByteOrder().
+  int32_t Save(const std::string& path, const HostDocumentLock* held = nullptr) const;
 
   uint32_t ByteOrder() const { return mByteOrder; }
   void SetByteOrder(uint32_t order) { mByteOrder = order; }
@@ -59,15 +68,13 @@ class HostDocument {
   int32_t ReadOneObject(const QVFile& file, uint64_t end,
                         std::vector<std::unique_ptr<HostObject>>& objects,
                         const std::string& path);
+  int32_t ReadObjectPart(const QVFile& file, const QVFileChunk& chunk, HostObject& object,
+                         const std::string& path);
   int32_t WriteAll(QVFile& file) const;
 
   HostPlugin& mPlugin;
   uint32_t mByteOrder;
   std::vector<std::unique_ptr<HostObject>> mObjects;
 };
-
-// Turns a UTF-8 path into the kit's native 8-bit text; false when a
-// character has no native form (the path cannot be named through the kit).
-bool HostNativePath(const std::string& utf8, std::string& native);
 
 #endif

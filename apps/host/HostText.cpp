@@ -85,6 +85,14 @@ std::string HostFormatValue(const QVValue& value) {
   }
 }
 
+bool HostNativeText(const std::string& utf8, std::string& native) {
+  QVString converted = QVString(utf8).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+  QVString back = converted.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
+  if (back.Std() != utf8) return false;
+  native = converted.Std();
+  return true;
+}
+
 bool HostParseValueLike(const QVValue& current, const std::string& text, QVValue& out) {
   switch (current.Type()) {
     case kQVValueTypeFloat:

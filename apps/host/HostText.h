@@ -16,4 +16,8 @@ std::string HostFormatValue(const QVValue& value);
 // dictionary property is not accepted. False when the text does not fit.
 bool HostParseValueLike(const QVValue& current, const std::string& text, QVValue& out);
 
+// Turns UTF-8 text into the kit's native 8-bit text; false when a
+// character has no native form.
+bool HostNativeText(const std::string& utf8, std::string& native);
+
 #endif

@@ -13,11 +13,13 @@
 #include <vector>
 
 #include "HostDocument.h"
+#include "HostDocumentLock.h"
 #include "HostEdit.h"
 #include "HostEnvironment.h"
 #include "HostGUI.h"
 #include "HostPlugin.h"
 #include "HostRender.h"
+#include "HostSafeSave.h"
 #include "HostText.h"
 #include "host/QVGUIEvent.h"
 #include "kit/QVDictionary.h"
@@ -248,9 +250,14 @@ int32_t SetProperty(HostDocument& doc, size_t index, const std::string& keyText,
 }
 
 // Loads the document args[1] into doc and reads the object index args[2];
-// 0, or the program's exit code after the failure was reported.
-int LoadObjectArguments(HostDocument& doc, const std::vector<std::string>& args, size_t& index) {
-  int32_t status = doc.Load(args[1]);
+// 0, or the program's exit code after the failure was reported. A command
+// that will save the document passes lock: the document is then locked
+// against other writers before it is read, until the lock goes.
+int LoadObjectArguments(HostDocument& doc, const std::vector<std::string>& args, size_t& index,
+                        HostDocumentLock* lock = nullptr) {
+  int32_t status = lock ? lock->Acquire(args[1]) : 0;
+  if (status != 0) return Fail(status, "can't change the document " + args[1]);
+  status = doc.Load(args[1]);
   if (status != 0) return Fail(status, "can't read the document " + args[1]);
   if (!ParseIndex(args[2], doc.Count(), index)) {
     return Fail(QVLogStatus(kQVErrNoSuchObject, args[2].c_str()), "no object " + args[2]);
@@ -261,12 +268,13 @@ int LoadObjectArguments(HostDocument& doc, const std::vector<std::string>& args,
 int Set(HostPlugin& plugin, const std::vector<std::string>& args) {
   const std::string& path = args[1];
   HostDocument doc(plugin);
+  HostDocumentLock lock;
   size_t index = 0;
-  if (int failed = LoadObjectArguments(doc, args, index)) return failed;
+  if (int failed = LoadObjectArguments(doc, args, index, &lock)) return failed;
   std::string message;
   int32_t status = SetProperty(doc, index, args[3], args[4], message);
   if (status != 0) return Fail(status, message + "; the document is unchanged");
-  status = doc.Save(path);
+  status = doc.Save(path, &lock);
   if (status != 0) return Fail(status, "can't write the document " + path);
   PrintObject(doc, index, plugin.ClassName());
   return 0;
@@ -278,8 +286,11 @@ int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
   HostGUIDesc* desc = plugin.InspectorDesc();
   if (!desc) return Fail(kQVErrGeneric, "the plug-in describes no inspector panel");
   HostDocument doc(plugin);
+  // Only a change is saved: looking at the panel leaves other writers be.
+  HostDocumentLock lock;
   size_t index = 0;
-  if (int failed = LoadObjectArguments(doc, args, index)) return failed;
+  if (int failed = LoadObjectArguments(doc, args, index, args.size() == 5 ? &lock : nullptr))
+    return failed;
   HostObject& object = doc.Object(index);
   std::string action;
   object.Inspect(desc, kQVGUIEventFill, 0, action);
@@ -297,7 +308,7 @@ int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
     const std::string& value = args[4];
     if (ctrl->type == "PopupMenu") {
       std::string native;
-      HostNativePath(value, native);
+      HostNativeText(value, native);
       size_t item = 0;
       int32_t chosen = -1;
       for (size_t i = 0; i < ctrl->items.size(); ++i) {
@@ -320,7 +331,7 @@ int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
     }
     object.Inspect(desc, kQVGUIEventChanged, static_cast<uint32_t>(id), action);
     if (!action.empty()) {
-      int32_t status = doc.Save(args[1]);
+      int32_t status = doc.Save(args[1], &lock);
       if (status != 0) return Fail(status, "can't write the document " + args[1]);
       std::printf("%s\n", Utf8(action).c_str());
     }
@@ -352,8 +363,9 @@ int Type(HostPlugin& plugin, const std::vector<std::string>& args) {
     keys.push_back(key);
   }
   HostDocument doc(plugin);
+  HostDocumentLock lock;
   size_t index = 0;
-  if (int failed = LoadObjectArguments(doc, args, index)) return failed;
+  if (int failed = LoadObjectArguments(doc, args, index, &lock)) return failed;
   HostObject& object = doc.Object(index);
 
   // The object is edited in the score view that render draws.
@@ -369,7 +381,7 @@ int Type(HostPlugin& plugin, const std::vector<std::string>& args) {
   session.End();
 
   if (session.TextChanged()) {
-    status = doc.Save(args[1]);
+    status = doc.Save(args[1], &lock);
     if (status != 0) return Fail(status, "can't write the document " + args[1]);
   }
   QVDictionary dict;
@@ -471,6 +483,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "talvane-host: %s\n\n%s", error.c_str(), kUsage);
     return 2;
   }
+  // A save cut short by Ctrl-C or a termination request leaves no
+  // temporary file behind.
+  HostSafeSave::InstallSignalHandlers();
   const std::vector<std::string>& args = options.arguments;
   if (args.empty() || args[0] == "help") {
     std::fputs(kUsage, args.empty() ? stderr : stdout);

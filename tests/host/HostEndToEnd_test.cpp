@@ -1,9 +1,14 @@
 // The real talvane-host program against the real plug-in library.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -21,8 +26,9 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-HostRun Host(const std::string& arguments, const std::string& plugin = TALVANE_PLUGIN) {
-  std::string command = Quote(TALVANE_HOST_EXE) + " --lang en --plugin " + Quote(plugin) + " " +
+HostRun Host(const std::string& arguments, const std::string& plugin = TALVANE_PLUGIN,
+             const std::string& prefix = "") {
+  std::string command = prefix + Quote(TALVANE_HOST_EXE) + " --lang en --plugin " + Quote(plugin) + " " +
                         arguments + " 2>&1";
   HostRun run;
   FILE* pipe = popen(command.c_str(), "r");
@@ -264,6 +270,91 @@ TEST_F(HostEndToEnd, TypingEditsTheObjectInPlaceAndSavesOnlyAChangedText) {
   EXPECT_EQ(Host("type " + Quote(doc) + " 0").exitCode, 2);
   EXPECT_EQ(Host("type " + Quote(doc) + " 2 KEY_R").exitCode, 1);
   EXPECT_EQ(ReadFile(doc), before);
+}
+
+TEST_F(HostEndToEnd, DocumentNamesNeedNoNativeForm) {
+  std::string wide = dir + "/文档.tlv";
+  HostRun created = Host("create " + Quote(wide) + " 2");
+  ASSERT_EQ(created.exitCode, 0) << created.out;
+  HostRun list = Host("list " + Quote(wide));
+  EXPECT_EQ(list.exitCode, 0) << list.out;
+  EXPECT_NE(list.out.find("2 objects"), std::string::npos) << list.out;
+
+  // A valid document is never damaged by its name.
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  std::string named = dir + "/文.tlv";
+  WriteFile(named, ReadFile(doc));
+  list = Host("list " + Quote(named));
+  EXPECT_EQ(list.exitCode, 0) << list.out;
+  EXPECT_EQ(Host("set " + Quote(named) + " 0 FontSize 30").exitCode, 0);
+  EXPECT_NE(Host("list " + Quote(named)).out.find("FontSize = 30"), std::string::npos);
+}
+
+TEST_F(HostEndToEnd, FifoAndFolderAreRefusedAsNoFile) {
+  std::string fifo = dir + "/fifo.tlv";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string folder = dir + "/folder.tlv";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  for (const std::string& path : {fifo, folder}) {
+    // A FIFO without a writer used to hold the host forever.
+    HostRun run = Host("list " + Quote(path), TALVANE_PLUGIN, "timeout 60 ");
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_NE(run.out.find("QVLib Error -987: \"" + path + "\" is not a regular file"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("status -987"), std::string::npos) << run.out;
+  }
+}
+
+TEST_F(HostEndToEnd, SaveNeverWritesThroughAPlantedLink) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  std::string victim = dir + "/victim";
+  WriteFile(victim, "precious");
+  ASSERT_EQ(symlink(victim.c_str(), (doc + ".saving").c_str()), 0);
+  HostRun run = Host("set " + Quote(doc) + " 0 FontSize 30");
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_EQ(ReadFile(victim), "precious");
+  EXPECT_NE(Host("list " + Quote(doc)).out.find("FontSize = 30"), std::string::npos);
+}
+
+TEST_F(HostEndToEnd, ReadOnlyDocumentIsRefusedAndLinkedDocumentChangedAtItsTarget) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  ASSERT_EQ(chmod(doc.c_str(), 0444), 0);
+  const std::string before = ReadFile(doc);
+  HostRun refused = Host("set " + Quote(doc) + " 0 FontSize 30");
+  EXPECT_EQ(refused.exitCode, 1) << refused.out;
+  EXPECT_NE(refused.out.find("status -709"), std::string::npos) << refused.out;
+  EXPECT_EQ(ReadFile(doc), before);
+  struct stat info {};
+  ASSERT_EQ(stat(doc.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0444u);
+
+  ASSERT_EQ(chmod(doc.c_str(), 0640), 0);
+  std::string link = dir + "/link.tlv";
+  ASSERT_EQ(symlink("doc.tlv", link.c_str()), 0);
+  HostRun changed = Host("set " + Quote(link) + " 0 FontSize 30");
+  EXPECT_EQ(changed.exitCode, 0) << changed.out;
+  ASSERT_EQ(lstat(link.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(stat(doc.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_NE(Host("list " + Quote(doc)).out.find("FontSize = 30"), std::string::npos);
+}
+
+TEST_F(HostEndToEnd, WriterWaitsForTheLockAndThenGivesUpWithoutWriting) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  const std::string before = ReadFile(doc);
+  int fd = open(doc.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(flock(fd, LOCK_EX), 0);
+  HostRun run = Host("set " + Quote(doc) + " 0 FontSize 30");
+  // Readers are not held up by a writer.
+  HostRun list = Host("list " + Quote(doc));
+  close(fd);
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  EXPECT_NE(run.out.find("status -708"), std::string::npos) << run.out;
+  EXPECT_EQ(ReadFile(doc), before);
+  EXPECT_EQ(list.exitCode, 0) << list.out;
 }
 
 }  // namespace
