@@ -3,7 +3,9 @@
 #ifndef HOST_TEXT_H
 #define HOST_TEXT_H
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class QVValue;
 
@@ -12,9 +14,23 @@ class QVValue;
 std::string HostFormatValue(const QVValue& value);
 
 // A value typed on the command line, of the kind of current (the property's
-// present value): a number for a number, a string for a string. Text for a
-// dictionary property is not accepted. False when the text does not fit.
+// present value): a number for a number (a whole number for an integer), a
+// string for a string. Text for a dictionary property is not accepted. False
+// when the text does not fit.
 bool HostParseValueLike(const QVValue& current, const std::string& text, QVValue& out);
+
+// Strict readings of what a person types, for telling whether the object
+// kept exactly that. The kit's own readers are lenient by design (they take
+// what they can and clamp it); these take nothing but the whole, exact form.
+//
+// A colour: "(r;g;b;a)" or "(r;g;b)" (alpha 255), each component a decimal
+// whole number from 0 to 255, blanks allowed around it, nothing before or
+// after. colour is 0xRRGGBBAA; left alone when false.
+bool HostParseColourStrictly(const std::string& text, uint32_t& colour);
+// Symbols: hexadecimal UTF-16 units from 1 to FFFF separated by ";" or ","
+// (blanks allowed around each), as the kit writes them ("E01C;E000").
+// units is left alone when false; the empty text is no units.
+bool HostParseUnitsStrictly(const std::string& text, std::vector<uint16_t>& units);
 
 // Turns UTF-8 text into the kit's native 8-bit text; false when a
 // character has no native form.

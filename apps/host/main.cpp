@@ -20,6 +20,7 @@
 #include "HostPlugin.h"
 #include "HostRender.h"
 #include "HostSafeSave.h"
+#include "HostSetting.h"
 #include "HostText.h"
 #include "host/QVGUIEvent.h"
 #include "kit/QVDictionary.h"
@@ -176,79 +177,6 @@ int Create(HostPlugin& plugin, const Options& options, const std::string& path, 
   return 0;
 }
 
-// Whether what the object kept is what was asked: reals to single precision,
-// texts without regard to letter case (hexadecimal units, words), colours and
-// symbol texts by what they hold ("(255;0;0;255)" is "(255;000;000;255)").
-bool SameSetting(const QVValue& asked, const QVValue& kept) {
-  if (asked.Type() == kQVValueTypeFloat && kept.Type() == kQVValueTypeFloat) {
-    double a = 0.0, k = 0.0;
-    asked.GetasFloat(a, false);
-    kept.GetasFloat(k, false);
-    return std::fabs(a - k) <= 1e-6 * std::fmax(1.0, std::fabs(a));
-  }
-  if (asked.Type() == kQVValueTypeString && kept.Type() == kQVValueTypeString) {
-    if (asked.GetasQVString()->IsEqual(*kept.GetasQVString(), false)) return true;
-    // The same colour or the same symbols written another way.
-    AGColor a = 0, k = 0;
-    if (QVValueGetasAGColor(asked, a) && QVValueGetasAGColor(kept, k)) return a == k;
-    QVUniChars ua, uk;
-    if (QVValueGetasQVUniChars(asked, ua) && QVValueGetasQVUniChars(kept, uk)) return ua == uk;
-    return false;
-  }
-  if (asked.Type() == kQVValueTypeDictionary && kept.Type() == kQVValueTypeDictionary) {
-    const QVDictionary& a = *asked.GetasQVDictionary();
-    const QVDictionary& k = *kept.GetasQVDictionary();
-    QVString key;
-    QVValue value;
-    for (uint32_t i = 0; a.GetKeyAndValueByIndex(i, &key, &value); ++i) {
-      if (!k.ContainsKey(key) || !SameSetting(value, k.GetValue(key))) return false;
-    }
-    return true;
-  }
-  return asked.IsEqual(kept);
-}
-
-// Sets key (a path) of one object to the text typed. The document is saved
-// only when the object kept exactly what was asked; otherwise the object is
-// put back and nothing is written.
-int32_t SetProperty(HostDocument& doc, size_t index, const std::string& keyText,
-                    const std::string& valueText, std::string& message) {
-  HostObject& object = doc.Object(index);
-  QVString key = QVString(keyText).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
-  QVDictionary before;
-  object.GetAllProperties(before);
-  if (!before.ContainsKey(key)) {
-    message = "the object has no property " + keyText;
-    return static_cast<int32_t>(QVLogStatus(kQVErrBadProperty, keyText.c_str()));
-  }
-  QVValue typed;
-  if (!HostParseValueLike(before.GetValue(key), valueText, typed)) {
-    message = keyText + " takes a value like " + HostFormatValue(before.GetValue(key)) +
-              ", not " + valueText;
-    return static_cast<int32_t>(QVLogStatus(kQVErrBadProperty, keyText.c_str()));
-  }
-  // The whole top-level entry goes to the object, with the one part changed.
-  QVDictionary changed = before;
-  changed.SetValue(key, typed);
-  QVString top = key.BeforeFirst(".");
-  if (top.IsEmpty()) top = key;
-  QVDictionary request;
-  request.SetValue(top, changed.GetValue(top));
-  object.SetAllProperties(request);
-
-  QVDictionary after;
-  object.GetAllProperties(after);
-  if (!SameSetting(typed, after.GetValue(key))) {
-    message = keyText + " can't be " + valueText + " (the object would keep " +
-              HostFormatValue(after.GetValue(key)) + ")";
-    QVDictionary restore;
-    restore.SetValue(top, before.GetValue(top));
-    object.SetAllProperties(restore);
-    return static_cast<int32_t>(QVLogStatus(kQVErrBadProperty, keyText.c_str()));
-  }
-  return 0;
-}
-
 // Loads the document args[1] into doc and reads the object index args[2];
 // 0, or the program's exit code after the failure was reported. A command
 // that will save the document passes lock: the document is then locked
@@ -272,7 +200,7 @@ int Set(HostPlugin& plugin, const std::vector<std::string>& args) {
   size_t index = 0;
   if (int failed = LoadObjectArguments(doc, args, index, &lock)) return failed;
   std::string message;
-  int32_t status = SetProperty(doc, index, args[3], args[4], message);
+  int32_t status = HostSetProperty(doc.Object(index), args[3], args[4], message);
   if (status != 0) return Fail(status, message + "; the document is unchanged");
   status = doc.Save(path, &lock);
   if (status != 0) return Fail(status, "can't write the document " + path);
@@ -434,7 +362,8 @@ int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
       {"2", "UnicodeText", "E01C;E000;E085"}, {"2", "KeyLayout", "Carvel"},
   };
   for (auto& change : changes) {
-    status = SetProperty(doc, std::strtoul(change[0], nullptr, 10), change[1], change[2], message);
+    status = HostSetProperty(doc.Object(std::strtoul(change[0], nullptr, 10)), change[1], change[2],
+                             message);
     if (status != 0) return Fail(status, message);
   }
   // A person edits object 2 in place: select all, type three symbols of
@@ -469,7 +398,7 @@ int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
 
   std::printf("== A value out of range is refused and changes nothing:\n");
   std::fflush(stdout);
-  status = SetProperty(doc, 0, "FontSize", "500", message);
+  status = HostSetProperty(doc.Object(0), "FontSize", "500", message);
   std::printf("   set FontSize 500 -> status %d: %s\n", status, message.c_str());
   return status == kQVErrBadProperty ? 0 : 1;
 }

@@ -122,6 +122,11 @@ TEST_F(HostEndToEnd, RefusedValuesLeaveTheDocumentUntouched) {
       {" 0 FontSize big", "status -706"},
       {" 0 LineType Sideways", "status -706"},
       {" 0 UnicodeText '0041;0100'", "status -706"},
+      // What lenient readers would clamp or cut short is no value kept as typed.
+      {" 0 Brush.Color '(-1;-1;-1;255)junk'", "status -706"},
+      {" 0 Brush.Color '(300;5;5;255)'", "status -706"},
+      {" 0 Brush.Color '(0;0;0;255)!'", "status -706"},
+      {" 0 UnicodeText 'E01C;E033junk'", "status -706"},
       {" 0 NoSuchKey 1", "status -706"},
       {" 5 FontSize 12", "status -707"},
   };
