@@ -1,6 +1,8 @@
 #include "HostRender.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include "HostDocument.h"
 #include "graphics/AGContext.h"
@@ -62,6 +64,18 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
   for (const AGRect& t : targets) all = Union(all, t);
   const AGSize size = {(all.x2 - all.x1 + 2 * kMargin) * scale,
                        (all.y2 - all.y1 + 2 * kMargin) * scale};
+
+  if (kind == kAGNativePortPNG && std::isfinite(size.width) && std::isfinite(size.height)) {
+    // Rounded as the port rounds them.
+    const double columns = std::max(1.0, std::round(size.width));
+    const double rows = std::max(1.0, std::round(size.height));
+    if (columns * rows > static_cast<double>(kHostMaxRenderPixels)) {
+      char what[160];
+      std::snprintf(what, sizeof what, "%.0f x %.0f pixels; at most %llu pixels are drawn", columns,
+                    rows, static_cast<unsigned long long>(kHostMaxRenderPixels));
+      return static_cast<int32_t>(QVLogStatus(kQVErrRenderTooLarge, path.c_str(), what));
+    }
+  }
 
   QVString native =
       QVString(path).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);

@@ -10,10 +10,17 @@ class HostDocument;
 
 enum class HostView { kScore, kLibrary };
 
+// A picture in pixels is held whole in memory, 4 bytes a pixel: at most
+// this many pixels (8000 x 8000, 256 MB), however they are shaped. Vector
+// pictures (.svg, .pdf) hold no pixels and have no such limit.
+inline constexpr uint64_t kHostMaxRenderPixels = 64000000;
+
 // Writes the view of doc to path (UTF-8); the file kind follows the
 // extension: .png, .svg or .pdf. scale: output units per score unit.
-// 0, or kQVErrDrawFile / kQVErrDrawPort (logged), kQVErrGeneric for an
-// unknown extension or an empty document.
+// 0, or kQVErrDrawFile / kQVErrDrawPort (logged), kQVErrRenderTooLarge
+// (logged, with the size and the limit) for a .png of more than
+// kHostMaxRenderPixels, kQVErrGeneric for an unknown extension or an empty
+// document.
 int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale);
 
 #endif

@@ -362,4 +362,36 @@ TEST_F(HostEndToEnd, WriterWaitsForTheLockAndThenGivesUpWithoutWriting) {
   EXPECT_EQ(list.exitCode, 0) << list.out;
 }
 
+TEST_F(HostEndToEnd, RasterPicturesAreCappedByTheirPixelCount) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  std::string bytes = ReadFile(doc);
+  // The frame's x2 and y2 (big-endian doubles after the class identifiers).
+  auto setFrame = [&](double x2, double y2) {
+    std::string changed = bytes;
+    size_t at = bytes.find("objt") + 8 + 16 + 16;
+    for (double v : {x2, y2}) {
+      uint64_t raw;
+      std::memcpy(&raw, &v, 8);
+      for (int i = 0; i < 8; ++i) changed[at + i] = static_cast<char>((raw >> (56 - 8 * i)) & 0xFF);
+      at += 8;
+    }
+    WriteFile(doc, changed);
+  };
+  // 16,000 x 16,000 units: each side fits the drawing port, the whole does not.
+  setFrame(16000.0, 16000.0);
+  HostRun huge = Host("render " + Quote(doc) + " " + Quote(dir + "/huge.png"));
+  EXPECT_EQ(huge.exitCode, 1) << huge.out;
+  EXPECT_NE(huge.out.find("Error -710: The picture \"" + dir + "/huge.png\" would be too large "
+                          "(32048 x 32048 pixels; at most 64000000 pixels are drawn)"),
+            std::string::npos)
+      << huge.out;
+  // (3977 + 24) x 2 by (3976 + 24) x 2: 64,016,000 pixels, just over.
+  setFrame(3977.0, 3976.0);
+  HostRun over = Host("render " + Quote(doc) + " " + Quote(dir + "/over.png"));
+  EXPECT_NE(over.out.find("(8002 x 8000 pixels;"), std::string::npos) << over.out;
+  // A vector picture holds no pixels.
+  HostRun svg = Host("render " + Quote(doc) + " " + Quote(dir + "/big.svg"));
+  EXPECT_EQ(svg.exitCode, 0) << svg.out;
+}
+
 }  // namespace
