@@ -249,9 +249,9 @@ TEST_F(StudioWaveSummaryTest, BadQueriesAreRefusedWithAStatus) {
     double start, end;
     uint32_t width;
   };
-  for (const Bad& bad :
-       {Bad{10.0, 10.0, 10}, Bad{10.0, 5.0, 10}, Bad{nan, 5.0, 10}, Bad{0.0, inf, 10},
-        Bad{0.0, 10.0, 0}, Bad{0.0, 10.0, StudioWaveSummary::kMaxQueryWidth + 1}}) {
+  for (const Bad& bad : {Bad{10.0, 10.0, 10}, Bad{10.0, 5.0, 10}, Bad{nan, 5.0, 10},
+                         Bad{0.0, inf, 10}, Bad{-1e308, 1e308, 10}, Bad{0.0, 10.0, 0},
+                         Bad{0.0, 10.0, StudioWaveSummary::kMaxQueryWidth + 1}}) {
     peaks.resize(3);
     EXPECT_EQ(summary.Peaks(bad.start, bad.end, bad.width, peaks, nullptr), kQVErrWaveQuery);
     EXPECT_TRUE(peaks.empty());

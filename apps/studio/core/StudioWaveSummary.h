@@ -23,7 +23,9 @@
 // sounding at its start. Pixels outside the recording are empty.
 //
 // Threads: Build may run on a worker thread while nothing else uses this
-// summary; it reports progress and watches the cancel flag on that thread.
+// summary; it reports progress, watches the cancel flag and logs its failures
+// on that thread (a log forwarding procedure installed in the kit must bear
+// being called from there).
 // Once built, the const queries may run on any threads at once (reads from
 // the file are serialised by an internal lock). A GUI builds a new summary on
 // its worker and hands it to the drawing thread when Build returns 0.
@@ -106,8 +108,9 @@ class StudioWaveSummary {
   // Fills peaks with width * Channels() entries, pixel-major:
   // peaks[i * Channels() + channel]. level receives the level used, or -1
   // when the frames were read from the file; it may be null. 0, -1405 (bad
-  // range: not finite or endMs <= startMs; width 0 or above kMaxQueryWidth;
-  // no summary), or a read status; peaks is empty on failure.
+  // range: an end or the span not finite, or endMs <= startMs; width 0 or
+  // above kMaxQueryWidth; no summary), or a read status; peaks is empty on
+  // failure.
   int32_t Peaks(double startMs, double endMs, uint32_t width, std::vector<Peak>& peaks,
                 int* level) const;
 
