@@ -439,6 +439,17 @@ TEST_F(StudioInspectorTest, AnInspectorChangeIsAStepNamedByTheObject) {
   ASSERT_EQ(StudioActions::ChangeInInspector(*doc, id, desc, 0, name), 0);
   EXPECT_EQ(name, "");
   EXPECT_EQ(doc->History().Count(), 2u);
+
+  // Without a panel, or for an unknown object, nothing is asked of any.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(StudioActions::FillInspector(*doc, id, nullptr), kQVErrGeneric);
+  EXPECT_EQ(StudioActions::ChangeInInspector(*doc, id, nullptr, 2, name), kQVErrGeneric);
+  EXPECT_EQ(StudioActions::ChangeInInspector(*doc, 99, desc, 2, name), kQVErrNoSuchObject);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "### QVLib Error -1: No inspector panel to fill.\n"
+            "### QVLib Error -1: No inspector panel to read.\n"
+            "### QVLib Error -707: No object 99 in the document.\n");
+  EXPECT_EQ(doc->History().Count(), 2u);
 }
 
 class StudioFrenchInspectorTest : public StudioInspectorTest {

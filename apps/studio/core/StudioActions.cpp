@@ -213,6 +213,7 @@ int32_t StudioActions::SetProperties(StudioDocument& doc, const std::vector<Stud
 
 int32_t StudioActions::FillInspector(StudioDocument& doc, StudioObjectId id,
                                      QVGUIDescObject* desc) {
+  if (!desc) return static_cast<int32_t>(QVLogError(kQVErrGeneric, "No inspector panel to fill"));
   HostObject* object = doc.Edit(id);
   if (!object) return Refuse(kQVErrNoSuchObject, std::to_string(id).c_str());
   std::string ignored;
@@ -224,6 +225,7 @@ int32_t StudioActions::ChangeInInspector(StudioDocument& doc, StudioObjectId id,
                                          std::string& actionName) {
   actionName.clear();
   if (int32_t typing = RefuseIfTyping(doc, "change a setting")) return typing;
+  if (!desc) return static_cast<int32_t>(QVLogError(kQVErrGeneric, "No inspector panel to read"));
   HostObject* object = doc.Edit(id);
   if (!object) return Refuse(kQVErrNoSuchObject, std::to_string(id).c_str());
   StudioObjectSnapshot before;

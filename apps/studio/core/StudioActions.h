@@ -69,7 +69,7 @@ class StudioActions {
                                const QVDictionary& properties, const std::string& actionName);
 
   // Fills desc (the plug-in's inspector description) from the object. Not a
-  // step.
+  // step. Without a desc: kQVErrGeneric (logged), here and below.
   static int32_t FillInspector(StudioDocument& doc, StudioObjectId id, QVGUIDescObject* desc);
   // Hands the object the change of control in desc. When the object reports
   // a change, one step named by the object's action name (translated by the

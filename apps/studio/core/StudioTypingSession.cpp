@@ -44,8 +44,11 @@ int32_t StudioTypingSession::Finish() {
   mSession.reset();
   mDoc.mTyping = false;
 
+  const HostObject* object = mDoc.Find(mId);
+  if (!object)
+    return static_cast<int32_t>(QVLogStatus(kQVErrNoSuchObject, std::to_string(mId).c_str()));
   StudioObjectSnapshot after;
-  int32_t status = StudioObjectSnapshot::Capture(*mDoc.Find(mId), after);
+  int32_t status = StudioObjectSnapshot::Capture(*object, after);
   if (status != 0) {
     mDoc.ForgetClean();
     return status;

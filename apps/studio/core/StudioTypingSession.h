@@ -6,7 +6,8 @@
 // While a session is open the document refuses commands, undo, redo,
 // loading and saving (kQVErrStudioTyping): the object must stay the one the
 // session edits. The GUI finishes the session first (a click elsewhere, the
-// object asking to end, a menu command). At most one session per document.
+// object asking to end, a menu command). At most one session per document;
+// a session ends before its document goes.
 #ifndef STUDIO_TYPING_SESSION_H
 #define STUDIO_TYPING_SESSION_H
 
