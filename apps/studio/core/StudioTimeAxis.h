@@ -12,9 +12,10 @@
 //   PixelToTime(p) = StartTime() + p * MsPerPixel()
 //   TimeToPixel(t) = (t - StartTime()) / MsPerPixel()
 // scale by a power of two and are exact inverses whenever the sum with the
-// start time is exact: every position on the 2^-7 ms grid within the
-// recording maps to a pixel and back to itself bit for bit, and so does every
-// pixel with at most a few fraction bits.
+// start time is exact. While the start time lies on the 2^-7 ms grid
+// (scrolling to such times and zooming around whole pixels keep it there),
+// every time on that grid below 2^45 ms, and every whole pixel, maps across
+// and back to itself bit for bit.
 //
 // A value type: copies are independent; queries are const.
 #ifndef STUDIO_TIME_AXIS_H
