@@ -10,6 +10,7 @@ packages=(
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libxkbcommon-dev libxkbregistry-dev xkb-data
   libpng-dev libjpeg-dev
+  libsndfile1-dev
   gettext python3-fonttools
 )
 

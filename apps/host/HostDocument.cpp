@@ -1,6 +1,7 @@
 #include "HostDocument.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "HostDocumentLock.h"
@@ -78,6 +79,19 @@ int32_t HostDocument::AddObjects(uint32_t count, const char* arguments) {
     x += kDefaultFrameWidth + kDefaultFrameGap;
   }
   return 0;
+}
+
+void HostDocument::InsertObject(size_t index, std::unique_ptr<HostObject> object) {
+  if (!object) return;
+  if (index > mObjects.size()) index = mObjects.size();
+  mObjects.insert(mObjects.begin() + static_cast<std::ptrdiff_t>(index), std::move(object));
+}
+
+std::unique_ptr<HostObject> HostDocument::TakeObject(size_t index) {
+  if (index >= mObjects.size()) return nullptr;
+  std::unique_ptr<HostObject> object = std::move(mObjects[index]);
+  mObjects.erase(mObjects.begin() + static_cast<std::ptrdiff_t>(index));
+  return object;
 }
 
 int32_t HostDocument::Load(const std::string& path) {

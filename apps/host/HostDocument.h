@@ -62,6 +62,14 @@ class HostDocument {
   HostObject& Object(size_t index) { return *mObjects[index]; }
   const HostObject& Object(size_t index) const { return *mObjects[index]; }
 
+  // Puts object (made with this document's plug-in) at index, later objects
+  // moving up by one; an index beyond the end appends. A null object is
+  // ignored.
+  void InsertObject(size_t index, std::unique_ptr<HostObject> object);
+  // Removes the object at index and hands it to the caller; null (and
+  // nothing removed) for an index beyond the end.
+  std::unique_ptr<HostObject> TakeObject(size_t index);
+
  private:
   int32_t ReadObjects(const QVFile& file, std::vector<std::unique_ptr<HostObject>>& objects,
                       const std::string& path);
