@@ -133,6 +133,11 @@ AGSize AGNativeImageGetSize(const AGNativeImage* image);
 // ---------------------------------------------------------------------------
 // Drawing on a context's port. Each saves the port's state first and
 // restores it after, so nothing of the port's state changes.
+//
+// Coordinates of any size are drawn exactly where they cross the port,
+// however far they reach (a long line seen through a deep zoom), and
+// geometry wholly outside the port, with its stroke's reach, draws nothing
+// and still counts as drawn.
 
 // Fills path with context.brush (unless mode bit 1 is set) and strokes it
 // with context.pen (unless mode bit 0 is set), after mapping it by t and then
