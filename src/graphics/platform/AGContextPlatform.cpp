@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -286,6 +287,30 @@ long AGNativeImageCreateWithPixels(const uint32_t* data, uint32_t width, uint32_
   }
   cairo_surface_mark_dirty(copy.get());
   image->reset(new AGNativeImage(std::move(copy)));
+  return kQVNoErr;
+}
+
+long AGNativeImageCreateAdoptingPixels(uint32_t* data, uint32_t width, uint32_t height,
+                                       uint32_t bytesPerRow, AGNativeImagePtr* image) {
+  std::unique_ptr<uint32_t, decltype(&std::free)> pixels(data, &std::free);
+  if (!image) return kQVErrDrawPort;
+  image->reset();
+  const std::string what = SizeText("image", width, height);
+  if (!data || width == 0 || height == 0 || width > kMaxPixels || height > kMaxPixels ||
+      bytesPerRow != uint32_t(cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, int(width)))) {
+    return QVLogStatus(kQVErrDrawPort, (what + ": bad size, row length or data").c_str());
+  }
+  CairoSurfacePtr surface(cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(data), CAIRO_FORMAT_ARGB32, int(width), int(height),
+      int(bytesPerRow)));
+  cairo_status_t s = cairo_surface_status(surface.get());
+  if (s != CAIRO_STATUS_SUCCESS) return QVLogStatus(kQVErrDrawPort, (what + ": " + StatusText(s)).c_str());
+  // The surface frees the pixels when it is destroyed.
+  static cairo_user_data_key_t sPixelsKey;
+  s = cairo_surface_set_user_data(surface.get(), &sPixelsKey, data, &std::free);
+  if (s != CAIRO_STATUS_SUCCESS) return QVLogStatus(kQVErrDrawPort, (what + ": " + StatusText(s)).c_str());
+  pixels.release();
+  image->reset(new AGNativeImage(std::move(surface)));
   return kQVNoErr;
 }
 
