@@ -95,6 +95,14 @@ TEST(FarGeometry, GeometryFarFromThePortDrawsNothing) {
   EXPECT_EQ(port.CountAll(0), 16);
 }
 
+TEST(FarGeometry, ClearingBoundsFarLargerThanThePortPaintsEveryPixel) {
+  TestPort port(4, 4);
+  AGContext ctx = port.Context();
+  ctx.bounds = {-1e7, -3e7, 1.2e7, 2e7};
+  EXPECT_TRUE(ctx.ClearPixels(kAGColorRed));
+  EXPECT_EQ(port.CountAll(kOpaqueRed), 16);
+}
+
 TEST(FarGeometry, StrokeJustOutsideThePortStillShowsWhatReachesIn) {
   // A sharp corner at x = -4 pointing right, with arms of slope 20/98: its
   // miter tip lies 1 / sin(atan(20 / 98)) = 5.0 half-widths past the corner,
