@@ -271,7 +271,7 @@ class FontRegistry {
   uint32_t Generation() const { return mGeneration; }
 
  private:
-  // The modification time of a font folder or configuration file, or its
+  // The modification time of a font or configuration folder, or its
   // absence, as the configuration was built.
   struct Stamp {
     std::string path;
@@ -282,10 +282,10 @@ class FontRegistry {
   FontRegistry() = default;
 
   FcConfig* Config();
-  // Builds the configuration again when a folder or file it was built from
-  // changed since (a font installed or removed while the program runs),
-  // with the application fonts added so far; true when it did. A few stat
-  // calls when nothing changed.
+  // Builds the configuration again when a font folder or configuration
+  // folder it was built from changed since (a font installed or removed
+  // while the program runs), with the application fonts added so far; true
+  // when it did. A stat of each folder when nothing changed.
   bool Refresh();
   void TakeStamps();
   bool StampsChanged() const;
@@ -303,7 +303,7 @@ class FontRegistry {
   std::map<std::pair<std::string, int>, std::shared_ptr<const AGNativeFace>> mFaces;
   std::map<LookupKey, Lookup> mLookups;
   std::set<std::string> mApplicationFiles;  // canonical paths
-  std::vector<Stamp> mStamps;  // of the folders and files mConfig was built from
+  std::vector<Stamp> mStamps;  // of the folders mConfig was built from
   uint32_t mGeneration = 0;
 };
 
@@ -338,8 +338,10 @@ FcConfig* FontRegistry::Config() {
 
 void FontRegistry::TakeStamps() {
   mStamps.clear();
-  // Font folders (subfolders included), configuration files and folders.
-  // Their times to the nanosecond: fontconfig's own check
+  // The font folders (subfolders included) and the configuration folders
+  // (conf.d), whose times change when a font or a configuration file comes
+  // or goes; not every configuration file, which would cost a stat each on
+  // every failed lookup. Times to the nanosecond: fontconfig's own check
   // (FcConfigUptoDate) compares whole seconds and misses for good a font
   // added in the second it last looked.
   auto add = [this](const char* path) {
@@ -354,7 +356,6 @@ void FontRegistry::TakeStamps() {
   };
   ForEachString(FcConfigGetFontDirs(mConfig.get()), add);
   ForEachString(FcConfigGetConfigDirs(mConfig.get()), add);
-  ForEachString(FcConfigGetConfigFiles(mConfig.get()), add);
 }
 
 bool FontRegistry::StampsChanged() const {

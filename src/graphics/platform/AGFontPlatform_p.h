@@ -10,8 +10,8 @@
 // family lookups, the opened faces and the glyphs read from each face; the
 // caches stay correct whatever the order of calls. Adding an application
 // font drops the lookups so that a family missing before is found after; a
-// family not found is looked for again once the configuration's font
-// folders or files changed (a font installed while the program runs), the
+// family not found is looked for again once the configuration's font or
+// configuration folders changed (a font installed while the program runs), the
 // configuration being built again with the application fonts added so far.
 //
 // Internal to the graphics kit: no FreeType or fontconfig type appears here.
