@@ -203,7 +203,8 @@ TEST(FarGeometry, JoinsInsideThePortSurviveTheClipping) {
         ctx.pen.SetLineJoin(join);
         ctx.DrawPath(port == &far ? shape.far : shape.near, kAGDrawModeStrokeOnly);
       }
-      SCOPED_TRACE(testing::Message() << (&shape == shapes ? "open" : "closed") << " join " << join);
+      SCOPED_TRACE(testing::Message() << (&shape == shapes ? "open" : "closed") << " join "
+                                      << join);
       for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(far.At(x, y), near.At(x, y)) << x << "," << y;
       EXPECT_EQ(far.Count(kOpaqueRed, 2, 1, 4, 3), 4);

@@ -289,8 +289,8 @@ TEST_F(ImageTest, FilesAnnouncingMorePixelsThanTheyHoldReserveLittleMemory) {
                                    4096, 4096);
   auto grey8x8 = [](bool progressive) {
     return MakeJpeg(
-        8, 8, JCS_GRAYSCALE, 1, [](uint32_t x, uint32_t) { return std::vector<uint8_t>{uint8_t(x)}; },
-        progressive);
+        8, 8, JCS_GRAYSCALE, 1,
+        [](uint32_t x, uint32_t) { return std::vector<uint8_t>{uint8_t(x)}; }, progressive);
   };
   // 64 rows of 4096 noisy pixels, announced as 4096 rows.
   const AGBytes rowsPng = WithIhdr(MakePng(Rgba(4096, 64,

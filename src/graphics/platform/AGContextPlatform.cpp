@@ -303,12 +303,16 @@ long AGNativeImageCreateAdoptingPixels(uint32_t* data, uint32_t width, uint32_t 
   CairoSurfacePtr surface(cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(data), CAIRO_FORMAT_ARGB32, int(width), int(height),
       int(bytesPerRow)));
-  cairo_status_t s = cairo_surface_status(surface.get());
-  if (s != CAIRO_STATUS_SUCCESS) return QVLogStatus(kQVErrDrawPort, (what + ": " + StatusText(s)).c_str());
-  // The surface frees the pixels when it is destroyed.
+  // The surface frees the pixels when it is destroyed; until it holds them,
+  // pixels does (declared first, it outlives the surface on every path).
   static cairo_user_data_key_t sPixelsKey;
-  s = cairo_surface_set_user_data(surface.get(), &sPixelsKey, data, &std::free);
-  if (s != CAIRO_STATUS_SUCCESS) return QVLogStatus(kQVErrDrawPort, (what + ": " + StatusText(s)).c_str());
+  cairo_status_t s = cairo_surface_status(surface.get());
+  if (s == CAIRO_STATUS_SUCCESS) {
+    s = cairo_surface_set_user_data(surface.get(), &sPixelsKey, data, &std::free);
+  }
+  if (s != CAIRO_STATUS_SUCCESS) {
+    return QVLogStatus(kQVErrDrawPort, (what + ": " + StatusText(s)).c_str());
+  }
   pixels.release();
   image->reset(new AGNativeImage(std::move(surface)));
   return kQVNoErr;
