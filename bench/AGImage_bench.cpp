@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,10 +20,11 @@ namespace {
 
 constexpr uint32_t kSide = 2048;
 
-// A picture with a gradient and shapes, written once for the whole run.
-const std::string& PictureFile() {
-  static const std::string path = [] {
-    std::string file = "/tmp/agimage_bench_" + std::to_string(getpid()) + ".png";
+// A picture with a gradient and shapes, written once for the whole run and
+// removed at its end.
+struct PictureFile {
+  std::string path = "/tmp/agimage_bench_" + std::to_string(getpid()) + ".png";
+  PictureFile() {
     AGNativePortPtr port;
     AGGraphicsLow::AGNativePortCreateBitmap(kSide, kSide, &port);
     AGContext ctx(port.get(), {0, 0, double(kSide), double(kSide)});
@@ -32,15 +32,18 @@ const std::string& PictureFile() {
     ctx.DrawRect({0, 0, double(kSide), double(kSide)});
     ctx.brush = AGBrush(kAGBrushStyleSolid, 0xC0302080u, 0);
     ctx.DrawEllipseInRect({100, 200, 1900, 1500});
-    AGGraphicsLow::AGNativePortWritePNG(port.get(), file.c_str());
-    std::atexit([] { unlink(PictureFile().c_str()); });
-    return file;
-  }();
-  return path;
+    AGGraphicsLow::AGNativePortWritePNG(port.get(), path.c_str());
+  }
+  ~PictureFile() { unlink(path.c_str()); }
+};
+
+const std::string& Picture() {
+  static const PictureFile file;
+  return file.path;
 }
 
 void BM_KitDecodePng(benchmark::State& state) {
-  const QVFilePath path(PictureFile().c_str());
+  const QVFilePath path(Picture().c_str());
   for (auto _ : state) {
     AGNativeImagePtr image;
     if (AGImagePlatform::DecodeFile(path, &image) != 0) {
@@ -57,7 +60,7 @@ void BM_LibpngDecodePng(benchmark::State& state) {
   for (auto _ : state) {
     png_image image = {};
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, PictureFile().c_str())) {
+    if (!png_image_begin_read_from_file(&image, Picture().c_str())) {
       state.SkipWithError("libpng cannot read the file");
       return;
     }
