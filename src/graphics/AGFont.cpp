@@ -108,8 +108,9 @@ const QVStringArray& AGFont::GetFontNameList() {
   static QVStringArray sList;
   static bool sBuilt = false;
   static uint32_t sGeneration = 0;
-  // Fonts installed on the system later are not seen; fonts this process
-  // adds are, since it may ask before adding its own.
+  // The list follows the font set: fonts this process adds (it may ask
+  // before adding its own), and fonts installed while it runs once a lookup
+  // has brought the configuration up to date.
   uint32_t generation = AGNativeFont::GetFontSetGeneration();
   if (sBuilt && generation == sGeneration) return sList;
   sList = AGNativeFont::CopyFamilyNames();

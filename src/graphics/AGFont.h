@@ -126,7 +126,8 @@ class AGFont {
   // Family names of the installed fonts and of the fonts this process
   // added, each once, in ascending byte order; names that the native
   // encoding cannot hold, or longer than 255 bytes, are left out. Built on
-  // first use and again after AddApplicationFontFile added a font.
+  // first use and again after AddApplicationFontFile added a font or a
+  // failed lookup found the installed fonts changed.
   static const QVStringArray& GetFontNameList();
   // Make a font file usable by this process alone (not installed for other
   // programs). path is native text. Adding a file already added succeeds

@@ -57,6 +57,8 @@
   X(kQVErrFontFile, -1202, "Can't load the font file \"%s\"")                                      \
   /* %u glyph index, %s font file path (UTF-8) */                                                  \
   X(kQVErrFontGlyph, -1203, "Can't load glyph %u of the font \"%s\"")                              \
+  /* %s: font family (UTF-8), %s: the font files looked for, comma-separated */                   \
+  X(kQVErrFontNotFound, -1204, "The font \"%s\" was not found (looked for %s)")                    \
   /* %s: what was asked for and the drawing service's reason */                                    \
   X(kQVErrDrawPort, -1301, "Can't create the drawing port (%s)")                                   \
   /* %s: file path (native text), %s: the drawing service's reason */                              \

@@ -11,9 +11,15 @@
 QVString CStdTalvaneSymbolFontPath();
 
 // Makes the symbol font usable by this process (no system-wide install).
-// 0, or the font service's status (logged) when the file is missing or
-// unusable: the object then shows its missing-font label.
+// 0 on success; kQVErrFontNotFound (logged with the family and every file
+// looked for) when no resources folder holds the file, or the font
+// service's status (logged) when the file is unusable: the object then
+// shows its missing-font label.
 long CStdTalvaneAddSymbolFont();
+// The same, looking for fonts/PelmarUC.ttf in resourceDirs (native text,
+// absolute paths ending in "/"; others are skipped) in order instead of the
+// plug-in's own places.
+long CStdTalvaneAddSymbolFontFrom(const QVStringArray& resourceDirs);
 
 // The folder of the symbol keyboard layouts (symbols/pelmar and
 // rules/evdev.xml), resources/keylayouts, found as the symbol font is.

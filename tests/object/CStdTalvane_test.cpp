@@ -154,6 +154,23 @@ TEST_F(TalvaneTest, RegistrationMakesTheSymbolFontAvailable) {
   EXPECT_TRUE(font.IsValid());
 }
 
+TEST_F(TalvaneTest, MissingSymbolFontIsLoggedWithItsFamilyAndThePlacesSearched) {
+  static std::string sLog;
+  sLog.clear();
+  QVSetCustomLogMessageProc([](const char* line) { sLog += line; });
+  testing::internal::CaptureStderr();
+  QVStringArray dirs;
+  dirs.Append("/nonexistent/plugin/resources/");
+  dirs.Append("/nonexistent/source/resources/");
+  EXPECT_EQ(CStdTalvaneAddSymbolFontFrom(dirs), kQVErrFontNotFound);
+  testing::internal::GetCapturedStderr();
+  QVSetCustomLogMessageProc(nullptr);
+  EXPECT_EQ(sLog,
+            "### QVLib Error -1204: The font \"Pelmar UC\" was not found (looked for "
+            "/nonexistent/plugin/resources/fonts/PelmarUC.ttf, "
+            "/nonexistent/source/resources/fonts/PelmarUC.ttf).\n");
+}
+
 TEST_F(TalvaneTest, FlagBitKeepsHostSlotsButClassIsStillNamed) {
   plugin->SetKeepOwnMethods(true);
   Register();
