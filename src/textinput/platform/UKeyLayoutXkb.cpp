@@ -35,6 +35,23 @@ constexpr char kPrivateKeymapHead[] =
     "  xkb_symbols {\n"
     "    include \"pc+inet(evdev)\"\n";
 constexpr char kPrivateKeymapTail[] = "\n  };\n};\n";
+// The same keyboard with a private layout's section alone: the keys and
+// levels the layout itself lists.
+constexpr char kOwnKeysKeymapHead[] =
+    "xkb_keymap {\n"
+    "  xkb_keycodes { include \"evdev+aliases(qwerty)\" };\n"
+    "  xkb_types { include \"complete\" };\n"
+    "  xkb_compat { include \"complete\" };\n"
+    "  xkb_symbols {\n";
+
+KeymapPtr CompileText(xkb_context* context, const std::string& text) {
+  return KeymapPtr(xkb_keymap_new_from_string(context, text.c_str(), XKB_KEYMAP_FORMAT_TEXT_V1,
+                                              XKB_KEYMAP_COMPILE_NO_FLAGS));
+}
+
+// Control characters: what editing keys give (Return, BackSpace, Tab,
+// Escape, Delete, and the function-key characters of arrows, Home, End...).
+bool IsEditingCharacter(char32_t character) { return character < 0x20 || character == 0x7F; }
 
 // XKB text without its comments ("//" or "#" to the end of the line);
 // quoted strings are kept whole.
@@ -214,8 +231,11 @@ bool ExtractSymbolsSection(const std::string& text, const std::string& variant, 
 
 // ---- Keymap
 
-Keymap::Keymap(LayoutEntry entry, KeymapPtr keymap, StatePtr state)
-    : mEntry(std::move(entry)), mKeymap(std::move(keymap)), mState(std::move(state)) {
+Keymap::Keymap(LayoutEntry entry, KeymapPtr keymap, StatePtr state, KeymapPtr ownKeys)
+    : mEntry(std::move(entry)),
+      mKeymap(std::move(keymap)),
+      mState(std::move(state)),
+      mOwnKeys(std::move(ownKeys)) {
   mShift = ModifierBit(mKeymap.get(), XKB_MOD_NAME_SHIFT);
   // The level-three switch (right Alt) sets Mod5 in the system's symbols.
   mLevel3 = ModifierBit(mKeymap.get(), "Mod5");
@@ -224,11 +244,12 @@ Keymap::Keymap(LayoutEntry entry, KeymapPtr keymap, StatePtr state)
   mLatinLetters = TypesAllLatinLetters(mKeymap.get());
 }
 
-std::shared_ptr<Keymap> Keymap::Make(const LayoutEntry& entry, KeymapPtr keymap) {
+std::shared_ptr<Keymap> Keymap::Make(const LayoutEntry& entry, KeymapPtr keymap, KeymapPtr ownKeys) {
   if (!keymap) return nullptr;
   StatePtr state(xkb_state_new(keymap.get()));
   if (!state) return nullptr;
-  return std::shared_ptr<Keymap>(new Keymap(entry, std::move(keymap), std::move(state)));
+  return std::shared_ptr<Keymap>(
+      new Keymap(entry, std::move(keymap), std::move(state), std::move(ownKeys)));
 }
 
 std::shared_ptr<Keymap> Keymap::Compile(xkb_context* context, const LayoutEntry& entry) {
@@ -247,10 +268,16 @@ std::shared_ptr<Keymap> Keymap::CompileSymbols(xkb_context* context, const Layou
                                                const std::string& symbolsText) {
   std::string section;
   if (!context || !ExtractSymbolsSection(symbolsText, entry.variant, &section)) return nullptr;
-  std::string keymapText = kPrivateKeymapHead + section + kPrivateKeymapTail;
-  return Make(entry, KeymapPtr(xkb_keymap_new_from_string(context, keymapText.c_str(),
-                                                          XKB_KEYMAP_FORMAT_TEXT_V1,
-                                                          XKB_KEYMAP_COMPILE_NO_FLAGS)));
+  // The system's pc symbols under the section bring the editing and
+  // modifier keys, but also keys the layout does not list (the ISO key
+  // beside left Shift types < and >, the keypad its operators and digits).
+  // Which of those a keymap holds depends on the system's XKB data, so the
+  // layout is not patched key by key: translation keeps printable
+  // characters only where the section alone types them (KeyCharacters).
+  KeymapPtr ownKeys = CompileText(context, kOwnKeysKeymapHead + section + kPrivateKeymapTail);
+  if (!ownKeys) return nullptr;
+  return Make(entry, CompileText(context, kPrivateKeymapHead + section + kPrivateKeymapTail),
+              std::move(ownKeys));
 }
 
 xkb_mod_mask_t Keymap::MaskFor(unsigned long modifiers) const {
@@ -277,9 +304,25 @@ std::vector<char32_t> Keymap::KeyCharacters(uint32_t evdevCode, unsigned long mo
   for (int i = 0; i < count; ++i) {
     char32_t character = FunctionKeyCharacter(syms[i]);
     if (!character) character = xkb_keysym_to_utf32(syms[i]);
-    if (character) characters.push_back(character);
+    if (!character) continue;
+    if (!IsEditingCharacter(character) && !IsOwnKeysym(key, syms[i])) continue;
+    characters.push_back(character);
   }
   return characters;
+}
+
+bool Keymap::IsOwnKeysym(xkb_keycode_t key, xkb_keysym_t keysym) const {
+  if (!mOwnKeys) return true;
+  // The level the full keymap chose: the section sets the type of every key
+  // it lists, so its levels are the same in both keymaps.
+  xkb_level_index_t level = xkb_state_key_get_level(mState.get(), key, 0);
+  if (level == XKB_LEVEL_INVALID) return false;
+  const xkb_keysym_t* own = nullptr;
+  int count = xkb_keymap_key_get_syms_by_level(mOwnKeys.get(), key, 0, level, &own);
+  for (int i = 0; i < count; ++i) {
+    if (own[i] == keysym) return true;
+  }
+  return false;
 }
 
 // ---- Layer
