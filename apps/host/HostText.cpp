@@ -110,7 +110,9 @@ bool HostParseValueLike(const QVValue& current, const std::string& text, QVValue
     case kQVValueTypeString:
     case kQVValueTypeEmpty: {
       QVString native = QVString(text).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
-      if (native.IsEmpty() && !text.empty()) return false;
+      // Invalid UTF-8 converts to nothing, and a character without a native
+      // byte to "?": the object would keep another text than the one typed.
+      if (Utf8(native) != text) return false;
       out.SetasQVString(native);
       return true;
     }
