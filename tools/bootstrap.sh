@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need,
-# when they are missing. Safe to run again: it does nothing once all are there.
+# Installs the Debian packages the build, the tests, the benchmarks and the
+# fuzzing campaign (Clang with libFuzzer) need, when they are missing. Safe to run again: it does nothing once all are there.
 set -euo pipefail
 
 packages=(
@@ -11,6 +11,7 @@ packages=(
   libxkbcommon-dev libxkbregistry-dev xkb-data
   libpng-dev libjpeg-dev
   gettext python3-fonttools
+  clang libclang-rt-14-dev
 )
 
 missing=()
