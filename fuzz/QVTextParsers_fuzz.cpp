@@ -10,8 +10,9 @@
 //     were read print and read back to the same value;
 //   - argument lists split again from their own arguments (joined with
 //     spaces, quoted when quotes are removed) give the same arguments;
-//   - a path that simplifies has no empty, "." or ".." component and
-//     simplifies again to itself; one that does not stays unchanged; a
+//   - a path that simplifies has no empty, "." or ".." component (but for
+//     the "./" of a relative path that cancels out) and simplifies again to
+//     itself; one that does not stays unchanged; a
 //     simplified relative path made absolute and then relative again is
 //     itself again;
 //   - native and Windows Latin-1 text survives a trip through UTF-8;
@@ -138,8 +139,12 @@ void Arguments(const char* text) {
   }
 }
 
+// A relative path whose components all cancel out keeps "./" as its
+// directory part.
 bool HasPlainComponents(const QVFilePath& path) {
-  for (const QVString& component : path.GetPathComponents()) {
+  const QVStringArray components = path.GetPathComponents();
+  if (path.IsRelative() && components.Length() == 1 && components[0] == ".") return true;
+  for (const QVString& component : components) {
     if (component.IsEmpty() || component == "." || component == "..") return false;
   }
   return true;

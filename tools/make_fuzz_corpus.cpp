@@ -473,6 +473,7 @@ void Texts() {
       {"arguments", "-default \"-name:a b\" -size:12 \"\" tail\"open"},
       {"path", "a/./b//../c/d.txt"},
       {"path-absolute", "/x/../../y"},
+      {"path-cancels-out", "ka/.././"},
       {"suffix-number", "Take 99999998"},
       {"tokens", "a,,b, c,"},
       {"utf8", "Pelmar \xC3\xA9\xE2\x86\x92"},
