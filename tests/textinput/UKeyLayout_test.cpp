@@ -416,6 +416,17 @@ TEST(SymbolsSectionTest, FindsTheNamedOrDefaultSectionOutsideCommentsAndStrings)
   EXPECT_EQ(body, " x ");
 }
 
+// The keyword inside a quoted string starts no section, even where the
+// string stands outside every section.
+TEST(SymbolsSectionTest, KeywordInAStringIsNotASection) {
+  const std::string text =
+      "partial \"xkb_symbols fake { x }\"\n"
+      "xkb_symbols \"real\" { y };\n";
+  std::string body;
+  ASSERT_TRUE(UKeyLayoutXkb::ExtractSymbolsSection(text, "", &body));
+  EXPECT_EQ(body, " y ");
+}
+
 TEST(SymbolsSectionTest, DamagedTextGivesNoSection) {
   const char* damaged[] = {"", "xkb_symbols \"a\" { key <AD01> { [ a ] };",
                            "xkb_symbols \"a { };", "xkb_symbols \"a\"", "my_xkb_symbols \"a\" { };"};

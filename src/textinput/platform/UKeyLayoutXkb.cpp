@@ -105,6 +105,25 @@ size_t MatchingBrace(const std::string& text, size_t open) {
   return std::string::npos;
 }
 
+// The first occurrence of word at or after from that lies outside quoted
+// strings, from being outside them; npos when there is none. A keyword in a
+// name such as "xkb_symbols \"x\" {" must not start a section.
+size_t FindOutsideQuotes(const std::string& text, const std::string& word, size_t from) {
+  bool quoted = false;
+  for (size_t i = from; i < text.size(); ++i) {
+    char c = text[i];
+    if (quoted) {
+      if (c == '\\') ++i;
+      if (c == '"') quoted = false;
+    } else if (c == '"') {
+      quoted = true;
+    } else if (text.compare(i, word.size(), word) == 0) {
+      return i;
+    }
+  }
+  return std::string::npos;
+}
+
 // word occurs in text as a whole word.
 bool HasWord(const std::string& text, const std::string& word) {
   for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
@@ -194,7 +213,8 @@ bool ExtractSymbolsSection(const std::string& text, const std::string& variant, 
   std::string firstBody;
   bool haveFirst = false;
   size_t flagsStart = 0;  // the flags of a section follow the previous one's "};"
-  for (size_t at = clean.find(kKeyword); at != std::string::npos; at = clean.find(kKeyword, at + 1)) {
+  for (size_t at = FindOutsideQuotes(clean, kKeyword, 0); at != std::string::npos;
+       at = FindOutsideQuotes(clean, kKeyword, at + 1)) {
     size_t end = at + kKeyword.size();
     if ((at > 0 && IsWordChar(clean[at - 1])) || (end < clean.size() && IsWordChar(clean[end]))) {
       continue;
