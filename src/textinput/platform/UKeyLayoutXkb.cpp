@@ -84,31 +84,11 @@ bool IsWordChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-// The index of the "}" that closes the "{" at open, braces in quoted
-// strings aside; npos when it does not close.
-size_t MatchingBrace(const std::string& text, size_t open) {
-  int depth = 0;
-  bool quoted = false;
-  for (size_t i = open; i < text.size(); ++i) {
-    char c = text[i];
-    if (quoted) {
-      if (c == '\\') ++i;
-      if (c == '"') quoted = false;
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == '{') {
-      ++depth;
-    } else if (c == '}' && --depth == 0) {
-      return i;
-    }
-  }
-  return std::string::npos;
-}
-
-// The first occurrence of word at or after from that lies outside quoted
-// strings, from being outside them; npos when there is none. A keyword in a
-// name such as "xkb_symbols \"x\" {" must not start a section.
-size_t FindOutsideQuotes(const std::string& text, const std::string& word, size_t from) {
+// The first index at or after from, outside quoted strings (from being
+// outside them), for which found(i) is true; npos when there is none.
+// Quoted strings end at an unescaped '"'.
+template <class Found>
+size_t FindOutsideQuotes(const std::string& text, size_t from, Found found) {
   bool quoted = false;
   for (size_t i = from; i < text.size(); ++i) {
     char c = text[i];
@@ -117,11 +97,28 @@ size_t FindOutsideQuotes(const std::string& text, const std::string& word, size_
       if (c == '"') quoted = false;
     } else if (c == '"') {
       quoted = true;
-    } else if (text.compare(i, word.size(), word) == 0) {
+    } else if (found(i)) {
       return i;
     }
   }
   return std::string::npos;
+}
+
+// The index of the "}" that closes the "{" at open, braces in quoted
+// strings aside; npos when it does not close.
+size_t MatchingBrace(const std::string& text, size_t open) {
+  int depth = 0;
+  return FindOutsideQuotes(text, open, [&](size_t i) {
+    if (text[i] == '{') ++depth;
+    return text[i] == '}' && --depth == 0;
+  });
+}
+
+// The first occurrence of word at or after from that lies outside quoted
+// strings; npos when there is none. A keyword in a name such as
+// "xkb_symbols \"x\" {" must not start a section.
+size_t FindWordOutsideQuotes(const std::string& text, const std::string& word, size_t from) {
+  return FindOutsideQuotes(text, from, [&](size_t i) { return text.compare(i, word.size(), word) == 0; });
 }
 
 // word occurs in text as a whole word.
@@ -213,8 +210,8 @@ bool ExtractSymbolsSection(const std::string& text, const std::string& variant, 
   std::string firstBody;
   bool haveFirst = false;
   size_t flagsStart = 0;  // the flags of a section follow the previous one's "};"
-  for (size_t at = FindOutsideQuotes(clean, kKeyword, 0); at != std::string::npos;
-       at = FindOutsideQuotes(clean, kKeyword, at + 1)) {
+  for (size_t at = FindWordOutsideQuotes(clean, kKeyword, 0); at != std::string::npos;
+       at = FindWordOutsideQuotes(clean, kKeyword, at + 1)) {
     size_t end = at + kKeyword.size();
     if ((at > 0 && IsWordChar(clean[at - 1])) || (end < clean.size() && IsWordChar(clean[end]))) {
       continue;
