@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need,
-# when they are missing. Safe to run again: it does nothing once all are there.
+# Installs the Debian packages the build, the tests, the benchmarks and the
+# fuzzing campaign (Clang with libFuzzer) need, when they are missing. Safe to run again: it does nothing once all are there.
 set -euo pipefail
 
 packages=(
@@ -12,6 +12,7 @@ packages=(
   libpng-dev libjpeg-dev
   libsndfile1-dev
   gettext python3-fonttools
+  clang libclang-rt-14-dev
 )
 
 missing=()
