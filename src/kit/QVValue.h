@@ -28,7 +28,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphics/AGGeometry.h"
+#include "kit/AGGeometryTypes.h"
 #include "kit/ATArray.h"
 #include "kit/QVString.h"
 
