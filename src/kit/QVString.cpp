@@ -1,7 +1,6 @@
 #include "kit/QVString.h"
 
 #include <strings.h>
-#include <uuid/uuid.h>
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +9,7 @@
 #include <cstring>
 
 #include "kit/QVTextEncoding_p.h"
+#include "kit/platform/QVSystem_p.h"
 
 namespace {
 
@@ -467,9 +467,5 @@ bool QVStringSuffixNumberAdd(QVString* str, int32_t increment, uint32_t startVal
 // ---------------------------------------------------------------- UUID
 
 QVString QVStringGenerateUUID() {
-  uuid_t uuid;
-  uuid_generate(uuid);
-  char text[37];
-  uuid_unparse_upper(uuid, text);
-  return QVString(text);
+  return QVString(QVSystem::GenerateUUID());
 }
