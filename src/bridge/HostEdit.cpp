@@ -1,11 +1,11 @@
-#include "HostEdit.h"
+#include "bridge/HostEdit.h"
 
 #include <linux/input-event-codes.h>
 
 #include <cstdint>
 #include <cstdlib>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "host/QVClass.h"
 #include "host/QVObject.h"
 #include "kit/QVErrors.h"

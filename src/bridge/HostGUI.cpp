@@ -1,4 +1,4 @@
-#include "HostGUI.h"
+#include "bridge/HostGUI.h"
 
 #include <cmath>
 #include <cstdio>

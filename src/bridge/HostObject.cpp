@@ -1,10 +1,10 @@
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "HostPlugin.h"
+#include "bridge/HostPlugin.h"
 #include "host/QVClass.h"
 #include "host/QVGUIDesc.h"
 #include "host/QVGUIEvent.h"

@@ -1,12 +1,12 @@
-#include "HostPlugin.h"
+#include "bridge/HostPlugin.h"
 
 #include <dlfcn.h>
 
 #include <cstring>
 
-#include "HostEnvironment.h"
-#include "HostGUI.h"
-#include "HostUndoHandler.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostGUI.h"
+#include "bridge/HostUndoHandler.h"
 #include "host/QVObject.h"
 #include "kit/QVErrors.h"
 #include "kit/QVString.h"
@@ -61,6 +61,10 @@ HostPlugin::~HostPlugin() {
   for (QVGUIDescObject* desc : mInspectorDescs) {
     if (mGUIDescTable.destroy) mGUIDescTable.destroy(desc);
   }
+  if (mKitHooksSaved) {
+    QVSetCustomLogMessageProc(mKitLogProcBefore);
+    QVSetHostPathProvider(mKitPathProviderBefore);
+  }
   // The library stays loaded: objects' code may still be referenced by
   // static destructors that run at exit.
 }
@@ -110,6 +114,11 @@ int32_t HostPlugin::Register(QVPluginMainProc entry) {
   mHook.guiCtrlTable = &mGUICtrlTable;
   mHook.guiDescTable = &mGUIDescTable;
 
+  if (!mKitHooksSaved) {
+    mKitLogProcBefore = QVGetCustomLogMessageProc();
+    mKitPathProviderBefore = QVGetHostPathProvider();
+    mKitHooksSaved = true;
+  }
   sRegistering = this;
   int32_t status = entry(&mHook);
   sRegistering = nullptr;

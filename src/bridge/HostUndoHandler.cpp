@@ -1,4 +1,4 @@
-#include "HostUndoHandler.h"
+#include "bridge/HostUndoHandler.h"
 
 #include <algorithm>
 
