@@ -61,3 +61,42 @@ foreach(_probe IN LISTS _layer_probes)
   endif()
 endforeach()
 
+# Slots paired with their method types (QVSlot, host/QVHostObject.h): filling
+# a slot with a method of another type, or reaching a slot through another
+# record, must not compile; the right pairing must. Each probe: NAME|BODY|EXPECT
+# (EXPECT: the compiler's message, or "compiles"); "%" stands for ";" in BODY.
+set(_slot_probe_head [=[
+#include "host/QVClass.h"
+#include "host/QVGUIDesc.h"
+#include "host/QVObject.h"
+struct Probe : QVObject {
+  int32_t Draw(const AGContext& context, const QVDrawEvent& event) const;
+  int32_t Edit(const AGContext& context, QVEditEvent& event);
+};
+]=])
+set(_slot_probes
+  "draw_slot_takes_draw|void F(QVClassRecord& r) { QVSlotSet<kQVClassSlotDraw>(r, &Probe::Draw)% }|compiles"
+  "draw_slot_refuses_edit|void F(QVClassRecord& r) { QVSlotSet<kQVClassSlotDraw>(r, &Probe::Edit)% }|the method's type is not the one paired with this slot"
+  "edit_slot_refuses_draw|void F(QVClassRecord& r) { QVSlotSet<kQVClassSlotEdit>(r, &Probe::Draw)% }|the method's type is not the one paired with this slot"
+  "draw_slot_read_as_its_type|QVMethodDraw F(const QVClassRecord& r) { return QVSlotGet<kQVClassSlotDraw>(&r)% }|compiles"
+  "draw_slot_not_read_as_edit|QVMethodEdit F(const QVClassRecord& r) { return QVSlotGet<kQVClassSlotDraw>(&r)% }|cannot convert"
+  "class_slot_not_in_a_panel_table|void F(const QVGUIDescTable& t) { QVSlotGet<kQVClassSlotDraw>(&t)% }|the slot belongs to another record"
+  "plain_index_has_no_pair|void F(const QVClassRecord& r) { QVSlotGet<12u>(&r)% }|incomplete type"
+)
+foreach(_probe IN LISTS _slot_probes)
+  string(REPLACE "|" ";" _fields "${_probe}")
+  list(GET _fields 0 _name)
+  list(GET _fields 1 _body)
+  list(GET _fields 2 _expect)
+  string(REPLACE "%" ";" _body "${_body}")
+  set(_source ${_probe_dir}/slots_${_name}.cpp)
+  file(WRITE ${_source} "${_slot_probe_head}${_body}\n")
+  add_test(NAME slots_${_name}
+           COMMAND ${CMAKE_CXX_COMPILER} -std=c++17 -fsyntax-only
+                   "-I$<JOIN:$<TARGET_PROPERTY:talvane_host_records,INCLUDE_DIRECTORIES>,;-I>"
+                   ${_source}
+           COMMAND_EXPAND_LISTS)
+  if(NOT _expect STREQUAL "compiles")
+    set_tests_properties(slots_${_name} PROPERTIES PASS_REGULAR_EXPRESSION "${_expect}")
+  endif()
+endforeach()

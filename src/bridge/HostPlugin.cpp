@@ -43,10 +43,8 @@ HostPlugin::HostPlugin(HostEnvironment& environment) : mEnvironment(environment)
   mClass.chain = {&mClass, &mBaseClass};
   mBaseClass.chain = {&mBaseClass};
   mBaseClass.name = "GraphicObject";
-  mBaseClass.methods[kQVClassSlotGetObjectProperties] = QVMethodSlot::From(
-      static_cast<QVMethodGetObjectProperties>(&QVObject::hostBaseGetObjectProperties));
-  mBaseClass.methods[kQVClassSlotSetObjectProperties] = QVMethodSlot::From(
-      static_cast<QVMethodSetObjectProperties>(&QVObject::hostBaseSetObjectProperties));
+  QVSlotSet<kQVClassSlotGetObjectProperties>(mBaseClass, &QVObject::hostBaseGetObjectProperties);
+  QVSlotSet<kQVClassSlotSetObjectProperties>(mBaseClass, &QVObject::hostBaseSetObjectProperties);
 
   HostGUIDesc::FillTables(mGUIDescTable, mGUICtrlTable);
   HostUndoHandler::FillTable(mHandlerTable);
