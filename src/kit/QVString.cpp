@@ -469,3 +469,9 @@ bool QVStringSuffixNumberAdd(QVString* str, int32_t increment, uint32_t startVal
 QVString QVStringGenerateUUID() {
   return QVString(QVSystem::GenerateUUID());
 }
+
+// Defined once, in the shared kits, so that every module of the process (the
+// hosts, the plug-in) refers to the same object; constructed before the
+// kits' other statics (init_priority), which may use it.
+__attribute__((init_priority(101))) const QVString kQVNullString;
+__attribute__((init_priority(101))) const QVStringArray kQVNullStringArray;

@@ -23,11 +23,8 @@ bool ListsFamily(const char* family) {
                      [&](const QVString& name) { return name.Std() == family; });
 }
 
-bool ListsSymbolLayout() {
-  std::vector<QVString> layouts = UKeyLayout::GetLayoutList();
-  return std::any_of(layouts.begin(), layouts.end(),
-                     [](const QVString& name) { return name.Std().rfind("Pelmar ", 0) == 0; });
-}
+// The list holds the symbol layouts only (their names without "Pelmar ").
+bool ListsSymbolLayout() { return !UKeyLayout::GetLayoutList().empty(); }
 
 HostEnvironmentOptions Options() {
   HostEnvironmentOptions options;
