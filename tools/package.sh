@@ -9,7 +9,7 @@ build="${TALVANE_PACKAGE_BUILD_DIR:-$root/build/package}"
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
-  -DTALVANE_BUILD_TESTS=OFF >/dev/null
+  -DTALVANE_BUILD_TESTS=OFF -DTALVANE_BUILD_BENCH=OFF -DTALVANE_BUILD_FUZZ=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target StdTalvane talvane-host talvane_catalogs
 (cd "$build" && cpack -G DEB >/dev/null)
 deb="$(ls -t "$build"/talvane_*.deb | head -n 1)"
