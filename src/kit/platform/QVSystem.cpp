@@ -1,5 +1,6 @@
 #include "kit/platform/QVSystem_p.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +24,68 @@ EntryKind GetEntryKind(const char* path, uint64_t* size) {
 bool HasPermission(const char* path, Permission permission) {
   int mode = permission == Permission::kRead ? R_OK : permission == Permission::kWrite ? W_OK : X_OK;
   return path && access(path, mode) == 0;
+}
+
+int Open(const char* path, OpenMode mode, int* error) {
+  int flags = O_CLOEXEC;
+  mode_t permissions = 0644;
+  switch (mode) {
+    case OpenMode::kRead: flags |= O_RDONLY; break;
+    case OpenMode::kReadWrite: flags |= O_RDWR; break;
+    case OpenMode::kCreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case OpenMode::kCreateExclusive:
+      flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
+      permissions = 0600;
+      break;
+  }
+  int fd;
+  do {
+    fd = path ? ::open(path, flags, permissions) : -1;
+  } while (fd < 0 && path && errno == EINTR);
+  if (fd < 0 && error) *error = path ? errno : EINVAL;
+  return fd;
+}
+
+bool IsAlreadyExists(int error) { return error == EEXIST; }
+
+void Close(int fd) { ::close(fd); }
+
+long ReadAt(int fd, void* buffer, size_t length, uint64_t pos) {
+  for (;;) {
+    ssize_t done = ::pread(fd, buffer, length, static_cast<off_t>(pos));
+    if (done < 0 && errno == EINTR) continue;
+    return static_cast<long>(done);
+  }
+}
+
+long WriteAt(int fd, const void* bytes, size_t length, uint64_t pos) {
+  for (;;) {
+    ssize_t done = ::pwrite(fd, bytes, length, static_cast<off_t>(pos));
+    if (done < 0 && errno == EINTR) continue;
+    return static_cast<long>(done);
+  }
+}
+
+bool GetDescriptorSize(int fd, uint64_t& size) {
+  struct stat info;
+  if (::fstat(fd, &info) != 0) return false;
+  size = static_cast<uint64_t>(info.st_size);
+  return true;
+}
+
+bool GetPathSize(const char* path, uint64_t& size) {
+  struct stat info;
+  if (!path || ::stat(path, &info) != 0) return false;
+  size = static_cast<uint64_t>(info.st_size);
+  return true;
+}
+
+bool SetDescriptorSize(int fd, uint64_t size) {
+  int rc;
+  do {
+    rc = ::ftruncate(fd, static_cast<off_t>(size));
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0;
 }
 
 bool RemoveFile(const char* path) { return path && unlink(path) == 0; }

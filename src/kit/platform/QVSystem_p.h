@@ -26,6 +26,34 @@ EntryKind GetEntryKind(const char* path, uint64_t* size);
 enum class Permission { kRead, kWrite, kExecute };
 bool HasPermission(const char* path, Permission permission);
 
+// Opening files, close-on-exec, interrupted calls retried. Open answers the
+// descriptor, or -1 with errno in *error (may be null).
+enum class OpenMode {
+  kRead,             // an existing file, for reading
+  kReadWrite,        // an existing file, for reading and writing
+  kCreateTruncate,   // created (0644 less the umask) or emptied, read and write
+  kCreateExclusive,  // a new file only (never through a link), 0600, read and write
+};
+int Open(const char* path, OpenMode mode, int* error);
+// Whether an Open error says the name is taken.
+bool IsAlreadyExists(int error);
+// Closes a descriptor; Linux releases it even when close reports EINTR, so
+// it is not retried.
+void Close(int fd);
+
+// Reads or writes up to length bytes at offset pos without moving the
+// descriptor's position, retrying interrupted calls. The count moved (0 for
+// reading at the end), or -1 on failure.
+long ReadAt(int fd, void* buffer, size_t length, uint64_t pos);
+long WriteAt(int fd, const void* bytes, size_t length, uint64_t pos);
+// The size of an open file; false when the system cannot tell.
+bool GetDescriptorSize(int fd, uint64_t& size);
+// The size of the entry at path whatever its kind; false when it cannot be
+// examined.
+bool GetPathSize(const char* path, uint64_t& size);
+// Cuts or extends an open file to size bytes (interrupted calls retried).
+bool SetDescriptorSize(int fd, uint64_t size);
+
 // Removes a file (not a directory); false when it could not be removed.
 bool RemoveFile(const char* path);
 
