@@ -1,5 +1,12 @@
 // A GNU gettext message catalog (.mo file) of one language domain, read whole
 // into memory. Texts are UTF-8 as compiled by msgfmt.
+//
+// The host reads catalogs itself instead of asking libintl: libintl ignores
+// LANGUAGE while the process runs under the C locale (a host started without
+// a locale, or one that never calls setlocale, would never translate), and it
+// translates only into languages whose locales have been generated on the
+// machine. The host picks the language itself (--lang, then the environment)
+// and needs neither.
 #ifndef HOST_CATALOG_H
 #define HOST_CATALOG_H
 

@@ -3,6 +3,18 @@
 
 #include "kit/QVTextEncoding_p.h"
 
+// The kit decodes and encodes its 8-bit encodings with tables of its own
+// rather than through iconv:
+// - glibc's MACINTOSH table is not Mac OS Roman as stored files hold it: it
+//   maps 0xF0 to U+E01E, a code point inside the symbol font's private range
+//   (so a native 0xF0 would come back as a symbol), where Mac OS Roman has
+//   U+F8FF, and 0xC6 to U+0394 (Greek capital delta) instead of U+2206
+//   (increment);
+// - a one-step UTF-8 to MACINTOSH conversion slows to seconds per megabyte
+//   when many characters cannot be represented, whereas the lookups below
+//   cost the same for every character;
+// - code page 1252's five undefined bytes must survive a round trip, which
+//   iconv's CP1252 refuses.
 namespace {
 
 // Upper halves (bytes 0x80 to 0xFF); the lower halves are ASCII.
