@@ -50,7 +50,8 @@ QVValue Sample(int kind) {
     case 4: break;  // empty
     default: {
       QVDictionary dict;
-      dict.SetValue("Style", QVValueSetasQVString(QVString("Solid")));
+      FuzzRequire(dict.SetValue("Style", QVValueSetasQVString(QVString("Solid"))) == 0,
+                  "a plain key goes into a fresh dictionary");
       value.SetasQVDictionary(dict);
       break;
     }

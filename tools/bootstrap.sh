@@ -3,7 +3,9 @@
 # the fuzzing campaign, the packaging and the tools use, when they are
 # missing. Safe to run again: it does nothing once all are there. As root it
 # runs apt-get itself; otherwise through sudo when there is one; without
-# either it prints the command to run as root and fails.
+# either it prints the command to run as root and fails. It also makes the
+# French locale (fr_FR.UTF-8, whose decimal separator is a comma) that the
+# number text tests run under, when the machine lacks it.
 set -euo pipefail
 
 packages=(
@@ -25,7 +27,40 @@ packages=(
   gettext python3-fonttools
   # the fuzzing campaign (tools/fuzz.sh): Clang with libFuzzer
   clang libclang-rt-14-dev
+  # locale sources for localedef (the decimal-comma tests)
+  locales
 )
+
+# Whether fr_FR.UTF-8 is among the machine's locales (locale -a spells it
+# fr_FR.utf8).
+has_comma_locale() {
+  locale -a 2>/dev/null | grep -qix 'fr_FR\.utf-\?8'
+}
+
+# The root prefix, or nothing when this user can't act as root.
+as_root=()
+can_act_as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    as_root=()
+  elif command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo)
+  else
+    return 1
+  fi
+}
+
+make_comma_locale() {
+  has_comma_locale && return 0
+  if ! can_act_as_root; then
+    echo "bootstrap: fr_FR.UTF-8 is missing (the decimal-comma tests will skip); as root run:" >&2
+    echo "    localedef -i fr_FR -f UTF-8 fr_FR.UTF-8" >&2
+    return 0
+  fi
+  echo "bootstrap: making the locale fr_FR.UTF-8" >&2
+  # A failure here only makes the decimal-comma tests skip.
+  "${as_root[@]}" localedef -i fr_FR -f UTF-8 fr_FR.UTF-8 ||
+    echo "bootstrap: localedef failed; the decimal-comma tests will skip" >&2
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -35,15 +70,12 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
+  make_comma_locale
   exit 0
 fi
 
 echo "bootstrap: installing ${missing[*]}" >&2
-if [ "$(id -u)" -eq 0 ]; then
-  as_root=()
-elif command -v sudo >/dev/null 2>&1; then
-  as_root=(sudo)
-else
+if ! can_act_as_root; then
   echo "bootstrap: these Debian packages are missing and this user can neither install them" >&2
   echo "bootstrap: (not root, no sudo). Run as root, then try again:" >&2
   echo "" >&2
@@ -53,3 +85,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -qq
 "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+make_comma_locale

@@ -63,7 +63,7 @@ const char* OrderName(uint32_t order) { return order == QVFile::kEndianBig ? "bi
 
 void SetProperty(HostObject& object, const char* key, const QVValue& value) {
   QVDictionary dict;
-  dict.SetValue(key, value);
+  FuzzRequire(dict.SetValue(key, value) == 0, "a key goes into the dictionary");
   FuzzRequire(object.SetAllProperties(dict) == 0, "a property is set");
 }
 
@@ -205,10 +205,10 @@ void BrushesAndPens() {
 void Values() {
   const char* target = "QVValueRead";
   QVDictionary inner;
-  inner.SetValue("Size", QVValueSetasQVString(QVString("12.5")));
+  FuzzRequire(inner.SetValue("Size", QVValueSetasQVString(QVString("12.5"))) == 0, "a key goes into the dictionary");
   QVValue real;
   real.SetasFloat(-2.75);
-  inner.SetValue("Scale", real);
+  FuzzRequire(inner.SetValue("Scale", real) == 0, "a key goes into the dictionary");
   QVValueArray array;
   QVValue item;
   item.SetasBool(true);
@@ -219,10 +219,10 @@ void Values() {
   array.push_back(item);
   array.push_back(QVValue());
   QVDictionary outer;
-  outer.SetValue("Inner", QVValueSetasQVDictionary(inner));
+  FuzzRequire(outer.SetValue("Inner", QVValueSetasQVDictionary(inner)) == 0, "a key goes into the dictionary");
   item.SetasQVValueArray(array);
-  outer.SetValue("List", item);
-  outer.SetValue("Name", QVValueSetasQVString(QVString("Pelmar")));
+  FuzzRequire(outer.SetValue("List", item) == 0, "a key goes into the dictionary");
+  FuzzRequire(outer.SetValue("Name", QVValueSetasQVString(QVString("Pelmar"))) == 0, "a key goes into the dictionary");
   for (uint32_t order : {QVFile::kEndianBig, QVFile::kEndianLittle}) {
     const std::string suffix = std::string("-") + OrderName(order);
     Put(target, "dictionary" + suffix, FileForm(outer, order));

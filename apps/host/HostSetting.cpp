@@ -64,35 +64,49 @@ int32_t HostSetProperty(HostObject& object, const std::string& keyText, const st
                         std::string& message) {
   QVString key = QVString(keyText).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
   QVDictionary before;
-  object.GetAllProperties(before);
+  int32_t status = object.GetAllProperties(before);
+  if (status != 0) {
+    message = "can't read the object's properties";
+    return status;
+  }
   if (!before.ContainsKey(key)) {
     message = "the object has no property " + keyText;
-    return static_cast<int32_t>(QVLogStatus(kQVErrBadProperty, keyText.c_str()));
+    return static_cast<int32_t>(QVLogStatus<kQVErrBadProperty>(keyText.c_str()));
   }
   QVValue typed;
   if (!HostParseValueLike(before.GetValue(key), valueText, typed)) {
     message = keyText + " takes a value like " + HostFormatValue(before.GetValue(key)) + ", not " +
               valueText;
-    return static_cast<int32_t>(QVLogStatus(kQVErrBadProperty, keyText.c_str()));
+    return static_cast<int32_t>(QVLogStatus<kQVErrBadProperty>(keyText.c_str()));
   }
   // The whole top-level entry goes to the object, with the one part changed.
+  // The key resolves in before (checked above) and top is a plain key: the
+  // SetValue calls here replace an entry that exists or fill a fresh
+  // dictionary, and can't fail.
   QVDictionary changed = before;
-  changed.SetValue(key, typed);
+  (void)changed.SetValue(key, typed);
   QVString top = key.BeforeFirst(".");
   if (top.IsEmpty()) top = key;
   QVDictionary request;
-  request.SetValue(top, changed.GetValue(top));
-  object.SetAllProperties(request);
+  (void)request.SetValue(top, changed.GetValue(top));
+  // What the object kept is checked below either way: a refusal, reported
+  // by a status or by a value other than the one typed, puts the old entry back.
+  int32_t setStatus = object.SetAllProperties(request);
 
   QVDictionary after;
-  object.GetAllProperties(after);
-  if (!HostSameSetting(typed, after.GetValue(key))) {
-    message = keyText + " can't be " + valueText + " (the object would keep " +
-              HostFormatValue(after.GetValue(key)) + ")";
+  status = object.GetAllProperties(after);
+  if (setStatus != 0 || status != 0 || !HostSameSetting(typed, after.GetValue(key))) {
+    message = status != 0 ? "can't read the object's properties back"
+                          : keyText + " can't be " + valueText + " (the object would keep " +
+                                HostFormatValue(after.GetValue(key)) + ")";
     QVDictionary restore;
-    restore.SetValue(top, before.GetValue(top));
-    object.SetAllProperties(restore);
-    return static_cast<int32_t>(QVLogStatus(kQVErrBadProperty, keyText.c_str()));
+    (void)restore.SetValue(top, before.GetValue(top));
+    // The refusal is what is reported; a restore the object refuses is
+    // logged where it fails.
+    (void)object.SetAllProperties(restore);
+    if (setStatus != 0) return setStatus;
+    if (status != 0) return status;
+    return static_cast<int32_t>(QVLogStatus<kQVErrBadProperty>(keyText.c_str()));
   }
   return 0;
 }

@@ -15,7 +15,7 @@ class QVValue;
 // that it clamps, text around a value that a lenient reader drops, an
 // unknown word), the object is put back as it was. 0, or
 // kQVErrBadProperty (logged) with message saying why.
-int32_t HostSetProperty(HostObject& object, const std::string& key, const std::string& valueText,
+[[nodiscard]] int32_t HostSetProperty(HostObject& object, const std::string& key, const std::string& valueText,
                         std::string& message);
 
 // Whether kept (what the object answers after the change) is what was typed

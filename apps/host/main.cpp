@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,7 +39,7 @@ namespace {
 constexpr double kRenderScale = 2.0;
 
 const char kUsage[] =
-    "usage: talvane-host [options] command [arguments]\n"
+    "usage: talvane-host [options] [--] command [arguments]\n"
     "\n"
     "commands:\n"
     "  info                         show the plug-in's class registration\n"
@@ -66,9 +67,21 @@ const char kUsage[] =
     "                               LANGUAGE, LC_ALL, LC_MESSAGES, LANG)\n"
     "  --repository DIR             the host's document repository\n"
     "  --byte-order big|little      byte order of documents written (default: big)\n"
-    "  --version                    print the version and exit (alone)\n";
+    "  --version                    print the version and exit\n"
+    "  -h, --help                   print this text and exit\n"
+    "  --                           end of options: what follows is the command and its\n"
+    "                               arguments, even when it starts with -\n"
+    "\n"
+    "exit status: 0 done, 1 the command failed (the status code is printed), 2 a\n"
+    "usage error (nothing was loaded or changed)\n";
+
+// The hint that follows a usage error on standard error.
+const char kUsageHint[] = "see talvane-host --help";
 
 struct Options {
+  // What the options alone ask for: run a command, or print the usage or
+  // the version and stop.
+  enum class Action { kCommand, kHelp, kVersion } action = Action::kCommand;
   std::string plugin;
   std::string language;
   bool languageGiven = false;
@@ -93,9 +106,25 @@ int Fail(long status, const std::string& what) {
   return 1;
 }
 
+// Prints a usage error and its hint on standard error; returns the exit code
+// of usage errors.
+int UsageError(const std::string& what) {
+  std::fprintf(stderr, "talvane-host: %s (%s)\n", what.c_str(), kUsageHint);
+  return 2;
+}
+
+// Options are taken anywhere before "--"; an unknown one is an error only
+// before the command, as a command's own arguments may start with "-"
+// ("--library", a negative number). -h, --help and --version end the
+// parsing at once.
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
+  bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    if (optionsEnded) {
+      options.arguments.push_back(arg);
+      continue;
+    }
     auto next = [&](std::string& out) {
       if (i + 1 >= argc) {
         error = arg + " needs a value";
@@ -123,8 +152,13 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         return false;
       }
     } else if (arg == "-h" || arg == "--help") {
-      options.arguments.assign(1, "help");
+      options.action = Options::Action::kHelp;
       return true;
+    } else if (arg == "--version") {
+      options.action = Options::Action::kVersion;
+      return true;
+    } else if (arg == "--") {
+      optionsEnded = true;
     } else if (arg.size() > 1 && arg[0] == '-' && options.arguments.empty()) {
       error = "unknown option " + arg;
       return false;
@@ -146,17 +180,21 @@ std::string Utf8(const QVString& native) {
   return native.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8).Std();
 }
 
-void PrintObject(const HostDocument& doc, size_t index, const std::string& className) {
+// Prints object index with its properties; 0, or the program's exit code
+// after the failure was reported.
+int PrintObject(const HostDocument& doc, size_t index, const std::string& className) {
   const HostObject& object = doc.Object(index);
+  QVDictionary dict;
+  int32_t status = object.GetAllProperties(dict);
+  if (status != 0) return Fail(status, "can't read the properties of object " + std::to_string(index));
   const AGRect& f = object.Record().frame;
   std::printf("#%zu %s  frame (%g;%g;%g;%g)\n", index, className.c_str(), f.x1, f.y1, f.x2, f.y2);
-  QVDictionary dict;
-  object.GetAllProperties(dict);
   QVString key;
   QVValue value;
   for (uint32_t i = 0; dict.GetKeyAndValueByIndex(i, &key, &value); ++i) {
     std::printf("    %s = %s\n", Utf8(key).c_str(), HostFormatValue(value).c_str());
   }
+  return 0;
 }
 
 int List(HostPlugin& plugin, const std::string& path) {
@@ -165,7 +203,9 @@ int List(HostPlugin& plugin, const std::string& path) {
   if (status != 0) return Fail(status, "can't read the document " + path);
   std::printf("%s: %zu object%s, %s-endian\n", path.c_str(), doc.Count(), doc.Count() == 1 ? "" : "s",
               doc.ByteOrder() == QVFile::kEndianBig ? "big" : "little");
-  for (size_t i = 0; i < doc.Count(); ++i) PrintObject(doc, i, plugin.ClassName());
+  for (size_t i = 0; i < doc.Count(); ++i) {
+    if (int failed = PrintObject(doc, i, plugin.ClassName())) return failed;
+  }
   return 0;
 }
 
@@ -191,7 +231,7 @@ int LoadObjectArguments(HostDocument& doc, const std::vector<std::string>& args,
   status = doc.Load(args[1]);
   if (status != 0) return Fail(status, "can't read the document " + args[1]);
   if (!ParseIndex(args[2], doc.Count(), index)) {
-    return Fail(QVLogStatus(kQVErrNoSuchObject, args[2].c_str()), "no object " + args[2]);
+    return Fail(QVLogStatus<kQVErrNoSuchObject>(args[2].c_str()), "no object " + args[2]);
   }
   return 0;
 }
@@ -207,8 +247,7 @@ int Set(HostPlugin& plugin, const std::vector<std::string>& args) {
   if (status != 0) return Fail(status, message + "; the document is unchanged");
   status = doc.Save(path, &lock);
   if (status != 0) return Fail(status, "can't write the document " + path);
-  PrintObject(doc, index, plugin.ClassName());
-  return 0;
+  return PrintObject(doc, index, plugin.ClassName());
 }
 
 // Fills the panel from object index and prints it; with a control id and a
@@ -224,7 +263,8 @@ int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
     return failed;
   HostObject& object = doc.Object(index);
   std::string action;
-  object.Inspect(desc, kQVGUIEventFill, 0, action);
+  int32_t status = object.Inspect(desc, kQVGUIEventFill, 0, action);
+  if (status != 0) return Fail(status, "can't fill the panel of object " + args[2]);
 
   if (args.size() == 5) {
     size_t id = 0;
@@ -233,7 +273,7 @@ int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
       ctrl = static_cast<HostGUICtrl*>(desc->GetController(static_cast<uint32_t>(id)));
     }
     if (!ctrl || ctrl->type == "StaticText" || !ctrl->visible || !ctrl->enabled) {
-      return Fail(QVLogStatus(kQVErrBadProperty, args[3].c_str()),
+      return Fail(QVLogStatus<kQVErrBadProperty>(args[3].c_str()),
                   "the panel has no control " + args[3] + " to change");
     }
     const std::string& value = args[4];
@@ -247,7 +287,7 @@ int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
       }
       if (chosen < 0 && ParseIndex(value, ctrl->items.size(), item)) chosen = static_cast<int32_t>(item);
       if (chosen < 0) {
-        return Fail(QVLogStatus(kQVErrBadProperty, args[3].c_str()),
+        return Fail(QVLogStatus<kQVErrBadProperty>(args[3].c_str()),
                     "control " + args[3] + " has no item " + value);
       }
       ctrl->SetMenuIndex(chosen);
@@ -255,18 +295,20 @@ int Inspect(HostPlugin& plugin, const std::vector<std::string>& args) {
       char* end = nullptr;
       float f = std::strtof(value.c_str(), &end);
       if (value.empty() || *end != '\0') {
-        return Fail(QVLogStatus(kQVErrBadProperty, args[3].c_str()),
+        return Fail(QVLogStatus<kQVErrBadProperty>(args[3].c_str()),
                     "control " + args[3] + " takes a number, not " + value);
       }
       ctrl->SetValueAsFloat32(f);
     }
-    object.Inspect(desc, kQVGUIEventChanged, static_cast<uint32_t>(id), action);
+    status = object.Inspect(desc, kQVGUIEventChanged, static_cast<uint32_t>(id), action);
+    if (status != 0) return Fail(status, "control " + args[3] + " can't be changed");
     if (!action.empty()) {
-      int32_t status = doc.Save(args[1], &lock);
+      status = doc.Save(args[1], &lock);
       if (status != 0) return Fail(status, "can't write the document " + args[1]);
       std::printf("%s\n", Utf8(action).c_str());
     }
-    object.Inspect(desc, kQVGUIEventFill, 0, action);
+    status = object.Inspect(desc, kQVGUIEventFill, 0, action);
+    if (status != 0) return Fail(status, "can't fill the panel of object " + args[2]);
   }
   std::printf("%s", HostDescribePanel(*desc).c_str());
   return 0;
@@ -284,14 +326,11 @@ const char* KeyOutcome(const QVEditEvent& event) {
 // presses each key, ends editing, saves when the text changed and prints the
 // text. Keys are all read before the document is touched.
 int Type(HostPlugin& plugin, const std::vector<std::string>& args) {
+  // CheckCommand has refused unknown keys already.
   std::vector<HostEditKey> keys;
   for (size_t i = 3; i < args.size(); ++i) {
     HostEditKey key;
-    if (!HostParseEditKey(args[i], key)) {
-      std::fprintf(stderr, "talvane-host: unknown key %s\n", args[i].c_str());
-      return 2;
-    }
-    keys.push_back(key);
+    if (HostParseEditKey(args[i], key)) keys.push_back(key);
   }
   HostDocument doc(plugin);
   HostDocumentLock lock;
@@ -306,17 +345,20 @@ int Type(HostPlugin& plugin, const std::vector<std::string>& args) {
   int32_t status = session.Begin();
   if (status != 0) return Fail(status, "object " + args[2] + " can't be edited");
   for (size_t i = 0; i < keys.size() && session.IsEditing(); ++i) {
-    session.Key(keys[i]);
+    status = session.Key(keys[i]);
+    if (status != 0) return Fail(status, "object " + args[2] + " refused the key " + args[i + 3]);
     std::printf("%s: %s\n", args[i + 3].c_str(), KeyOutcome(session.LastEvent()));
   }
-  session.End();
+  status = session.End();
+  if (status != 0) return Fail(status, "object " + args[2] + " can't end editing");
 
   if (session.TextChanged()) {
     status = doc.Save(args[1], &lock);
     if (status != 0) return Fail(status, "can't write the document " + args[1]);
   }
   QVDictionary dict;
-  object.GetObjectProperties(dict);
+  status = object.GetObjectProperties(dict);
+  if (status != 0) return Fail(status, "can't read the properties of object " + args[2]);
   std::printf("UnicodeText = %s\n%s\n", HostFormatValue(dict.GetValue("UnicodeText")).c_str(),
               session.TextChanged() ? "saved" : "unchanged, not saved");
   return 0;
@@ -326,25 +368,40 @@ int Render(HostPlugin& plugin, const std::vector<std::string>& args) {
   HostDocument doc(plugin);
   int32_t status = doc.Load(args[1]);
   if (status != 0) return Fail(status, "can't read the document " + args[1]);
-  HostView view = HostView::kScore;
-  if (args.size() == 4) {
-    if (args[3] != "--library") {
-      std::fprintf(stderr, "talvane-host: unknown render option %s\n", args[3].c_str());
-      return 2;
-    }
-    view = HostView::kLibrary;
-  }
+  // CheckCommand has refused any other fourth argument.
+  HostView view = args.size() == 4 ? HostView::kLibrary : HostView::kScore;
   status = HostRender(doc, view, args[2], kRenderScale);
   if (status != 0) return Fail(status, "can't draw into " + args[2]);
   std::printf("%s: %zu object%s drawn\n", args[2].c_str(), doc.Count(), doc.Count() == 1 ? "" : "s");
   return 0;
 }
 
+// The folder for temporary files: TMPDIR when set and not empty, else /tmp.
+std::string TemporaryRoot() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string root = tmp && *tmp ? tmp : "/tmp";
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+  return root;
+}
+
+// A mkdtemp pattern for a fresh folder named prefix + 6 characters in
+// TemporaryRoot(), terminated.
+std::vector<char> TemporaryFolderPattern(const char* prefix) {
+  std::string pattern = TemporaryRoot();
+  if (pattern != "/") pattern += '/';
+  pattern += prefix;
+  pattern += "XXXXXX";
+  return std::vector<char>(pattern.c_str(), pattern.c_str() + pattern.size() + 1);
+}
+
 int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
   if (dir.empty()) {
-    char pattern[] = "/tmp/talvane-demo-XXXXXX";
-    if (!mkdtemp(pattern)) return Fail(kQVErrFileOpen, "can't make a folder for the demo");
-    dir = pattern;
+    std::vector<char> pattern = TemporaryFolderPattern("talvane-demo-");
+    if (!mkdtemp(pattern.data())) {
+      return Fail(kQVErrFileOpen, std::string("can't make a folder for the demo in ") +
+                                      TemporaryRoot() + ": " + std::strerror(errno));
+    }
+    dir = pattern.data();
   }
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
     return Fail(kQVErrFileOpen, "can't make the folder " + dir);
@@ -373,12 +430,13 @@ int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
   // the default symbol keyboard, a blank, one more.
   {
     HostEditSession session(doc.Object(2), AGContext());
-    session.Begin();
+    status = session.Begin();
     for (const char* name : {"ctrl+KEY_A", "KEY_R", "shift+KEY_R", "altgr+KEY_T", "space", "KEY_Q"}) {
       HostEditKey key;
-      if (HostParseEditKey(name, key)) session.Key(key);
+      if (status == 0 && HostParseEditKey(name, key)) status = session.Key(key);
     }
-    session.End();
+    if (status == 0) status = session.End();
+    if (status != 0) return Fail(status, "can't type into object 2");
   }
   std::printf("== Typed into object 2 in place\n");
 
@@ -406,27 +464,74 @@ int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
   return status == kQVErrBadProperty ? 0 : 1;
 }
 
+// The commands, with the number of words each takes (itself included).
+struct CommandShape {
+  const char* name;
+  size_t min;
+  size_t max;  // SIZE_MAX: no limit
+};
+
+constexpr CommandShape kCommands[] = {
+    {"info", 1, 1},   {"create", 2, 3}, {"list", 2, 2}, {"set", 5, 5},
+    {"inspect", 3, 5}, {"type", 4, SIZE_MAX}, {"render", 3, 4}, {"demo", 1, 2},
+};
+
+// Everything about the command line that needs neither the plug-in nor a
+// document; empty when args make a command, else what is wrong with them.
+std::string CheckCommand(const std::vector<std::string>& args) {
+  if (args.empty()) return "no command given";
+  const std::string& command = args[0];
+  const CommandShape* shape = nullptr;
+  for (const CommandShape& c : kCommands) {
+    if (command == c.name) shape = &c;
+  }
+  if (!shape) return "unknown command " + command;
+  // inspect takes DOC INDEX, or DOC INDEX ID VALUE: never three arguments.
+  if (args.size() < shape->min || args.size() > shape->max ||
+      (command == "inspect" && args.size() == 4)) {
+    return "wrong number of arguments for " + command;
+  }
+  if (command == "create" && args.size() == 3) {
+    size_t count = 0;
+    if (!ParseIndex(args[2], 100001, count) || count == 0) return "COUNT must be 1 to 100000";
+  }
+  if (command == "type") {
+    for (size_t i = 3; i < args.size(); ++i) {
+      HostEditKey key;
+      if (!HostParseEditKey(args[i], key)) return "unknown key " + args[i];
+    }
+  }
+  if (command == "render") {
+    if (!HostRenderKnowsPictureKind(args[2])) {
+      return "can't tell the kind of picture " + args[2] + " (.png, .svg or .pdf)";
+    }
+    if (args.size() == 4 && args[3] != "--library") return "unknown render option " + args[3];
+  }
+  return std::string();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(argc, argv, options, error)) return UsageError(error);
+  if (options.action == Options::Action::kHelp) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (options.action == Options::Action::kVersion) {
     std::printf("talvane-host %s\n", TALVANE_VERSION);
     return 0;
   }
-  Options options;
-  std::string error;
-  if (!ParseOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "talvane-host: %s\n\n%s", error.c_str(), kUsage);
-    return 2;
-  }
+  const std::vector<std::string>& args = options.arguments;
+  // A mistyped command line is refused before anything is loaded.
+  error = CheckCommand(args);
+  if (!error.empty()) return UsageError(error);
+
   // A save cut short by Ctrl-C or a termination request leaves no
   // temporary file behind.
   HostSafeSave::InstallSignalHandlers();
-  const std::vector<std::string>& args = options.arguments;
-  if (args.empty() || args[0] == "help") {
-    std::fputs(kUsage, args.empty() ? stderr : stdout);
-    return args.empty() ? 2 : 0;
-  }
 
   std::string exeDir = ExecutableDir();
   HostEnvironmentOptions envOptions;
@@ -450,56 +555,21 @@ int main(int argc, char** argv) {
   }
 
   const std::string& command = args[0];
-  auto need = [&](size_t min, size_t max) {
-    if (args.size() < min || args.size() > max) {
-      std::fprintf(stderr, "talvane-host: wrong number of arguments for %s\n\n%s", command.c_str(), kUsage);
-      return false;
-    }
-    return true;
-  };
   if (command == "info") {
-    if (!need(1, 1)) return 2;
     std::printf("class \"%s\", identifiers %s / %s, object size %u bytes, interface 0x%08X\n",
                 plugin.ClassName().c_str(), plugin.ClassId().c_str(), plugin.ClassId2().c_str(),
                 plugin.Hook().objectSize, plugin.Hook().pluginVersion);
     return 0;
   }
   if (command == "create") {
-    if (!need(2, 3)) return 2;
     size_t count = 1;
-    if (args.size() == 3 && (!ParseIndex(args[2], 100001, count) || count == 0)) {
-      std::fprintf(stderr, "talvane-host: COUNT must be 1 to 100000\n");
-      return 2;
-    }
+    if (args.size() == 3) ParseIndex(args[2], 100001, count);
     return Create(plugin, options, args[1], count);
   }
-  if (command == "list") {
-    if (!need(2, 2)) return 2;
-    return List(plugin, args[1]);
-  }
-  if (command == "set") {
-    if (!need(5, 5)) return 2;
-    return Set(plugin, args);
-  }
-  if (command == "inspect") {
-    if (args.size() != 3 && args.size() != 5) {
-      need(3, 3);
-      return 2;
-    }
-    return Inspect(plugin, args);
-  }
-  if (command == "type") {
-    if (!need(4, args.size())) return 2;
-    return Type(plugin, args);
-  }
-  if (command == "render") {
-    if (!need(3, 4)) return 2;
-    return Render(plugin, args);
-  }
-  if (command == "demo") {
-    if (!need(1, 2)) return 2;
-    return Demo(plugin, options, args.size() == 2 ? args[1] : std::string());
-  }
-  std::fprintf(stderr, "talvane-host: unknown command %s\n\n%s", command.c_str(), kUsage);
-  return 2;
+  if (command == "list") return List(plugin, args[1]);
+  if (command == "set") return Set(plugin, args);
+  if (command == "inspect") return Inspect(plugin, args);
+  if (command == "type") return Type(plugin, args);
+  if (command == "render") return Render(plugin, args);
+  return Demo(plugin, options, args.size() == 2 ? args[1] : std::string());
 }

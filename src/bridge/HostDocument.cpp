@@ -30,12 +30,14 @@ constexpr double kDefaultFrameGap = 20.0;
 constexpr double kDefaultFrameHeight = 64.0;
 
 int32_t Damaged(const std::string& path) {
-  return static_cast<int32_t>(QVLogStatus(kQVErrBadDocument, path.c_str()));
+  return static_cast<int32_t>(QVLogStatus<kQVErrBadDocument>(path.c_str()));
 }
 
+// The position, 0 when it can't be had: the read that follows fails then
+// and reports the document as damaged.
 uint64_t Position(const QVFile& file) {
   uint64_t pos = 0;
-  file.GetPos(pos);
+  (void)file.GetPos(pos);
   return pos;
 }
 
@@ -141,7 +143,9 @@ int32_t HostDocument::ReadObjects(const QVFile& file,
                                   std::vector<std::unique_ptr<HostObject>>& objects,
                                   const std::string& path) {
   uint64_t size = 0;
-  file.GetFileSize(size);
+  // A size that can't be had must not read as an empty document.
+  long err = file.GetFileSize(size);
+  if (err) return static_cast<int32_t>(err);
   while (Position(file) < size) {
     QVFileChunk chunk;
     if (size - Position(file) < 8 || QVFileReadChunkHeader(file, chunk) != 0) return Damaged(path);
@@ -173,7 +177,7 @@ int32_t HostDocument::ReadOneObject(const QVFile& file, uint64_t end,
     for (char& c : shown) {
       if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = '?';
     }
-    return static_cast<int32_t>(QVLogStatus(kQVErrUnknownClass, shown.c_str()));
+    return static_cast<int32_t>(QVLogStatus<kQVErrUnknownClass>(shown.c_str()));
   }
 
   auto object = std::make_unique<HostObject>(mPlugin);

@@ -41,19 +41,19 @@ class HostDocument {
 
   // Appends count objects created with the given arguments ("-default"),
   // placed one after the other in time. 0 or the first failing status.
-  int32_t AddObjects(uint32_t count, const char* arguments);
+  [[nodiscard]] int32_t AddObjects(uint32_t count, const char* arguments);
 
   // Replaces the content with the document at path (bytes as given, see
   // HostFiles.h). On any failure the document keeps what it had and the
   // status is returned: kQVErrBadDocument (structure), kQVErrUnknownClass,
   // kQVErrNotAFile, file errors.
-  int32_t Load(const std::string& path);
+  [[nodiscard]] int32_t Load(const std::string& path);
   // Replaces the document at path with this one as HostSafeSave does, so
   // that a failed save leaves an existing file untouched. A writer that
   // loaded the document first passes the lock it took before loading;
   // without one, Save locks an existing document itself for the time of
   // the save. Written in ByteOrder().
-  int32_t Save(const std::string& path, const HostDocumentLock* held = nullptr) const;
+  [[nodiscard]] int32_t Save(const std::string& path, const HostDocumentLock* held = nullptr) const;
 
   uint32_t ByteOrder() const { return mByteOrder; }
   void SetByteOrder(uint32_t order) { mByteOrder = order; }
@@ -71,14 +71,14 @@ class HostDocument {
   std::unique_ptr<HostObject> TakeObject(size_t index);
 
  private:
-  int32_t ReadObjects(const QVFile& file, std::vector<std::unique_ptr<HostObject>>& objects,
+  [[nodiscard]] int32_t ReadObjects(const QVFile& file, std::vector<std::unique_ptr<HostObject>>& objects,
                       const std::string& path);
-  int32_t ReadOneObject(const QVFile& file, uint64_t end,
+  [[nodiscard]] int32_t ReadOneObject(const QVFile& file, uint64_t end,
                         std::vector<std::unique_ptr<HostObject>>& objects,
                         const std::string& path);
-  int32_t ReadObjectPart(const QVFile& file, const QVFileChunk& chunk, HostObject& object,
+  [[nodiscard]] int32_t ReadObjectPart(const QVFile& file, const QVFileChunk& chunk, HostObject& object,
                          const std::string& path);
-  int32_t WriteAll(QVFile& file) const;
+  [[nodiscard]] int32_t WriteAll(QVFile& file) const;
 
   HostPlugin& mPlugin;
   uint32_t mByteOrder;

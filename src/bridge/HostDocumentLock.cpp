@@ -49,11 +49,11 @@ int32_t HostDocumentLock::Lock(const std::string& path, int waitMs, bool missing
     int rc;
     while ((rc = ::flock(fd.Get(), LOCK_EX | LOCK_NB)) != 0 && (errno == EWOULDBLOCK || errno == EINTR)) {
       if (std::chrono::steady_clock::now() >= deadline) {
-        return static_cast<int32_t>(QVLogStatus(kQVErrDocumentLocked, path.c_str(), waitMs));
+        return static_cast<int32_t>(QVLogStatus<kQVErrDocumentLocked>(path.c_str(), waitMs));
       }
       std::this_thread::sleep_for(kRetryInterval);
     }
-    if (rc != 0) return static_cast<int32_t>(QVLogStatus(kQVErrFileOpen, path.c_str()));
+    if (rc != 0) return static_cast<int32_t>(QVLogStatus<kQVErrFileOpen>(path.c_str()));
     // The writer we waited for may have renamed a new document over the one
     // we locked: the lock counts only when the path still names our file.
     struct stat locked;
@@ -64,7 +64,7 @@ int32_t HostDocumentLock::Lock(const std::string& path, int waitMs, bool missing
       return 0;
     }
     if (std::chrono::steady_clock::now() >= deadline) {
-      return static_cast<int32_t>(QVLogStatus(kQVErrDocumentLocked, path.c_str(), waitMs));
+      return static_cast<int32_t>(QVLogStatus<kQVErrDocumentLocked>(path.c_str(), waitMs));
     }
   }
 }

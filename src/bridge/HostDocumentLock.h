@@ -35,18 +35,18 @@ class HostDocumentLock {
   // kQVErrDocumentLocked (still held after waiting), kQVErrFileOpen (no
   // such document, not permitted), kQVErrNotAFile. A lock already held is
   // released first.
-  int32_t Acquire(const std::string& path, int waitMs = kDefaultWaitMs);
+  [[nodiscard]] int32_t Acquire(const std::string& path, int waitMs = kDefaultWaitMs);
   // As Acquire, except that a document that does not exist yet is no error:
   // nothing is locked then (IsHeld is false), as a new document has no
   // earlier content whose changes could be lost.
-  int32_t AcquireIfExists(const std::string& path, int waitMs = kDefaultWaitMs);
+  [[nodiscard]] int32_t AcquireIfExists(const std::string& path, int waitMs = kDefaultWaitMs);
 
   bool IsHeld() const { return mFd.IsOpen(); }
   // The file locked (the resolved document path); empty when none is held.
   const std::string& Target() const { return mTarget; }
 
  private:
-  int32_t Lock(const std::string& path, int waitMs, bool missingIsFine);
+  [[nodiscard]] int32_t Lock(const std::string& path, int waitMs, bool missingIsFine);
 
   HostFd mFd;
   std::string mTarget;

@@ -104,7 +104,9 @@ HostEditSession::HostEditSession(HostObject& object, const AGContext& context)
     : mObject(object), mContext(context) {}
 
 HostEditSession::~HostEditSession() {
-  if (mEditing) End();
+  // Ending gives the keyboard back whatever the object answers; a destructor
+  // has no one to pass the status to.
+  if (mEditing) (void)End();
 }
 
 int32_t HostEditSession::Send(QVEditEvent& event) {

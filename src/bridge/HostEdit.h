@@ -44,14 +44,14 @@ class HostEditSession {
   // Each sends one event and returns the edit method's status (kQVErrGeneric
   // when the class has no edit slot); the event as the object answered it
   // is kept in LastEvent.
-  int32_t Begin();
-  int32_t Key(const HostEditKey& key);
+  [[nodiscard]] int32_t Begin();
+  [[nodiscard]] int32_t Key(const HostEditKey& key);
   // point in score coordinates; phase kQVEditMouse...
-  int32_t Mouse(int32_t phase, const AGPoint& point, uint32_t modifiers);
-  int32_t End();
+  [[nodiscard]] int32_t Mouse(int32_t phase, const AGPoint& point, uint32_t modifiers);
+  [[nodiscard]] int32_t End();
   // Sends event as it stands, with the object's frame as target and the
   // session's rotation filled in; it comes back as the object answered it.
-  int32_t Send(QVEditEvent& event);
+  [[nodiscard]] int32_t Send(QVEditEvent& event);
 
   // The object's rotation sent with every event (0 at first).
   void SetRotation(float rotation) { mRotation = rotation; }

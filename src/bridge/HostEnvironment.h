@@ -55,8 +55,8 @@ class HostEnvironment {
   static void LogMessage(const char* text);
   static const char* SetLanguageDomain(const char* domain);
   static const char* GetText(const char* text);
-  static int32_t GetApplicationProperty(const char* name, QVValue* value);
-  static int32_t GetStandardPath(int32_t kind, QVString* path);
+  [[nodiscard]] static int32_t GetApplicationProperty(const char* name, QVValue* value);
+  [[nodiscard]] static int32_t GetStandardPath(int32_t kind, QVString* path);
 
   const HostCatalog* CatalogFor(const std::string& domain);
 

@@ -16,7 +16,7 @@
 // writer cannot hold the host up. fd receives the descriptor (close-on-exec,
 // blocking reads). 0, or logged with the path: kQVErrFileOpen (missing,
 // not permitted), kQVErrNotAFile.
-int32_t HostOpenRegularFileForRead(const std::string& path, HostFd& fd);
+[[nodiscard]] int32_t HostOpenRegularFileForRead(const std::string& path, HostFd& fd);
 
 // The file a document path stands for: the path itself or, when its last
 // component is a symbolic link, the file that link leads to (through any
@@ -24,6 +24,6 @@ int32_t HostOpenRegularFileForRead(const std::string& path, HostFd& fd);
 // target need not exist yet. Folders on the way are left as written. 0, or
 // kQVErrFileOpen (logged) for a link that cannot be read or a chain of more
 // than 40 links.
-int32_t HostResolveDocumentPath(const std::string& path, std::string& target);
+[[nodiscard]] int32_t HostResolveDocumentPath(const std::string& path, std::string& target);
 
 #endif

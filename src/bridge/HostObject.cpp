@@ -129,11 +129,13 @@ int32_t HostObject::Inspect(QVGUIDescObject* desc, int32_t kind, uint32_t id,
 int32_t QVObject::hostBaseGetObjectProperties(QVDictionary& dict) const {
   auto* record = static_cast<const HostObjectRecord*>(HostRecord());
   if (!record) return 0;
+  // Plain keys (no path): SetValue replaces whatever the entry held and
+  // can't fail.
   QVValue value;
   record->brush.WriteToValue(&value);
-  dict.SetValue("Brush", value);
+  (void)dict.SetValue("Brush", value);
   record->pen.WriteToValue(&value);
-  dict.SetValue("Pen", value);
+  (void)dict.SetValue("Pen", value);
   return 0;
 }
 

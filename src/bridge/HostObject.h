@@ -40,21 +40,21 @@ class HostObject {
 
   // The class methods, through the slots the plug-in filled. A slot left
   // empty answers kQVErrGeneric (or does nothing).
-  int32_t Init(const QVArgs& args);
-  int32_t InitFromFile(const QVFile& file);
-  int32_t WriteToFile(QVFile& file) const;
-  int32_t GetObjectProperties(QVDictionary& dict) const;
-  int32_t SetObjectProperties(const QVDictionary& dict);
+  [[nodiscard]] int32_t Init(const QVArgs& args);
+  [[nodiscard]] int32_t InitFromFile(const QVFile& file);
+  [[nodiscard]] int32_t WriteToFile(QVFile& file) const;
+  [[nodiscard]] int32_t GetObjectProperties(QVDictionary& dict) const;
+  [[nodiscard]] int32_t SetObjectProperties(const QVDictionary& dict);
   // Whole chain: the plug-in's properties and the base "Brush" and "Pen".
-  int32_t GetAllProperties(QVDictionary& dict) const;
-  int32_t SetAllProperties(const QVDictionary& dict);
+  [[nodiscard]] int32_t GetAllProperties(QVDictionary& dict) const;
+  [[nodiscard]] int32_t SetAllProperties(const QVDictionary& dict);
   bool GetNaturalBounds(AGRect& bounds) const;
   // Draws the object through its draw slot; kQVErrGeneric without it.
-  int32_t Draw(const AGContext& context, const QVDrawEvent& event) const;
+  [[nodiscard]] int32_t Draw(const AGContext& context, const QVDrawEvent& event) const;
   // One panel event: kind 1 fills desc from the object, kind 3 applies the
   // change of control id. The object's action name (native text) comes back
   // in actionName; empty when nothing changed. kQVErrGeneric without the slot.
-  int32_t Inspect(QVGUIDescObject* desc, int32_t kind, uint32_t id, std::string& actionName);
+  [[nodiscard]] int32_t Inspect(QVGUIDescObject* desc, int32_t kind, uint32_t id, std::string& actionName);
 
   HostObjectRecord& Record() { return mRecord; }
   const HostObjectRecord& Record() const { return mRecord; }
@@ -62,7 +62,7 @@ class HostObject {
 
  private:
   template <auto Slot, class Dict>
-  int32_t WalkChain(Dict& dict) const;
+  [[nodiscard]] int32_t WalkChain(Dict& dict) const;
 
   struct FreeStorage {
     void operator()(void* p) const;

@@ -49,9 +49,9 @@ class HostPlugin {
   // cannot be loaded; Error() tells why), kQVErrPluginNoEntry (no "main"),
   // kQVErrPluginRefused (the host refused the announcement), or the
   // plug-in's own registration status.
-  int32_t Load(const std::string& path);
+  [[nodiscard]] int32_t Load(const std::string& path);
   // Registers a class through an entry already in the process (tests).
-  int32_t Register(QVPluginMainProc entry);
+  [[nodiscard]] int32_t Register(QVPluginMainProc entry);
 
   bool IsRegistered() const { return mRegistered; }
   const std::string& Error() const { return mError; }
@@ -71,7 +71,7 @@ class HostPlugin {
   void SetKeepOwnMethods(bool keep);
 
  private:
-  static int32_t ClassSetup(QVClassRecord* cls, QVPluginHook* hook);
+  [[nodiscard]] static int32_t ClassSetup(QVClassRecord* cls, QVPluginHook* hook);
   static void SetClassName(QVClassRecord* cls, const char* name);
   static void AddInspectorGUIDesc(QVClassRecord* cls, QVGUIDescObject* desc);
 

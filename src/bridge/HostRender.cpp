@@ -30,10 +30,8 @@ AGRect Union(const AGRect& a, const AGRect& b) {
                 std::max(a.y2, b.y2)};
 }
 
-}  // namespace
-
-int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale) {
-  AGNativePortKind kind;
+// The picture kind path's extension names; false for none.
+bool PictureKindOf(const std::string& path, AGNativePortKind& kind) {
   if (EndsWith(path, ".png")) {
     kind = kAGNativePortPNG;
   } else if (EndsWith(path, ".svg")) {
@@ -41,6 +39,21 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
   } else if (EndsWith(path, ".pdf")) {
     kind = kAGNativePortPDF;
   } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool HostRenderKnowsPictureKind(const std::string& path) {
+  AGNativePortKind kind;
+  return PictureKindOf(path, kind);
+}
+
+int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale) {
+  AGNativePortKind kind;
+  if (!PictureKindOf(path, kind)) {
     return static_cast<int32_t>(
         QVLogError(kQVErrGeneric, "Can't tell the kind of picture \"%s\" (.png, .svg, .pdf)", path.c_str()));
   }
@@ -73,7 +86,7 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
       char what[160];
       std::snprintf(what, sizeof what, "%.0f x %.0f pixels; at most %llu pixels are drawn", columns,
                     rows, static_cast<unsigned long long>(kHostMaxRenderPixels));
-      return static_cast<int32_t>(QVLogStatus(kQVErrRenderTooLarge, path.c_str(), what));
+      return static_cast<int32_t>(QVLogStatus<kQVErrRenderTooLarge>(path.c_str(), what));
     }
   }
 
@@ -96,7 +109,9 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
     event.brush = &object.Record().brush;
     event.pen = &object.Record().pen;
     event.flags = view == HostView::kScore ? kQVDrawEventScore : kQVDrawEventLibrary;
-    object.Draw(context, event);
+    // Drawing fails silently: an object that can't draw leaves its frame
+    // empty, and the others are still drawn.
+    (void)object.Draw(context, event);
   }
   return static_cast<int32_t>(AGGraphicsLow::AGNativePortFinish(port.get()));
 }

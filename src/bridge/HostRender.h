@@ -21,6 +21,10 @@ inline constexpr uint64_t kHostMaxRenderPixels = 64000000;
 // (logged, with the size and the limit) for a .png of more than
 // kHostMaxRenderPixels, kQVErrGeneric for an unknown extension or an empty
 // document.
-int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale);
+[[nodiscard]] int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale);
+
+// Whether path ends with an extension HostRender writes (.png, .svg, .pdf;
+// compared as bytes, so ".PNG" is not one). Not logged.
+bool HostRenderKnowsPictureKind(const std::string& path);
 
 #endif

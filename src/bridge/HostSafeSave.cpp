@@ -66,8 +66,10 @@ class TerminatingSignalsHeld {
   sigset_t mPrevious;
 };
 
-int32_t Log(QVStatus code, const std::string& path) {
-  return static_cast<int32_t>(QVLogStatus(code, path.c_str()));
+// Logs code, whose message takes the path alone, and returns it.
+template <QVStatus code>
+int32_t Log(const std::string& path) {
+  return static_cast<int32_t>(QVLogStatus<code>(path.c_str()));
 }
 
 std::string FolderOf(const std::string& path) {
@@ -133,24 +135,24 @@ void HostSafeSave::RemoveTemporary() {
 }
 
 int32_t HostSafeSave::Begin() {
-  if (mFile) return Log(kQVErrFileAlreadyOpened, mTemporary);
+  if (mFile) return Log<kQVErrFileAlreadyOpened>(mTemporary);
   int32_t status = CheckTarget();
   return status ? status : CreateTemporary();
 }
 
 int32_t HostSafeSave::CheckTarget() {
-  if (mPath.empty()) return Log(kQVErrFileOpen, mPath);
+  if (mPath.empty()) return Log<kQVErrFileOpen>(mPath);
   int32_t status = HostResolveDocumentPath(mPath, mTarget);
   if (status != 0) return status;
   if (::lstat(mTarget.c_str(), &mTargetInfo) != 0) {
-    if (errno != ENOENT) return Log(kQVErrFileOpen, mPath);
+    if (errno != ENOENT) return Log<kQVErrFileOpen>(mPath);
     mTargetExists = false;
     return 0;
   }
   // A directory, a FIFO or a device at the path would be replaced by a
   // plain file, or would make the rename fail after all the work.
-  if (!S_ISREG(mTargetInfo.st_mode)) return Log(kQVErrNotAFile, mPath);
-  if (!MayWrite(mTarget, mTargetInfo)) return Log(kQVErrDocumentReadOnly, mPath);
+  if (!S_ISREG(mTargetInfo.st_mode)) return Log<kQVErrNotAFile>(mPath);
+  if (!MayWrite(mTarget, mTargetInfo)) return Log<kQVErrDocumentReadOnly>(mPath);
   mTargetExists = true;
   return 0;
 }
@@ -159,7 +161,7 @@ int32_t HostSafeSave::CreateTemporary() {
   std::string name = NameOf(mTarget);
   if (name.size() > kMaxNameKept) name.resize(kMaxNameKept);
   const std::string stem = FolderOf(mTarget) + "/." + name + kSavingInfix;
-  if (stem.size() + kRandomLetters >= sizeof sInFlightPath) return Log(kQVErrFileOpen, mPath);
+  if (stem.size() + kRandomLetters >= sizeof sInFlightPath) return Log<kQVErrFileOpen>(mPath);
 
   std::string candidate;
   int fd = -1;
@@ -177,17 +179,17 @@ int32_t HostSafeSave::CreateTemporary() {
       break;
     }
   }
-  if (fd < 0) return Log(kQVErrFileOpen, candidate);
+  if (fd < 0) return Log<kQVErrFileOpen>(candidate);
 
   mFile = std::make_unique<QVFile>(QVFilePath(mTemporary.c_str()));
   return static_cast<int32_t>(mFile->AdoptDescriptor(fd, true));
 }
 
 int32_t HostSafeSave::Commit() {
-  if (!mFile || mCommitted) return Log(kQVErrFileNotOpened, mTemporary);
+  if (!mFile || mCommitted) return Log<kQVErrFileNotOpened>(mTemporary);
   const int fd = mFile->ReleaseDescriptor();
   mFile.reset();
-  if (fd < 0) return Log(kQVErrFileNotOpened, mTemporary);
+  if (fd < 0) return Log<kQVErrFileNotOpened>(mTemporary);
 
   mode_t mode = NewDocumentMode();
   if (mTargetExists) {
@@ -203,11 +205,11 @@ int32_t HostSafeSave::Commit() {
   durable = sCalls->fsync(fd) == 0 && durable;
   // Closed whatever happened: some file systems report write errors only here.
   durable = sCalls->close(fd) == 0 && durable;
-  if (!durable) return Log(kQVErrFileWrite, mTemporary);
+  if (!durable) return Log<kQVErrFileWrite>(mTemporary);
 
   {
     TerminatingSignalsHeld held;
-    if (::rename(mTemporary.c_str(), mTarget.c_str()) != 0) return Log(kQVErrFileWrite, mTarget);
+    if (::rename(mTemporary.c_str(), mTarget.c_str()) != 0) return Log<kQVErrFileWrite>(mTarget);
     sInFlight = 0;
     mCommitted = true;
   }

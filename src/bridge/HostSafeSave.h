@@ -52,14 +52,14 @@ class HostSafeSave {
   HostSafeSave& operator=(const HostSafeSave&) = delete;
 
   // Steps 1 to 3: File() is then open for writing at position 0.
-  int32_t Begin();
+  [[nodiscard]] int32_t Begin();
   // The temporary file being written; only between Begin and Commit.
   QVFile& File() { return *mFile; }
   // Step 4. On failure before the rename the document is untouched and the
   // temporary file is gone. A failing folder fsync after the rename is
   // reported too (kQVErrFileWrite): the new document is in place but may
   // not survive a crash of the machine.
-  int32_t Commit();
+  [[nodiscard]] int32_t Commit();
 
   // The file replaced (the resolved path) and the temporary name, once Begin
   // has chosen them.
@@ -74,8 +74,8 @@ class HostSafeSave {
   static void SetSystemCallsForTesting(const HostSaveSystemCalls* calls);
 
  private:
-  int32_t CheckTarget();
-  int32_t CreateTemporary();
+  [[nodiscard]] int32_t CheckTarget();
+  [[nodiscard]] int32_t CreateTemporary();
   void RemoveTemporary();
 
   std::string mPath;

@@ -19,9 +19,9 @@ class HostUndoHandler : public QVHandlerObject {
   void GetActionName(QVString* name);
   // 0, or kQVErrGeneric (logged) for null objects or a null object among
   // them; nothing is recorded then.
-  int32_t AddObjects(QVObject* const* objects, uint32_t count);
-  int32_t DeleteObjects(QVObject* const* objects, uint32_t count);
-  int32_t TouchObjects(QVObject* const* objects, uint32_t count);
+  [[nodiscard]] int32_t AddObjects(QVObject* const* objects, uint32_t count);
+  [[nodiscard]] int32_t DeleteObjects(QVObject* const* objects, uint32_t count);
+  [[nodiscard]] int32_t TouchObjects(QVObject* const* objects, uint32_t count);
 
   // The table a host hands to plug-ins for undo handlers.
   static void FillTable(QVHandlerTable& table);

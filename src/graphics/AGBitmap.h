@@ -122,7 +122,7 @@ class AGBitmap : public AGBitmapBase {
   // kQVNoErr when width x height stays within kAGBitmapMaxPixels and
   // kAGBitmapMaxSide; otherwise kQVErrImageTooLarge, logged with what (a
   // file path or what the pixels are for).
-  static long CheckSize(uint32_t width, uint32_t height, const char* what);
+  [[nodiscard]] static long CheckSize(uint32_t width, uint32_t height, const char* what);
 
   AGBitmapType GetType() const { return mType; }
   // A context on the bitmap's port with bounds (0, 0, width, height); its

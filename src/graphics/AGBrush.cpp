@@ -7,11 +7,15 @@
 #include "graphics/AGRandom.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVFile.h"
+#include "kit/QVFileStickyReader.h"
 #include "kit/QVValue.h"
 
 const AGBrush kAGNullBrush;
 
 namespace {
+
+// The zero bytes that end the file form.
+constexpr size_t kReservedBytes = 8;
 
 const QVValueEnums kAGEnums_BrushStyle[] = {
     {kAGBrushStyleNone, "None"},
@@ -233,25 +237,27 @@ void AGBrush::Randomize(float amount) {
 
 void AGBrush::WriteToValue(QVValue* value) const {
   if (!value) return;
+  // Fixed keys into a fresh dictionary (Center.x and Center.y create the
+  // dictionary Center): SetValue can't fail.
   QVDictionary dict;
   QVValue item;
-  dict.SetValue("Style", *QVValueSetasEnum(&item, mStyle, kAGEnums_BrushStyle));
-  if (mStyle != kAGBrushStyleNone) dict.SetValue("Color", *QVValueSetasAGColor(&item, mColor));
+  (void)dict.SetValue("Style", *QVValueSetasEnum(&item, mStyle, kAGEnums_BrushStyle));
+  if (mStyle != kAGBrushStyleNone) (void)dict.SetValue("Color", *QVValueSetasAGColor(&item, mColor));
   switch (mStyle) {
     case kAGBrushStylePattern:
-      dict.SetValue("Color2", *QVValueSetasAGColor(&item, mColor2));
-      dict.SetValue("Pattern", *QVValueSetasUInt32(&item, mPatternIndex));
+      (void)dict.SetValue("Color2", *QVValueSetasAGColor(&item, mColor2));
+      (void)dict.SetValue("Pattern", *QVValueSetasUInt32(&item, mPatternIndex));
       break;
     case kAGBrushStyleLinearGradient:
-      dict.SetValue("Color2", *QVValueSetasAGColor(&item, mColor2));
-      dict.SetValue("Blend", *QVValueSetasFloat32(&item, GradientBlend()));
-      dict.SetValue("Angle", *QVValueSetasFloat32(&item, GradientAngle() * kRadToDegF));
+      (void)dict.SetValue("Color2", *QVValueSetasAGColor(&item, mColor2));
+      (void)dict.SetValue("Blend", *QVValueSetasFloat32(&item, GradientBlend()));
+      (void)dict.SetValue("Angle", *QVValueSetasFloat32(&item, GradientAngle() * kRadToDegF));
       break;
     case kAGBrushStyleRadialGradient:
-      dict.SetValue("Color2", *QVValueSetasAGColor(&item, mColor2));
-      dict.SetValue("Blend", *QVValueSetasFloat32(&item, GradientBlend()));
-      dict.SetValue("Center.x", *QVValueSetasFloat32(&item, GradientCenterX()));
-      dict.SetValue("Center.y", *QVValueSetasFloat32(&item, GradientCenterY()));
+      (void)dict.SetValue("Color2", *QVValueSetasAGColor(&item, mColor2));
+      (void)dict.SetValue("Blend", *QVValueSetasFloat32(&item, GradientBlend()));
+      (void)dict.SetValue("Center.x", *QVValueSetasFloat32(&item, GradientCenterX()));
+      (void)dict.SetValue("Center.y", *QVValueSetasFloat32(&item, GradientCenterY()));
       break;
     default:
       break;
@@ -315,7 +321,7 @@ long AGBrush::WriteToFile(QVFile& file) const {
   if (err == 0) err = QVFileWriteAGColor(file, mColor);
   if (err == 0) err = QVFileWriteAGColor(file, mColor2);
   if (err == 0) err = QVFileWriteNumbers(file, numbers, 4, 4, 1, QVFile::kEndianFile, true);
-  if (err == 0) err = QVFileWriteZeros(file, 8);
+  if (err == 0) err = QVFileWriteZeros(file, kReservedBytes);
   return err;
 }
 
@@ -339,13 +345,11 @@ long AGBrush::ReadFieldsFromFile(const QVFile& file, bool older) {
   uint16_t words[4];
   float numbers[4];
   AGColor colors[2] = {kAGNullColor, kAGNullColor};
-  long err = QVFileReadNumbers(file, words, 4, 2, 1, QVFile::kEndianFile, false);
-  for (AGColor& color : colors) {
-    if (err == 0) err = older ? QVFileReadAGColor_OFF(file, color) : QVFileReadAGColor(file, color);
-  }
-  if (err == 0) err = QVFileReadNumbers(file, numbers, 4, 4, 1, QVFile::kEndianFile, true);
-  if (err == 0) err = AGReadReserved(file, 8);
-  if (err != 0) return err;
+  QVFileStickyReader in(file);
+  in.Numbers(words, 4, 2, false);
+  for (AGColor& color : colors) older ? in.Color_OFF(color) : in.Color(color);
+  in.Numbers(numbers, 4, 4, true).Discard(kReservedBytes);
+  if (!in.Ok()) return in.Status();
   mStyle = ClampStyle(words[0]);
   SetFillMode(words[older ? 2 : 1]);
   mPatternIndex = ClampPatternIndex(older ? words[1] + 1u : words[2]);

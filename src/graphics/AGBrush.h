@@ -153,17 +153,17 @@ class AGBrush {
 
   // ---- File form: kFileSize bytes in the file's byte order. Returns the
   // first failing primitive's status, 0 on success.
-  long WriteToFile(QVFile& file) const;
+  [[nodiscard]] long WriteToFile(QVFile& file) const;
   // Reads the form WriteToFile writes and drops the custom gradient. Stored
   // values out of range are clamped, never refused: a style above 4 reads as
   // 4, a non-zero fill mode as 1, a pattern index into 1 ... 53, fractions
   // into [0, 1] (not-a-number: 0), the angle reduced into [0, 2pi). A form
   // cut short fails with -977. On failure the brush becomes kAGNullBrush and
   // the status is returned.
-  long ReadFromFile(const QVFile& file);
+  [[nodiscard]] long ReadFromFile(const QVFile& file);
   // The older form (kFileSize_OFF bytes): 0-based pattern index, floats
   // colours, angle in degrees. Failures as for ReadFromFile.
-  long ReadFromFile_OFF(const QVFile& file);
+  [[nodiscard]] long ReadFromFile_OFF(const QVFile& file);
 
   // Same stored fields and equal custom gradients (or none on both sides).
   bool operator==(const AGBrush& other) const;
@@ -173,7 +173,7 @@ class AGBrush {
   // Reads the keys of the value form that belong to the stored style.
   void ReadStyleKeysFromDictionary(const QVDictionary& dict, bool convert);
   // The current form, or the older one when older is set.
-  long ReadFieldsFromFile(const QVFile& file, bool older);
+  [[nodiscard]] long ReadFieldsFromFile(const QVFile& file, bool older);
 
   uint8_t mStyle = kAGBrushStyleNone;
   uint8_t mFillMode = kAGBrushFillModeEvenOdd;

@@ -154,7 +154,7 @@ class AGFont {
   // without effect. kQVErrFontFile when the file is missing or holds no
   // usable font, kQVErrFontService when the font service cannot start;
   // both logged.
-  static long AddApplicationFontFile(const QVString& path);
+  [[nodiscard]] static long AddApplicationFontFile(const QVString& path);
 
   // Do nothing.
   static void DebugPrintFontNameList() {}

@@ -82,26 +82,26 @@ AGSize AGNativeFontGetTextExtent(const AGFont& font, const QVString& text);
 // (or kQVErrDrawFile for files), leaving *port null.
 
 // A bitmap of width x height pixels, every pixel transparent black (0).
-long AGNativePortCreateBitmap(uint32_t width, uint32_t height, AGNativePortPtr* port);
+[[nodiscard]] long AGNativePortCreateBitmap(uint32_t width, uint32_t height, AGNativePortPtr* port);
 // A bitmap port over the caller's pixels (layout as AGNativeBitmapInfo),
 // which must outlive the port. bytesPerRow is at least width * 4 and a
 // multiple of 4.
-long AGNativePortCreateBitmapWithData(uint32_t* data, uint32_t width, uint32_t height,
+[[nodiscard]] long AGNativePortCreateBitmapWithData(uint32_t* data, uint32_t width, uint32_t height,
                                       uint32_t bytesPerRow, AGNativePortPtr* port);
 // A port drawing into the file at path (native text) of the kind given,
 // size in points (rounded to whole pixels for PNG, at least 1). SVG and PDF
 // files are created at once; a PNG file only when the port is finished.
-long AGNativePortCreateFile(const QVString& path, AGNativePortKind kind, const AGSize& size,
+[[nodiscard]] long AGNativePortCreateFile(const QVString& path, AGNativePortKind kind, const AGSize& size,
                             AGNativePortPtr* port);
 // Completes a file port: writes the PNG file, or closes the SVG or PDF
 // file. Drawing on a finished port draws nothing. 0 for a bitmap port, a
 // null port or a port already finished; kQVErrDrawFile (logged) when the
 // file cannot be written.
-long AGNativePortFinish(AGNativePort* port);
+[[nodiscard]] long AGNativePortFinish(AGNativePort* port);
 // Writes the pixels of a bitmap or PNG port to a PNG file at path.
 // kQVErrDrawFile (logged) when there are no pixels or the file cannot be
 // written.
-long AGNativePortWritePNG(AGNativePort* port, const QVString& path);
+[[nodiscard]] long AGNativePortWritePNG(AGNativePort* port, const QVString& path);
 
 // kAGNativePortBitmap for a null port.
 AGNativePortKind AGNativePortGetKind(const AGNativePort* port);
@@ -119,17 +119,17 @@ void AGNativePortMarkDirty(AGNativePort* port);
 //
 // An image holding a copy of width x height pixels from data, rows
 // bytesPerRow bytes apart (at least width * 4).
-long AGNativeImageCreateWithPixels(const uint32_t* data, uint32_t width, uint32_t height,
+[[nodiscard]] long AGNativeImageCreateWithPixels(const uint32_t* data, uint32_t width, uint32_t height,
                                    uint32_t bytesPerRow, AGNativeImagePtr* image);
 // An image over pixels that it takes over: data comes from std::malloc or
 // std::realloc, holds height rows of bytesPerRow = width * 4 bytes, and is
 // freed with std::free when the image goes, or at once when the image
 // cannot be made.
-long AGNativeImageCreateAdoptingPixels(uint32_t* data, uint32_t width, uint32_t height,
+[[nodiscard]] long AGNativeImageCreateAdoptingPixels(uint32_t* data, uint32_t width, uint32_t height,
                                        uint32_t bytesPerRow, AGNativeImagePtr* image);
 // An image holding a copy of the pixels of a bitmap or PNG port (later
 // drawing on the port does not change it); refused for other ports.
-long AGNativeImageCreateFromPort(AGNativePort* port, AGNativeImagePtr* image);
+[[nodiscard]] long AGNativeImageCreateFromPort(AGNativePort* port, AGNativeImagePtr* image);
 // Read access to an image's pixels (do not write through info.data); false
 // for a null image.
 bool AGNativeImageGetPixels(const AGNativeImage* image, AGNativeBitmapInfo* info);

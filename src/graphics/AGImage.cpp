@@ -104,7 +104,7 @@ bool AGImage::SetupFromResources(const QVString& name) {
     // Without a resources directory the name alone would be looked for in
     // whatever the current directory happens to be.
     Clear();
-    QVLogStatus(kQVErrImageFile, name.c_str());
+    QVLogStatus<kQVErrImageFile>(name.c_str());
     return false;
   }
   return SetupFromFile(QVFilePath(resources.String() + name));
@@ -195,7 +195,7 @@ std::shared_ptr<AGNativeImage> AGImageFilesMgr::RegisterImage(const QVFilePath& 
     return record.image;
   }
   if (path.IsEmpty()) {
-    long code = QVLogStatus(kQVErrImageFile, path.c_str());
+    long code = QVLogStatus<kQVErrImageFile>(path.c_str());
     if (status) *status = code;
     return nullptr;
   }

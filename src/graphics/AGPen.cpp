@@ -4,11 +4,16 @@
 #include "graphics/AGRandom.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVFile.h"
+#include "kit/QVFileStickyReader.h"
 #include "kit/QVValue.h"
 
 const AGPen kAGNullPen;
 
 namespace {
+
+// The zero bytes after the numbers, in the current and the older file form.
+constexpr size_t kReservedBytes = 20;
+constexpr size_t kReservedBytes_OFF = 12;
 
 const QVValueEnums kAGEnums_PenSizeMode[] = {
     {kAGPenSizeModeAbsolute, "Absolute"},
@@ -131,15 +136,16 @@ void AGPen::Randomize(float amount) {
 
 void AGPen::WriteToValue(QVValue* value) const {
   if (!value) return;
+  // Plain keys into a fresh dictionary: SetValue can't fail.
   QVDictionary dict;
   QVValue item;
   mBrush.WriteToValue(&item);
-  dict.SetValue("Brush", item);
+  (void)dict.SetValue("Brush", item);
   if (mBrush.Style() != kAGBrushStyleNone) {
-    dict.SetValue("SizeMode", *QVValueSetasEnum(&item, mSizeMode, kAGEnums_PenSizeMode));
-    dict.SetValue("Size", *QVValueSetasFloat32(&item, Size()));
-    dict.SetValue("Ratio", *QVValueSetasFloat32(&item, Ratio()));
-    dict.SetValue("Angle", *QVValueSetasFloat32(&item, Angle() * kRadToDegF));
+    (void)dict.SetValue("SizeMode", *QVValueSetasEnum(&item, mSizeMode, kAGEnums_PenSizeMode));
+    (void)dict.SetValue("Size", *QVValueSetasFloat32(&item, Size()));
+    (void)dict.SetValue("Ratio", *QVValueSetasFloat32(&item, Ratio()));
+    (void)dict.SetValue("Angle", *QVValueSetasFloat32(&item, Angle() * kRadToDegF));
   }
   value->SetasQVDictionary(dict);
 }
@@ -169,7 +175,7 @@ long AGPen::WriteToFile(QVFile& file) const {
   const float numbers[3] = {Size(), Ratio(), Angle()};
   long err = QVFileWriteNumbers(file, words, 4, 2, 1, QVFile::kEndianFile, false);
   if (err == 0) err = QVFileWriteNumbers(file, numbers, 3, 4, 1, QVFile::kEndianFile, true);
-  if (err == 0) err = QVFileWriteZeros(file, 20);
+  if (err == 0) err = QVFileWriteZeros(file, kReservedBytes);
   if (err == 0) err = mBrush.WriteToFile(file);
   return err;
 }
@@ -193,10 +199,10 @@ long AGPen::ReadFieldsFromFile(const QVFile& file, bool older) {
   // angle in degrees; 12 reserved bytes. The brush follows in the same form.
   uint16_t words[4];
   float numbers[3];
-  long err = QVFileReadNumbers(file, words, 4, 2, 1, QVFile::kEndianFile, false);
-  if (err == 0) err = QVFileReadNumbers(file, numbers, 3, 4, 1, QVFile::kEndianFile, true);
-  if (err == 0) err = AGReadReserved(file, older ? 12 : 20);
-  if (err != 0) return err;
+  QVFileStickyReader in(file);
+  in.Numbers(words, 4, 2, false).Numbers(numbers, 3, 4, true);
+  in.Discard(older ? kReservedBytes_OFF : kReservedBytes);
+  if (!in.Ok()) return in.Status();
   SetSizeMode(words[older ? 2 : 0]);
   SetLineCap(words[older ? 0 : 1]);
   SetLineJoin(words[older ? 1 : 2]);

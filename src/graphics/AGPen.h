@@ -146,17 +146,17 @@ class AGPen {
   // ---- File form: kFileSize bytes in the file's byte order, the brush's
   // form in the last 40. The custom arrow is not written. Returns the first
   // failing primitive's status, 0 on success.
-  long WriteToFile(QVFile& file) const;
+  [[nodiscard]] long WriteToFile(QVFile& file) const;
   // Reads the form WriteToFile writes. Stored values out of range are
   // clamped, never refused: a non-zero size mode reads as 1, caps and joins
   // above 2 as 2, size, ratio and angle as their setters store them; the
   // brush as AGBrush::ReadFromFile reads it. The custom arrow is dropped,
   // since the form does not hold one. A form cut short fails with -977. On
   // failure the pen becomes kAGNullPen and the status is returned.
-  long ReadFromFile(const QVFile& file);
+  [[nodiscard]] long ReadFromFile(const QVFile& file);
   // The older form (kFileSize_OFF bytes, the older brush form included).
   // Failures as for ReadFromFile.
-  long ReadFromFile_OFF(const QVFile& file);
+  [[nodiscard]] long ReadFromFile_OFF(const QVFile& file);
 
   // Same stored fields, equal brushes and equal custom arrows (or none).
   bool operator==(const AGPen& other) const;
@@ -164,7 +164,7 @@ class AGPen {
 
  private:
   // The current form, or the older one when older is set.
-  long ReadFieldsFromFile(const QVFile& file, bool older);
+  [[nodiscard]] long ReadFieldsFromFile(const QVFile& file, bool older);
 
   uint8_t mSizeMode = kAGPenSizeModeRelative;
   uint8_t mLineCap = kAGPenLineCapButt;

@@ -1,13 +1,11 @@
 // Internals shared by brushes and pens: fixed-point storage (real settings
 // kept as integers in thousandths, hundredths for a pen's width, computed in
-// single precision) and the reserved bytes of their file forms.
+// single precision).
 #ifndef AG_PEN_BRUSH_P_H
 #define AG_PEN_BRUSH_P_H
 
 #include <cmath>
 #include <cstdint>
-
-#include "kit/QVFile.h"
 
 // value clamped to [0, hi], then floor(value x scale + 0.5). Not-a-number
 // and values not above 0 give 0. hi x scale must fit 32 bits.
@@ -28,15 +26,6 @@ inline int32_t AGFixedFromAngle(float angle, float modulus) {
   auto stored = static_cast<int32_t>(std::floor(reduced * 1000.0f + 0.5f));
   if (stored < 0 || static_cast<float>(stored) * 0.001f >= modulus) stored = 0;
   return stored;
-}
-
-// Reads and drops n <= 32 reserved bytes. Reading rather than seeking
-// makes a form cut short inside its reserved tail an error (-977), as a seek
-// past the end of a file would succeed.
-inline long AGReadReserved(const QVFile& file, uint32_t n) {
-  uint8_t bytes[32];
-  if (n > sizeof bytes) n = sizeof bytes;
-  return QVFileRead(file, bytes, n);
 }
 
 #endif

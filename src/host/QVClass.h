@@ -128,7 +128,7 @@ class QVClass {
   static const QVClassTable* sWrapper;
 
   // Each returns the host's status, or -1 when the table or function is missing.
-  static int32_t ClassSetup(QVClassRecord* cls, QVPluginHook* hook);
+  [[nodiscard]] static int32_t ClassSetup(QVClassRecord* cls, QVPluginHook* hook);
   static void SetClassName(QVClassRecord* cls, const char* name);
   // Hands the description to the host, which takes ownership.
   static void AddInspectorGUIDesc(QVClassRecord* cls, QVGUIDescObject* desc);

@@ -24,13 +24,13 @@ struct QVClassAnnouncement {
 //   -779  host interface version not 3.x above 3.0x00FF, or no environment
 //         record (logged)
 //   else  the host's class setup status, unchanged
-int32_t QVClassSetupLow(QVClassRecord** classOut, void* hook, const char* className,
+[[nodiscard]] int32_t QVClassSetupLow(QVClassRecord** classOut, void* hook, const char* className,
                         const QVClassAnnouncement& announcement);
 
 // The registration template, instantiated for an object class that provides
 // static CPPCtor / CPPDtor and the identifiers kClassId / kClassId2.
 template <class T>
-int32_t _QVClassSetup(QVClassRecord** classOut, void* hook, const char* className) {
+[[nodiscard]] int32_t _QVClassSetup(QVClassRecord** classOut, void* hook, const char* className) {
   const QVClassAnnouncement announcement = {&T::CPPCtor, &T::CPPDtor,
                                             static_cast<uint32_t>(sizeof(T)), T::kClassId,
                                             T::kClassId2};

@@ -89,12 +89,12 @@ class QVHandler {
   // The objects the action adds, deletes or changes. 0, the host's status,
   // or kQVErrGeneric without a handler or slot, or for null objects with a
   // count other than 0. A count of 0 changes nothing and answers 0.
-  int32_t AddObjects(QVObject* const* objects, uint32_t count);
-  int32_t DeleteObjects(QVObject* const* objects, uint32_t count);
-  int32_t TouchObjects(QVObject* const* objects, uint32_t count);
+  [[nodiscard]] int32_t AddObjects(QVObject* const* objects, uint32_t count);
+  [[nodiscard]] int32_t DeleteObjects(QVObject* const* objects, uint32_t count);
+  [[nodiscard]] int32_t TouchObjects(QVObject* const* objects, uint32_t count);
 
  private:
-  int32_t CallWithObjects(QVHandlerObjectsMethod method, QVObject* const* objects, uint32_t count);
+  [[nodiscard]] int32_t CallWithObjects(QVHandlerObjectsMethod method, QVObject* const* objects, uint32_t count);
 
   QVHandlerObject* mHandle;
 };

@@ -37,14 +37,14 @@ class QVObject : public QVHostObject {
   // class's get / set property slot with this object and dict; the first
   // non-zero status ends the walk and is returned. 0 when every class answered
   // 0 or the chain is empty.
-  int32_t acmGetObjectProperties(QVDictionary& dict) const;
-  int32_t acmSetObjectProperties(const QVDictionary& dict);
+  [[nodiscard]] int32_t acmGetObjectProperties(QVDictionary& dict) const;
+  [[nodiscard]] int32_t acmSetObjectProperties(const QVDictionary& dict);
 
   // The host's base graphic-object class answers "Brush" and "Pen" from its
   // own storage for each object. Defined by the host, reached by the plug-in
   // only through the class chain.
-  int32_t hostBaseGetObjectProperties(QVDictionary& dict) const;
-  int32_t hostBaseSetObjectProperties(const QVDictionary& dict);
+  [[nodiscard]] int32_t hostBaseGetObjectProperties(QVDictionary& dict) const;
+  [[nodiscard]] int32_t hostBaseSetObjectProperties(const QVDictionary& dict);
 
  private:
   QVClassRecord* mClassRecord;

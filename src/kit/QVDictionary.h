@@ -54,21 +54,21 @@ class QVDictionary {
   // The value, or kQVNullValue when the key is invalid or does not resolve.
   const QVValue& GetValue(const QVString& key) const;
   // Copies the value; on failure value is emptied. -939, -940.
-  long GetValue(const QVString& key, QVValue& value) const;
+  [[nodiscard]] long GetValue(const QVString& key, QVValue& value) const;
 
   // Creates or replaces the entry, creating missing intermediate
   // dictionaries. A path through a component that holds something other than
   // a dictionary fails with -940 and changes nothing: the component is never
   // replaced behind the caller's back. -940 also for an invalid key.
-  long SetValue(const QVString& key, const QVValue& value);
+  [[nodiscard]] long SetValue(const QVString& key, const QVValue& value);
   // Only creates: -938 when the key exists (the old value stays) or when a
   // component holds something other than a dictionary. -940.
-  long AddValue(const QVString& key, const QVValue& value);
+  [[nodiscard]] long AddValue(const QVString& key, const QVValue& value);
   // Only replaces: -939 when the key or a component is missing (nothing is
   // added); -940 through a non-dictionary component or for an invalid key.
-  long ReplaceValue(const QVString& key, const QVValue& value);
+  [[nodiscard]] long ReplaceValue(const QVString& key, const QVValue& value);
   // Erases the entry the path names. -939, -940.
-  long RemoveValue(const QVString& key);
+  [[nodiscard]] long RemoveValue(const QVString& key);
 
   // Adds every top-level entry of other. On equal keys other's value wins
   // when otherWins, this dictionary's value otherwise; nested dictionaries
@@ -81,13 +81,13 @@ class QVDictionary {
 
   // The "dict" chunk (see QVValue::WriteToFile). -976 for nesting beyond
   // kQVValueMaxNesting.
-  long WriteToFile(QVFile& file) const;
+  [[nodiscard]] long WriteToFile(QVFile& file) const;
   // Empties the dictionary, checks the "dict" header (-960), reads the count
   // and the entries (a repeated key keeps its last value; keys are stored as
   // read, without validation). On error the dictionary is empty again.
-  long ReadFromFile(const QVFile& file);
+  [[nodiscard]] long ReadFromFile(const QVFile& file);
   // Checks the "dict" header (-960) and moves to the chunk's end.
-  static long SkipFromFile(const QVFile& file);
+  [[nodiscard]] static long SkipFromFile(const QVFile& file);
 
   const_iterator begin() const { return mEntries.begin(); }
   const_iterator end() const { return mEntries.end(); }
@@ -105,7 +105,7 @@ class QVDictionary {
   // null with -939 / -940 in err. last receives the last component.
   const QVDictionary* Parent(const QVString& key, QVString& last, long& err) const;
   // Walks a key path for writing with the create / replace permissions.
-  long Write(const QVString& key, const QVValue& value, bool create, bool replace);
+  [[nodiscard]] long Write(const QVString& key, const QVValue& value, bool create, bool replace);
 
   std::vector<Entry> mEntries;
 };

@@ -5,6 +5,19 @@
 // warning. A message is a printf format; its arguments are documented beside
 // it and supplied by the place that detects the failure. Callers pass codes on
 // unchanged.
+//
+// A status must not be dropped: every function that returns one is declared
+// [[nodiscard]], so that ignoring its result is a compiler warning (an error
+// in the test build). The attribute is put on each declaration rather than
+// on a status type: the functions return plain long or int32_t, which the
+// host's method tables fix in their signatures (a return type of our own
+// would change the plug-in's interface) and which callers store, compare and
+// pass on as numbers; an alias (using) can't carry the attribute, and a
+// [[nodiscard]] enum or struct would only help functions that return it. The
+// log functions that return the code they were given (QVLogError,
+// QVLogStatus) are not marked: their result is only for `return QVLogError(…)`.
+// Where a status is dropped on purpose, the call is cast to void with a
+// comment saying why that is safe.
 #ifndef QV_ERRORS_H
 #define QV_ERRORS_H
 
@@ -12,7 +25,7 @@
 
 // X(name, value, message format)
 #define QV_ERROR_TABLE(X)                                                                          \
-  /* generic failure; also the host paths and file type codes with no answer */                   \
+  /* generic failure; also the host paths and file type codes with no answer; no arguments */    \
   X(kQVErrGeneric, -1, "Operation failed")                                                         \
   /* reference host; %s: plug-in path, class identifier, document path or key */                  \
   X(kQVErrPluginNotFound, -701, "Can't load the plug-in \"%s\"")                                 \
@@ -92,6 +105,19 @@ enum QVStatus : int32_t {
   QV_ERROR_TABLE(QV_ERROR_ENUM)
 #undef QV_ERROR_ENUM
 };
+
+// The message format of each code as a compile-time constant, so that a log
+// call built on it (QVLogStatus<code>, QVLog.h) has its arguments checked
+// against the format by the compiler.
+template <QVStatus code>
+struct QVStatusFormat;
+#define QV_ERROR_FORMAT(name, value, message)   \
+  template <>                                   \
+  struct QVStatusFormat<name> {                 \
+    static constexpr char kFormat[] = message;  \
+  };
+QV_ERROR_TABLE(QV_ERROR_FORMAT)
+#undef QV_ERROR_FORMAT
 
 // Name of a code ("kQVErrFileRead"), or null for a code not in the table.
 const char* QVErrorName(long code);

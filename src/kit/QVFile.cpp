@@ -119,7 +119,7 @@ struct SignatText {
 long LogBadSignature(const QVFile& file, uint64_t pos, uint32_t expected, uint32_t found) {
   SignatText want(expected);
   SignatText has(found);
-  return QVLogStatus(kQVErrBadChunk, file.LogPath(), static_cast<unsigned long long>(pos),
+  return QVLogStatus<kQVErrBadChunk>(file.LogPath(), static_cast<unsigned long long>(pos),
                      want.text, has.text);
 }
 
@@ -157,11 +157,11 @@ QVFile::~QVFile() { Close(); }
 const char* QVFile::LogPath() const { return mPath.c_str(); }
 
 long QVFile::OpenWith(int openFlags, uint32_t stateFlag) {
-  if (IsOpened()) return QVLogStatus(kQVErrFileAlreadyOpened, LogPath());
+  if (IsOpened()) return QVLogStatus<kQVErrFileAlreadyOpened>(LogPath());
   char sys[kQVSystemPathMax];
-  if (!SystemPath(mPath, sys)) return QVLogStatus(kQVErrFileOpen, LogPath());
+  if (!SystemPath(mPath, sys)) return QVLogStatus<kQVErrFileOpen>(LogPath());
   int fd = QVSystem::Open(sys, static_cast<QVSystem::OpenMode>(openFlags), nullptr);
-  if (fd < 0) return QVLogStatus(kQVErrFileOpen, LogPath());
+  if (fd < 0) return QVLogStatus<kQVErrFileOpen>(LogPath());
   Adopt(fd, stateFlag);
   return 0;
 }
@@ -176,8 +176,8 @@ void QVFile::Adopt(int fd, uint32_t stateFlag) {
 }
 
 long QVFile::AdoptDescriptor(int fd, bool forWriting) {
-  if (IsOpened()) return QVLogStatus(kQVErrFileAlreadyOpened, LogPath());
-  if (fd < 0) return QVLogStatus(kQVErrFileOpen, LogPath());
+  if (IsOpened()) return QVLogStatus<kQVErrFileAlreadyOpened>(LogPath());
+  if (fd < 0) return QVLogStatus<kQVErrFileOpen>(LogPath());
   Adopt(fd, forWriting ? kOpenedForReadWrite : kOpenedForRead);
   return 0;
 }
@@ -215,7 +215,7 @@ long QVFile::OpenForReadWrite() {
 }
 
 long QVFile::CreateForReadWrite() {
-  if (IsOpened()) return QVLogStatus(kQVErrFileAlreadyOpened, LogPath());
+  if (IsOpened()) return QVLogStatus<kQVErrFileAlreadyOpened>(LogPath());
   if (IsTemporary()) return CreateTemporary();
   return OpenWith(OpenModeArg(QVSystem::OpenMode::kCreateTruncate), kOpenedForReadWrite);
 }
@@ -237,7 +237,7 @@ long QVFile::CreateTemporary() {
     }
     if (!QVSystem::IsAlreadyExists(error)) break;
   }
-  long err = QVLogStatus(kQVErrFileOpen, LogPath());
+  long err = QVLogStatus<kQVErrFileOpen>(LogPath());
   ForgetTemporaryPath();
   return err;
 }
@@ -271,28 +271,28 @@ void QVFile::SetEndianness(uint32_t order) {
 
 long QVFile::GetFileSize(uint64_t& size) const {
   if (IsOpened()) {
-    if (!RawSize(mFD, size)) return QVLogStatus(kQVErrFileGetSize, LogPath());
+    if (!RawSize(mFD, size)) return QVLogStatus<kQVErrFileGetSize>(LogPath());
     mKnownSize = size;
     return 0;
   }
   char sys[kQVSystemPathMax];
   if (!SystemPath(mPath, sys) || !QVSystem::GetPathSize(sys, size))
-    return QVLogStatus(kQVErrFileGetSize, LogPath());
+    return QVLogStatus<kQVErrFileGetSize>(LogPath());
   return 0;
 }
 
 long QVFile::SetFileSize(uint64_t size) {
-  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
-  if (size > kMaxSeek) return QVLogStatus(kQVErrFileSetSize, LogPath());
+  if (!IsOpened()) return QVLogStatus<kQVErrFileNotOpened>(LogPath());
+  if (size > kMaxSeek) return QVLogStatus<kQVErrFileSetSize>(LogPath());
   // Bytes read ahead may be cut off or, past a shorter size, become zeros.
   ForgetReadAhead();
-  if (!QVSystem::SetDescriptorSize(mFD, size)) return QVLogStatus(kQVErrFileSetSize, LogPath());
+  if (!QVSystem::SetDescriptorSize(mFD, size)) return QVLogStatus<kQVErrFileSetSize>(LogPath());
   mKnownSize = size;
   return 0;
 }
 
 long QVFile::GetPos(uint64_t& pos) const {
-  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  if (!IsOpened()) return QVLogStatus<kQVErrFileNotOpened>(LogPath());
   pos = mPos;
   return 0;
 }
@@ -301,52 +301,52 @@ long QVFile::GetPos(uint32_t& pos) const {
   uint64_t p = 0;
   long err = GetPos(p);
   if (err) return err;
-  if (p > std::numeric_limits<uint32_t>::max()) return QVLogStatus(kQVErrFileGetPos, LogPath());
+  if (p > std::numeric_limits<uint32_t>::max()) return QVLogStatus<kQVErrFileGetPos>(LogPath());
   pos = static_cast<uint32_t>(p);
   return 0;
 }
 
 long QVFile::Seek(int64_t offset, QVFileWhence whence) const {
-  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  if (!IsOpened()) return QVLogStatus<kQVErrFileNotOpened>(LogPath());
   int64_t origin = 0;
   if (whence == kQVFileFromCurrent) origin = static_cast<int64_t>(mPos);
   if (whence == kQVFileFromEnd) {
     uint64_t size = 0;
-    if (!RawSize(mFD, size)) return QVLogStatus(kQVErrFileSetPos, LogPath());
+    if (!RawSize(mFD, size)) return QVLogStatus<kQVErrFileSetPos>(LogPath());
     origin = static_cast<int64_t>(size);
   }
   // What the system would refuse: before the start, or beyond the largest
   // offset.
   int64_t target = 0;
   if (__builtin_add_overflow(origin, offset, &target) || target < 0)
-    return QVLogStatus(kQVErrFileSetPos, LogPath());
+    return QVLogStatus<kQVErrFileSetPos>(LogPath());
   mPos = static_cast<uint64_t>(target);
   return 0;
 }
 
 long QVFile::SetPos(uint64_t pos) const {
-  if (IsOpened() && pos > kMaxSeek) return QVLogStatus(kQVErrFileSetPos, LogPath());
+  if (IsOpened() && pos > kMaxSeek) return QVLogStatus<kQVErrFileSetPos>(LogPath());
   return Seek(static_cast<int64_t>(pos), kQVFileFromStart);
 }
 
 long QVFile::Skip(uint64_t n) const {
-  if (IsOpened() && n > kMaxSeek) return QVLogStatus(kQVErrFileSetPos, LogPath());
+  if (IsOpened() && n > kMaxSeek) return QVLogStatus<kQVErrFileSetPos>(LogPath());
   return Seek(static_cast<int64_t>(n), kQVFileFromCurrent);
 }
 
 long QVFile::SkipBack(uint64_t n) const {
-  if (IsOpened() && n > kMaxSeek) return QVLogStatus(kQVErrFileSetPos, LogPath());
+  if (IsOpened() && n > kMaxSeek) return QVLogStatus<kQVErrFileSetPos>(LogPath());
   return Seek(-static_cast<int64_t>(n), kQVFileFromCurrent);
 }
 
 long QVFile::Write(const void* bytes, size_t n) {
   if (n == 0) return 0;
-  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  if (!IsOpened()) return QVLogStatus<kQVErrFileNotOpened>(LogPath());
   ForgetReadAhead();
   const char* p = static_cast<const char*>(bytes);
   while (n > 0) {
     long done = QVSystem::WriteAt(mFD, p, n, mPos);
-    if (done <= 0) return QVLogStatus(kQVErrFileWrite, LogPath());
+    if (done <= 0) return QVLogStatus<kQVErrFileWrite>(LogPath());
     // Bytes written before a failure count, as with a plain write.
     p += done;
     n -= static_cast<size_t>(done);
@@ -358,8 +358,8 @@ long QVFile::Write(const void* bytes, size_t n) {
 
 long QVFile::Read(void* bytes, size_t n) const {
   if (n == 0) return 0;
-  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
-  if (!WithinReadLimit(mPos, n)) return QVLogStatus(kQVErrFileRead, LogPath());
+  if (!IsOpened()) return QVLogStatus<kQVErrFileNotOpened>(LogPath());
+  if (!WithinReadLimit(mPos, n)) return QVLogStatus<kQVErrFileRead>(LogPath());
   uint8_t* out = static_cast<uint8_t*>(bytes);
   if (mReadAheadLength > 0 && mPos >= mReadAheadStart) {
     uint64_t offset = mPos - mReadAheadStart;
@@ -383,7 +383,7 @@ long QVFile::Read(void* bytes, size_t n) const {
   mPos += got;
   if (mPos > mKnownSize) mKnownSize = mPos;
   // Fewer bytes than asked (the end of the file) is an error.
-  if (got < n) return QVLogStatus(kQVErrFileRead, LogPath());
+  if (got < n) return QVLogStatus<kQVErrFileRead>(LogPath());
   return 0;
 }
 
@@ -415,7 +415,7 @@ long QVFileCheckReadable(const QVFile& file, uint64_t n) {
   uint64_t pos = 0;
   long err = file.GetPos(pos);
   if (err) return err;
-  if (!file.WithinReadLimit(pos, n)) return QVLogStatus(kQVErrFileRead, file.LogPath());
+  if (!file.WithinReadLimit(pos, n)) return QVLogStatus<kQVErrFileRead>(file.LogPath());
   // A size the file is known to have reached is enough when it holds n bytes
   // more: should the file have shrunk meanwhile, the read fails by itself.
   // Otherwise the current size decides.
@@ -423,7 +423,7 @@ long QVFileCheckReadable(const QVFile& file, uint64_t n) {
   uint64_t size = 0;
   err = file.GetFileSize(size);
   if (err) return err;
-  if (pos > size || size - pos < n) return QVLogStatus(kQVErrFileRead, file.LogPath());
+  if (pos > size || size - pos < n) return QVLogStatus<kQVErrFileRead>(file.LogPath());
   return 0;
 }
 
@@ -462,7 +462,7 @@ long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t r
   (void)isFloat;  // floats swap like integers of their width
   size_t total = 0;
   if (__builtin_mul_overflow(count, static_cast<size_t>(recordSize), &total))
-    return QVLogStatus(kQVErrFileWrite, file.LogPath());
+    return QVLogStatus<kQVErrFileWrite>(file.LogPath());
   if (total == 0) return 0;
   size_t width = SwapWidth(file, recordSize, numbersPerRecord, endianness);
   if (width == 0) return file.Write(data, total);
@@ -488,7 +488,7 @@ long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t re
   (void)isFloat;
   size_t total = 0;
   if (__builtin_mul_overflow(count, static_cast<size_t>(recordSize), &total))
-    return QVLogStatus(kQVErrFileRead, file.LogPath());
+    return QVLogStatus<kQVErrFileRead>(file.LogPath());
   if (total == 0) return 0;
   long err = file.Read(data, total);
   if (err) return err;
@@ -604,7 +604,7 @@ long QVFileLoadContentToString(const QVFile& file, QVString& string) {
   if (!err) err = file.SetPos(0);
   // A kit string holds at most 4 GB - 1 bytes.
   if (!err && size > std::numeric_limits<uint32_t>::max())
-    err = QVLogStatus(kQVErrFileRead, file.LogPath());
+    err = QVLogStatus<kQVErrFileRead>(file.LogPath());
   if (!err) {
     string.SetLength(static_cast<uint32_t>(size));
     err = file.Read(string.Data(), static_cast<size_t>(size));
@@ -638,7 +638,8 @@ long QVFileCheckSignat32(const QVFile& file, uint32_t expected, uint32_t* read) 
   if (read) *read = found;
   if (found == expected) return 0;
   uint64_t pos = 0;
-  file.GetPos(pos);
+  // Only for the message: a position that can't be had shows as 0.
+  (void)file.GetPos(pos);
   return LogBadSignature(file, pos >= 4 ? pos - 4 : 0, expected, found);
 }
 
@@ -662,7 +663,7 @@ long QVFileChunkSetter::QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chun
   uint64_t size = end > payloadStart ? end - payloadStart : 0;
   // The header has 32 bits for the size: a larger payload cannot be stored.
   if (size > std::numeric_limits<uint32_t>::max())
-    return QVLogStatus(kQVErrFileWrite, file.LogPath());
+    return QVLogStatus<kQVErrFileWrite>(file.LogPath());
   chunk.mSize = static_cast<uint32_t>(size);
   if (size == 0) return 0;
   err = file.SetPos(chunk.mPosition + 4);

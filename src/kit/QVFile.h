@@ -93,20 +93,20 @@ class QVFile {
 
   // Opens the existing file read-only. -979 when already open, -978 when the
   // open fails.
-  long OpenForRead();
+  [[nodiscard]] long OpenForRead();
   // Opens the existing file for reading and writing. -979, -978.
-  long OpenForReadWrite();
+  [[nodiscard]] long OpenForReadWrite();
   // Creates or truncates the file for reading and writing (mode 0644). A
   // temporary file first takes a fresh path in the temporary directory and
   // is created exclusively with mode 0600, never through a symbolic link.
   // -979, -978.
-  long CreateForReadWrite();
+  [[nodiscard]] long CreateForReadWrite();
   // Takes a descriptor the caller opened; ownership passes to the file,
   // which closes it like one it opened. Readable, and writable when
   // forWriting. The path given at construction stays the file's name in log
   // messages; nothing is opened by it. -979 when already open, -978 for a
   // negative descriptor.
-  long AdoptDescriptor(int fd, bool forWriting);
+  [[nodiscard]] long AdoptDescriptor(int fd, bool forWriting);
   // Hands the descriptor back without closing it (the caller closes it and
   // sees that close's result); the file is then closed as Close leaves it,
   // except that a temporary file is not deleted. -1 when closed.
@@ -140,23 +140,23 @@ class QVFile {
   void SetUserVersion(uint32_t version) { mUserVersion = version; }
 
   // Size from the open descriptor, or from the path when closed. -972.
-  long GetFileSize(uint64_t& size) const;
+  [[nodiscard]] long GetFileSize(uint64_t& size) const;
   // Truncates or extends the open file. -980, -973.
-  long SetFileSize(uint64_t size);
+  [[nodiscard]] long SetFileSize(uint64_t size);
   // Current position. -980; the 32-bit form also -974 when it does not fit.
-  long GetPos(uint64_t& pos) const;
-  long GetPos(uint32_t& pos) const;
+  [[nodiscard]] long GetPos(uint64_t& pos) const;
+  [[nodiscard]] long GetPos(uint32_t& pos) const;
   // -980, -975 (also for a resulting position before the start).
-  long Seek(int64_t offset, QVFileWhence whence) const;
-  long SetPos(uint64_t pos) const;
-  long Skip(uint64_t n) const;
-  long SkipBack(uint64_t n) const;
+  [[nodiscard]] long Seek(int64_t offset, QVFileWhence whence) const;
+  [[nodiscard]] long SetPos(uint64_t pos) const;
+  [[nodiscard]] long Skip(uint64_t n) const;
+  [[nodiscard]] long SkipBack(uint64_t n) const;
 
   // Exactly n bytes or the error: -980, -976 / -977 (a short read at the end
   // of the file is an error and leaves bytes partly filled). n = 0 succeeds
   // at once, even on a closed file.
-  long Write(const void* bytes, size_t n);
-  long Read(void* bytes, size_t n) const;
+  [[nodiscard]] long Write(const void* bytes, size_t n);
+  [[nodiscard]] long Read(void* bytes, size_t n) const;
 
   // True when at most n bytes remain: size <= position + n. Also true when
   // the file is closed or its position or size cannot be had. Not logged.
@@ -183,8 +183,8 @@ class QVFile {
  private:
   friend long QVFileCheckReadable(const QVFile& file, uint64_t n);
 
-  long OpenWith(int openFlags, uint32_t stateFlag);
-  long CreateTemporary();
+  [[nodiscard]] long OpenWith(int openFlags, uint32_t stateFlag);
+  [[nodiscard]] long CreateTemporary();
   void Adopt(int fd, uint32_t stateFlag);
   void CloseDescriptor();
   void ForgetTemporaryPath();
@@ -244,33 +244,33 @@ class QVFileChunkSetter {
  public:
   // Records the current position, writes the chunk's signature and a size
   // of 0, and sets the chunk's size to 0.
-  static long QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk);
+  [[nodiscard]] static long QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk);
   // size = current position - (chunk position + 8), 0 when negative. A
   // non-zero size is written into the header and the position comes back to
   // the end of the payload. -976 for a payload beyond 4 GB.
-  static long QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chunk);
+  [[nodiscard]] static long QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chunk);
   // Records the current position, reads signature and size into the chunk.
-  static long QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk);
+  [[nodiscard]] static long QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk);
   // As QVFileReadChunkHeader with the chunk's signature as the expected one:
   // -960 when the signature read differs; the chunk then holds what was read.
-  static long QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& chunk);
+  [[nodiscard]] static long QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& chunk);
 };
 
 // ---- Raw bytes and positioning
 
-long QVFileWrite(QVFile& file, const void* bytes, size_t n);
-long QVFileRead(const QVFile& file, void* bytes, size_t n);
-long QVFileSkip(const QVFile& file, uint64_t n);
-long QVFileSkipBack(const QVFile& file, uint64_t n);
+[[nodiscard]] long QVFileWrite(QVFile& file, const void* bytes, size_t n);
+[[nodiscard]] long QVFileRead(const QVFile& file, void* bytes, size_t n);
+[[nodiscard]] long QVFileSkip(const QVFile& file, uint64_t n);
+[[nodiscard]] long QVFileSkipBack(const QVFile& file, uint64_t n);
 
 // 0 when at least n bytes remain after the current position; otherwise logs
 // and returns -977 (-980, -972, -974 when that cannot be known). Readers
 // check a count taken from the file with it before allocating for it, so
 // that a damaged file cannot ask for gigabytes.
-long QVFileCheckReadable(const QVFile& file, uint64_t n);
+[[nodiscard]] long QVFileCheckReadable(const QVFile& file, uint64_t n);
 
 // Writes n zero bytes (n = 0 does nothing).
-long QVFileWriteZeros(QVFile& file, uint64_t n);
+[[nodiscard]] long QVFileWriteZeros(QVFile& file, uint64_t n);
 // When the position is not a multiple of 8: writes zero bytes / reads and
 // drops bytes up to the next multiple of 8.
 long QVFileWritePadding64(QVFile& file);
@@ -285,9 +285,9 @@ long QVFileReadPadding64(const QVFile& file);
 // move as they are. isFloat marks floating-point data and changes no byte.
 // count x recordSize = 0 succeeds without touching the file; a product beyond
 // the address space fails as a write / read error.
-long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
+[[nodiscard]] long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
                         uint32_t numbersPerRecord, uint32_t endianness, bool isFloat);
-long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
+[[nodiscard]] long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
                        uint32_t numbersPerRecord, uint32_t endianness, bool isFloat);
 
 // One byte, no byte order.
@@ -321,38 +321,38 @@ long QVFileWriteFloat64(QVFile& file, double value, uint32_t endianness = QVFile
 long QVFileReadFloat64(const QVFile& file, double& value,
                        uint32_t endianness = QVFile::kEndianFile);
 // A graphics coordinate: one double.
-long QVFileWriteAGCoord(QVFile& file, double value, uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadAGCoord(const QVFile& file, double& value,
+[[nodiscard]] long QVFileWriteAGCoord(QVFile& file, double value, uint32_t endianness = QVFile::kEndianFile);
+[[nodiscard]] long QVFileReadAGCoord(const QVFile& file, double& value,
                        uint32_t endianness = QVFile::kEndianFile);
 
 // ---- Graphics records: two doubles (16 bytes), or four for a rectangle
 // (x1, y1, x2, y2: 32 bytes).
 
-long QVFileWriteAGPoint(QVFile& file, const AGPoint& value,
+[[nodiscard]] long QVFileWriteAGPoint(QVFile& file, const AGPoint& value,
                         uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadAGPoint(const QVFile& file, AGPoint& value,
+[[nodiscard]] long QVFileReadAGPoint(const QVFile& file, AGPoint& value,
                        uint32_t endianness = QVFile::kEndianFile);
-long QVFileWriteAGSize(QVFile& file, const AGSize& value,
+[[nodiscard]] long QVFileWriteAGSize(QVFile& file, const AGSize& value,
                        uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadAGSize(const QVFile& file, AGSize& value,
+[[nodiscard]] long QVFileReadAGSize(const QVFile& file, AGSize& value,
                       uint32_t endianness = QVFile::kEndianFile);
-long QVFileWriteAGInterval(QVFile& file, const AGInterval& value,
+[[nodiscard]] long QVFileWriteAGInterval(QVFile& file, const AGInterval& value,
                            uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadAGInterval(const QVFile& file, AGInterval& value,
+[[nodiscard]] long QVFileReadAGInterval(const QVFile& file, AGInterval& value,
                           uint32_t endianness = QVFile::kEndianFile);
-long QVFileWriteAGRect(QVFile& file, const AGRect& value,
+[[nodiscard]] long QVFileWriteAGRect(QVFile& file, const AGRect& value,
                        uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadAGRect(const QVFile& file, AGRect& value,
+[[nodiscard]] long QVFileReadAGRect(const QVFile& file, AGRect& value,
                       uint32_t endianness = QVFile::kEndianFile);
 
 // A colour as its four bytes red, green, blue, alpha in that order, whatever
 // the byte order.
-long QVFileWriteAGColor(QVFile& file, AGColor color);
-long QVFileReadAGColor(const QVFile& file, AGColor& color);
+[[nodiscard]] long QVFileWriteAGColor(QVFile& file, AGColor color);
+[[nodiscard]] long QVFileReadAGColor(const QVFile& file, AGColor& color);
 // The older colour form: four 32-bit floats red, green, blue, alpha, each
 // clamped to [0, 1] (not-a-number gives 0) and made a byte as the integer
 // part of value x 255 + 0.5. On error color is left unchanged.
-long QVFileReadAGColor_OFF(const QVFile& file, AGColor& color,
+[[nodiscard]] long QVFileReadAGColor_OFF(const QVFile& file, AGColor& color,
                            uint32_t endianness = QVFile::kEndianFile);
 
 // ---- Strings, paths, UTF-16 arrays
@@ -360,34 +360,34 @@ long QVFileReadAGColor_OFF(const QVFile& file, AGColor& color,
 // A string: unsigned 32-bit length L in file order, then the text in UTF-8
 // padded with zero bytes to L, a multiple of 4. Reading drops trailing zero
 // bytes and converts to the native encoding; on error the string is emptied.
-long QVFileWriteQVString(QVFile& file, const QVString& string);
-long QVFileReadQVString(const QVFile& file, QVString& string);
+[[nodiscard]] long QVFileWriteQVString(QVFile& file, const QVString& string);
+[[nodiscard]] long QVFileReadQVString(const QVFile& file, QVString& string);
 // The older form: a big-endian length, then that many Windows Latin-1 bytes.
-long QVFileReadQVString_OFF(const QVFile& file, QVString& string);
+[[nodiscard]] long QVFileReadQVString_OFF(const QVFile& file, QVString& string);
 
 // A path in the string form with every "/" stored as the byte 0x01. On error
 // the path is emptied.
-long QVFileWriteQVFilePath(QVFile& file, const QVFilePath& path);
-long QVFileReadQVFilePath(const QVFile& file, QVFilePath& path);
-long QVFileReadQVFilePath_OFF(const QVFile& file, QVFilePath& path);
+[[nodiscard]] long QVFileWriteQVFilePath(QVFile& file, const QVFilePath& path);
+[[nodiscard]] long QVFileReadQVFilePath(const QVFile& file, QVFilePath& path);
+[[nodiscard]] long QVFileReadQVFilePath_OFF(const QVFile& file, QVFilePath& path);
 
 // Unsigned 32-bit count of code units, then the units as 16-bit numbers, both
 // in the given order. A failed read empties the array.
-long QVFileWriteQVUniChars(QVFile& file, const ATNumberArray<uint16_t>& chars,
+[[nodiscard]] long QVFileWriteQVUniChars(QVFile& file, const ATNumberArray<uint16_t>& chars,
                            uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadQVUniChars(const QVFile& file, ATNumberArray<uint16_t>& chars,
+[[nodiscard]] long QVFileReadQVUniChars(const QVFile& file, ATNumberArray<uint16_t>& chars,
                           uint32_t endianness = QVFile::kEndianFile);
 
 // Moves to position 0 and writes the string's bytes as they are (no length,
 // no conversion, no truncation).
-long QVFileSaveContentOfString(QVFile& file, const QVString& string);
+[[nodiscard]] long QVFileSaveContentOfString(QVFile& file, const QVString& string);
 // Creates or truncates the file at path and writes the string's bytes.
-long QVFileSaveContentOfString(const QVFilePath& path, const QVString& string);
+[[nodiscard]] long QVFileSaveContentOfString(const QVFilePath& path, const QVString& string);
 // Reads the whole file from position 0 into the string as raw bytes; on
 // failure the string is emptied.
-long QVFileLoadContentToString(const QVFile& file, QVString& string);
+[[nodiscard]] long QVFileLoadContentToString(const QVFile& file, QVString& string);
 // Opens path for reading first.
-long QVFileLoadContentToString(const QVFilePath& path, QVString& string);
+[[nodiscard]] long QVFileLoadContentToString(const QVFilePath& path, QVString& string);
 
 // ---- Signatures and chunks
 
@@ -398,21 +398,21 @@ long QVFileReadSignat32(const QVFile& file, uint32_t& signature);
 // receives the signature read either way.
 long QVFileCheckSignat32(const QVFile& file, uint32_t expected, uint32_t* read = nullptr);
 
-inline long QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk) {
+[[nodiscard]] inline long QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk) {
   return QVFileChunkSetter::QVFileWriteChunkHeader(file, chunk);
 }
-inline long QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chunk) {
+[[nodiscard]] inline long QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chunk) {
   return QVFileChunkSetter::QVFileWriteChunkComplete(file, chunk);
 }
-inline long QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk) {
+[[nodiscard]] inline long QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk) {
   return QVFileChunkSetter::QVFileReadChunkHeader(file, chunk);
 }
-inline long QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& chunk) {
+[[nodiscard]] inline long QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& chunk) {
   return QVFileChunkSetter::QVFileCheckChunkHeader(file, chunk);
 }
 // Moves to the chunk's header.
-long QVFileGotoChunkBegin(const QVFile& file, const QVFileChunk& chunk);
+[[nodiscard]] long QVFileGotoChunkBegin(const QVFile& file, const QVFileChunk& chunk);
 // Moves to the end of the chunk's payload, skipping what was not consumed.
-long QVFileGotoChunkEnd(const QVFile& file, const QVFileChunk& chunk);
+[[nodiscard]] long QVFileGotoChunkEnd(const QVFile& file, const QVFileChunk& chunk);
 
 #endif

@@ -22,7 +22,7 @@ long QVFileMmap::Fail(long code) {
 
 const void* QVFileMmap::Map(uint64_t offset, size_t length) {
   if (!mFile.IsOpened()) {
-    Fail(QVLogStatus(kQVErrFileNotOpened, mFile.LogPath()));
+    Fail(QVLogStatus<kQVErrFileNotOpened>(mFile.LogPath()));
     return nullptr;
   }
   uint64_t size = 0;
@@ -32,17 +32,17 @@ const void* QVFileMmap::Map(uint64_t offset, size_t length) {
     return nullptr;
   }
   if (length == 0 || offset > size || length > size - offset) {
-    Fail(QVLogStatus(kQVErrMmapOutOfBounds, mFile.LogPath()));
+    Fail(QVLogStatus<kQVErrMmapOutOfBounds>(mFile.LogPath()));
     return nullptr;
   }
   if (offset % Granularity() != 0) {
-    Fail(QVLogStatus(kQVErrMmapBadOffset, mFile.LogPath()));
+    Fail(QVLogStatus<kQVErrMmapBadOffset>(mFile.LogPath()));
     return nullptr;
   }
   int error = 0;
   void* address = const_cast<void*>(QVSystem::MapForReading(mFile.Descriptor(), offset, length, &error));
   if (!address) {
-    Fail(QVLogStatus(kQVErrMmapFailed, static_cast<long>(error), mFile.LogPath()));
+    Fail(QVLogStatus<kQVErrMmapFailed>(static_cast<long>(error), mFile.LogPath()));
     return nullptr;
   }
   mLastError = 0;
@@ -59,7 +59,7 @@ const void* QVFileMmap::MapAll() {
   uint64_t size = 0;
   if (mFile.IsOpened() && mFile.GetFileSize(size) == 0 &&
       size > std::numeric_limits<size_t>::max()) {
-    Fail(QVLogStatus(kQVErrMmapOutOfBounds, mFile.LogPath()));
+    Fail(QVLogStatus<kQVErrMmapOutOfBounds>(mFile.LogPath()));
     return nullptr;
   }
   return Map(0, static_cast<size_t>(size));

@@ -123,9 +123,9 @@ class QVFilePath {
 
   // File forms: the path text as a file string, with each "/" stored as the
   // byte 0x01. Return a status code.
-  long WriteToFile(QVFile& file) const;
-  long ReadFromFile(const QVFile& file);
-  long ReadFromFile_OFF(const QVFile& file);
+  [[nodiscard]] long WriteToFile(QVFile& file) const;
+  [[nodiscard]] long ReadFromFile(const QVFile& file);
+  [[nodiscard]] long ReadFromFile_OFF(const QVFile& file);
 
  private:
   QVString mPath;

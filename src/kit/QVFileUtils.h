@@ -35,7 +35,7 @@ class QVFileUtils {
   // Size in bytes of a regular file. Anything else (missing, directory,
   // unconvertible path) gives kQVErrNotAFile (-987) and size 0, without a
   // log line.
-  static long GetFileSize(const QVFilePath& path, uint64_t& size);
+  [[nodiscard]] static long GetFileSize(const QVFilePath& path, uint64_t& size);
 
   // Deletes a file (never a directory). True on success.
   static bool RemoveFile(const QVFilePath& path);
@@ -70,8 +70,8 @@ class QVFileUtils {
   // The file system keeps no four-character type and creator codes here:
   // both always give kQVErrGeneric (-1); the getter sets type and creator
   // to 0.
-  static long GetFileTypeAndCreator(const QVFilePath& path, uint32_t& type, uint32_t& creator);
-  static long SetFileTypeAndCreator(const QVFilePath& path, uint32_t type, uint32_t creator);
+  [[nodiscard]] static long GetFileTypeAndCreator(const QVFilePath& path, uint32_t& type, uint32_t& creator);
+  [[nodiscard]] static long SetFileTypeAndCreator(const QVFilePath& path, uint32_t type, uint32_t creator);
 };
 
 #endif

@@ -32,7 +32,7 @@ const QVHostPathProvider* QVGetHostPathProvider();
 
 // Asks the host for a named property of the application; kQVErrGeneric
 // without a provider or with a null value.
-long QVGetApplicationProperty(const QVString& key, QVValue* value);
+[[nodiscard]] long QVGetApplicationProperty(const QVString& key, QVValue* value);
 
 // The directory the host defines for kind, or kQVNullFilePath. The reference
 // stays valid for the life of the process; it is refreshed by the next call

@@ -96,14 +96,6 @@ void QVLogWarning(long code, const char* format, ...) {
   va_end(args);
 }
 
-long QVLogStatus(long code, ...) {
-  va_list args;
-  va_start(args, code);
-  long result = QVLogErrorv(code, QVErrorMessage(code), args);
-  va_end(args);
-  return result;
-}
-
 void _QVAssert(const char* proc, const char* file, int line, bool condition,
                const char* expression) {
   if (condition) return;

@@ -38,8 +38,14 @@ long QVLogErrorv(long code, const char* format, va_list args);
 void QVLogWarning(long code, const char* format, ...) QV_PRINTF_FORMAT(2, 3);
 
 // QVLogError with the message format of the status table (QVErrors.h); the
-// arguments are those the table documents for the code.
-long QVLogStatus(long code, ...);
+// arguments are those the table documents for the code, and the compiler
+// checks them against its format: QVLogStatus<kQVErrFileRead>(path).
+// Returns code.
+template <QVStatus code, typename... Args>
+inline long QVLogStatus(Args... args) {
+  static_assert(code < 0, "QVLogStatus logs errors: their codes are negative");
+  return QVLogError(code, QVStatusFormat<code>::kFormat, args...);
+}
 
 // When condition is false: two lines on standard error (not forwarded), then
 // the process exits with status -1.

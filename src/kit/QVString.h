@@ -197,11 +197,11 @@ class QVString {
   // ---- File forms (implemented with QVFile)
   // UTF-8 bytes after an unsigned 32-bit length in file order, padded with
   // 0 to 3 zero bytes to a multiple of 4. Returns 0 or the first file error.
-  long WriteToFile(QVFile& file) const;
+  [[nodiscard]] long WriteToFile(QVFile& file) const;
   // Reads the form above; on error the string is emptied and the error returned.
-  long ReadFromFile(const QVFile& file);
+  [[nodiscard]] long ReadFromFile(const QVFile& file);
   // Older form: big-endian length, Windows Latin-1 bytes, no padding.
-  long ReadFromFile_OFF(const QVFile& file);
+  [[nodiscard]] long ReadFromFile_OFF(const QVFile& file);
 
  private:
   std::string mStr;

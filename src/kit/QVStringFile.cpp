@@ -35,7 +35,7 @@ long QVFileWriteQVString(QVFile& file, const QVString& string) {
   QVString utf8 = string.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
   uint32_t count = utf8.Length();
   if (count > std::numeric_limits<uint32_t>::max() - 3)
-    return QVLogStatus(kQVErrFileWrite, file.LogPath());
+    return QVLogStatus<kQVErrFileWrite>(file.LogPath());
   uint32_t padded = (count + 3) & ~3u;
   // Length, text and padding leave in one write.
   uint8_t head[4];

@@ -1,4 +1,5 @@
 #include "kit/QVStringForms.h"
+#include "kit/QVStringForms_p.h"
 
 #include <cerrno>
 #include <cinttypes>
@@ -391,6 +392,8 @@ bool strGetasTimeHMS(const char* text, double* out, double def) {
   }
   return Store(out, negative ? -v : v, true);
 }
+
+void QVStringFormsRetestDecimalSeparator() { sTestHasBeenDone = false; }
 
 char* strPrepareFloatScanf(char* dst, const char* src) {
   if (!sTestHasBeenDone) {

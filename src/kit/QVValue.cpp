@@ -7,6 +7,7 @@
 
 #include "kit/QVDictionary.h"
 #include "kit/QVFile.h"
+#include "kit/QVFileStickyReader.h"
 #include "kit/QVLog.h"
 #include "kit/QVStringForms.h"
 #include "kit/QVValue_p.h"
@@ -326,10 +327,11 @@ long QVValue::WriteToFile(QVFile& file) const {
 long QVValue::ReadFromFile(const QVFile& file) {
   Clear();
   uint64_t size = 0;
-  long err = file.GetFileSize(size);
-  if (err == 0) err = QVValueCoder::Read(file, *this, size, 0);
-  if (err != 0) Clear();
-  return err;
+  QVFileStickyReader in(file);
+  in.Then([&] { return file.GetFileSize(size); });
+  in.Then([&] { return QVValueCoder::Read(file, *this, size, 0); });
+  if (!in.Ok()) Clear();
+  return in.Status();
 }
 
 // ----------------------------------------------------------- QVValueArray
@@ -499,56 +501,59 @@ long QVValueCoder::Read(const QVFile& file, QVValue& value, uint64_t limit, uint
   long err = ReadHeader(file, chunk, limit, 0);
   if (err) return err;
 
+  QVFileStickyReader in(file);
+  const uint64_t end = chunk.EndPosition();
+  auto room = [&](uint64_t n, const char* what) -> QVFileStickyReader& {
+    return in.Then([&] { return CheckRoom(file, n, end, what); });
+  };
   switch (chunk.Signature()) {
     case kQVValueTypeBool: {
       uint32_t b = 0;
-      err = CheckRoom(file, 4, chunk.EndPosition(), "boolean");
-      if (err == 0) err = QVFileReadUInt32(file, b);
-      if (err == 0) value.SetasBool(b != 0);
+      room(4, "boolean").UInt32(b);
+      if (in.Ok()) value.SetasBool(b != 0);
       break;
     }
     case kQVValueTypeInteger: {
       int64_t i = 0;
-      err = CheckRoom(file, 8, chunk.EndPosition(), "integer");
-      if (err == 0) err = QVFileReadSInt64(file, i);
-      if (err == 0) value.SetasInteger(i);
+      room(8, "integer").SInt64(i);
+      if (in.Ok()) value.SetasInteger(i);
       break;
     }
     case kQVValueTypeFloat: {
       double f = 0.0;
-      err = CheckRoom(file, 8, chunk.EndPosition(), "real");
-      if (err == 0) err = QVFileReadFloat64(file, f);
-      if (err == 0) value.SetasFloat(f);
+      room(8, "real").Float64(f);
+      if (in.Ok()) value.SetasFloat(f);
       break;
     }
     case kQVValueTypeString: {
       // The chunk's size doubles as the string's length: read the string
       // form from the size field on.
       QVString s;
-      err = QVFileSkipBack(file, 4);
-      if (err == 0) err = QVFileReadQVString(file, s);
-      if (err == 0) value.SetasQVString(std::move(s));
+      in.SkipBack(4).String(s);
+      if (in.Ok()) value.SetasQVString(std::move(s));
       break;
     }
     case kQVValueTypeBinary:
-      err = ReadBinaryBody(file, chunk, value);
+      in.Then([&] { return ReadBinaryBody(file, chunk, value); });
       break;
     case kQVValueTypeArray:
     case kQVValueTypeDictionary: {
       if (level + 1 > kQVValueMaxNesting) {
-        err = QVLogError(kQVErrFileRead,
-                         "Can't read in file \"%s\": values nested deeper than %u levels",
-                         file.LogPath(), static_cast<unsigned>(kQVValueMaxNesting));
+        in.Then([&] {
+          return QVLogError(kQVErrFileRead,
+                            "Can't read in file \"%s\": values nested deeper than %u levels",
+                            file.LogPath(), static_cast<unsigned>(kQVValueMaxNesting));
+        });
         break;
       }
       if (chunk.Signature() == kQVValueTypeArray) {
         QVValueArray array;
-        err = ReadArrayBody(file, chunk, array, level + 1);
-        if (err == 0) value.SetasQVValueArray(std::move(array));
+        in.Then([&] { return ReadArrayBody(file, chunk, array, level + 1); });
+        if (in.Ok()) value.SetasQVValueArray(std::move(array));
       } else {
         QVDictionary dictionary;
-        err = ReadDictionaryBody(file, chunk, dictionary, level + 1);
-        if (err == 0) value.SetasQVDictionary(std::move(dictionary));
+        in.Then([&] { return ReadDictionaryBody(file, chunk, dictionary, level + 1); });
+        if (in.Ok()) value.SetasQVDictionary(std::move(dictionary));
       }
       break;
     }
@@ -557,36 +562,37 @@ long QVValueCoder::Read(const QVFile& file, QVValue& value, uint64_t limit, uint
       // so that files with newer value types still load.
       break;
   }
-  if (err == 0) err = QVFileGotoChunkEnd(file, chunk);
-  if (err) value.Clear();
-  return err;
+  in.GotoChunkEnd(chunk);
+  if (!in.Ok()) value.Clear();
+  return in.Status();
 }
 
 long QVValueCoder::ReadBinaryBody(const QVFile& file, const QVFileChunk& chunk, QVValue& value) {
   uint32_t length = 0;
-  long err = CheckRoom(file, 4, chunk.EndPosition(), "block length");
-  if (err == 0) err = QVFileReadUInt32(file, length);
-  if (err == 0) err = CheckRoom(file, length, chunk.EndPosition(), "block");
-  if (err) return err;
+  QVFileStickyReader in(file);
+  in.Then([&] { return CheckRoom(file, 4, chunk.EndPosition(), "block length"); }).UInt32(length);
+  // The length is checked against the chunk before anything is allocated for it.
+  in.Then([&] { return CheckRoom(file, length, chunk.EndPosition(), "block"); });
+  if (!in.Ok()) return in.Status();
   std::vector<uint8_t> bytes(length);
-  err = QVFileRead(file, bytes.data(), length);
-  if (err == 0) value.SetasBinary(bytes.data(), length);
-  return err;
+  in.Bytes(bytes.data(), length);
+  if (in.Ok()) value.SetasBinary(bytes.data(), length);
+  return in.Status();
 }
 
 long QVValueCoder::ReadArrayBody(const QVFile& file, const QVFileChunk& chunk, QVValueArray& array,
                                  uint32_t level) {
   array.clear();
   uint32_t count = 0;
-  long err = CheckRoom(file, 4, chunk.EndPosition(), "element count");
-  if (err == 0) err = QVFileReadUInt32(file, count);
+  QVFileStickyReader in(file);
+  in.Then([&] { return CheckRoom(file, 4, chunk.EndPosition(), "element count"); }).UInt32(count);
   // Every element takes at least its 8-byte header.
-  if (err == 0) err = CheckRoom(file, uint64_t{count} * 8, chunk.EndPosition(), "array elements");
-  if (err) return err;
+  in.Then([&] { return CheckRoom(file, uint64_t{count} * 8, chunk.EndPosition(), "array elements"); });
+  if (!in.Ok()) return in.Status();
   array.reserve(count);
   for (uint32_t i = 0; i < count; i++) {
     QVValue element;
-    err = Read(file, element, chunk.EndPosition(), level);
+    long err = Read(file, element, chunk.EndPosition(), level);
     if (err) {
       array.clear();
       return err;
@@ -601,25 +607,22 @@ long QVValueCoder::ReadDictionaryBody(const QVFile& file, const QVFileChunk& chu
   dictionary.Clear();
   const uint64_t end = chunk.EndPosition();
   uint32_t count = 0;
-  long err = CheckRoom(file, 4, end, "entry count");
-  if (err == 0) err = QVFileReadUInt32(file, count);
+  QVFileStickyReader in(file);
+  in.Then([&] { return CheckRoom(file, 4, end, "entry count"); }).UInt32(count);
   // Every entry takes at least a key length and a value header.
-  if (err == 0) err = CheckRoom(file, uint64_t{count} * 12, end, "dictionary entries");
+  in.Then([&] { return CheckRoom(file, uint64_t{count} * 12, end, "dictionary entries"); });
   std::vector<QVDictionary::Entry> entries;
-  for (uint32_t i = 0; err == 0 && i < count; i++) {
+  for (uint32_t i = 0; in.Ok() && i < count; i++) {
     // The key's length is checked against the chunk before the string reader
     // allocates for it.
     uint32_t keyLength = 0;
-    err = QVFileReadUInt32(file, keyLength);
-    if (err == 0) err = CheckRoom(file, keyLength, end, "key");
-    if (err == 0) err = QVFileSkipBack(file, 4);
     QVString key;
-    if (err == 0) err = QVFileReadQVString(file, key);
     QVValue value;
-    if (err == 0) err = Read(file, value, end, level);
-    if (err == 0) entries.emplace_back(std::move(key), std::move(value));
+    in.UInt32(keyLength).Then([&] { return CheckRoom(file, keyLength, end, "key"); });
+    in.SkipBack(4).String(key).Then([&] { return Read(file, value, end, level); });
+    if (in.Ok()) entries.emplace_back(std::move(key), std::move(value));
   }
-  if (err) return err;
+  if (!in.Ok()) return in.Status();
   // Sorted once rather than inserted one by one: entries out of key order
   // (a damaged or foreign file) would otherwise move the ones already stored
   // at every insertion, quadratic in the count. The sort is stable, so the
@@ -640,32 +643,33 @@ long QVValueCoder::ReadArray(const QVFile& file, QVValueArray& array) {
   array.clear();
   uint64_t limit = 0;
   QVFileChunk chunk;
-  long err = FileLimit(file, limit);
-  if (err == 0) err = ReadHeader(file, chunk, limit, kQVValueTypeArray);
-  if (err == 0) err = ReadArrayBody(file, chunk, array, 1);
-  if (err == 0) err = QVFileGotoChunkEnd(file, chunk);
-  if (err) array.clear();
-  return err;
+  QVFileStickyReader in(file);
+  in.Then([&] { return FileLimit(file, limit); });
+  in.Then([&] { return ReadHeader(file, chunk, limit, kQVValueTypeArray); });
+  in.Then([&] { return ReadArrayBody(file, chunk, array, 1); }).GotoChunkEnd(chunk);
+  if (!in.Ok()) array.clear();
+  return in.Status();
 }
 
 long QVValueCoder::ReadDictionary(const QVFile& file, QVDictionary& dictionary) {
   dictionary.Clear();
   uint64_t limit = 0;
   QVFileChunk chunk;
-  long err = FileLimit(file, limit);
-  if (err == 0) err = ReadHeader(file, chunk, limit, kQVValueTypeDictionary);
-  if (err == 0) err = ReadDictionaryBody(file, chunk, dictionary, 1);
-  if (err == 0) err = QVFileGotoChunkEnd(file, chunk);
-  if (err) dictionary.Clear();
-  return err;
+  QVFileStickyReader in(file);
+  in.Then([&] { return FileLimit(file, limit); });
+  in.Then([&] { return ReadHeader(file, chunk, limit, kQVValueTypeDictionary); });
+  in.Then([&] { return ReadDictionaryBody(file, chunk, dictionary, 1); }).GotoChunkEnd(chunk);
+  if (!in.Ok()) dictionary.Clear();
+  return in.Status();
 }
 
 long QVValueCoder::SkipDictionary(const QVFile& file) {
   uint64_t limit = 0;
   QVFileChunk chunk;
-  long err = FileLimit(file, limit);
-  if (err == 0) err = ReadHeader(file, chunk, limit, kQVValueTypeDictionary);
-  return err ? err : QVFileGotoChunkEnd(file, chunk);
+  QVFileStickyReader in(file);
+  in.Then([&] { return FileLimit(file, limit); });
+  in.Then([&] { return ReadHeader(file, chunk, limit, kQVValueTypeDictionary); });
+  return in.GotoChunkEnd(chunk).Status();
 }
 
 // Defined once, in the shared kits, so that every module of the process (the

@@ -134,13 +134,13 @@ class QVValue {
   //          file string (no tag) and the value's chunk
   // Returns 0 or the file error; -976 for nesting beyond kQVValueMaxNesting
   // (nothing is written then).
-  long WriteToFile(QVFile& file) const;
+  [[nodiscard]] long WriteToFile(QVFile& file) const;
   // Reads one chunk. A tag this reader does not know (0 included) is skipped
   // to the chunk's end and leaves the value empty: a success. A size, count
   // or length that does not fit in what is left of the enclosing chunk or of
   // the file, and nesting beyond kQVValueMaxNesting, fail with -977 before
   // anything is allocated. On any error the value is empty.
-  long ReadFromFile(const QVFile& file);
+  [[nodiscard]] long ReadFromFile(const QVFile& file);
 
  private:
   void Release() noexcept;
@@ -181,10 +181,10 @@ class QVValueArray : public std::vector<QVValue> {
 
   // The "arry" chunk (see QVValue::WriteToFile). -976 for nesting beyond
   // kQVValueMaxNesting.
-  long WriteToFile(QVFile& file) const;
+  [[nodiscard]] long WriteToFile(QVFile& file) const;
   // Empties the array, checks the "arry" header (-960), reads the count and
   // the elements. On error the array is empty again.
-  long ReadFromFile(const QVFile& file);
+  [[nodiscard]] long ReadFromFile(const QVFile& file);
 };
 
 // One entry of an enumeration word table: a number and its word. A table is

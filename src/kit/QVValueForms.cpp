@@ -247,7 +247,8 @@ QVValue* SetReals(QVValue* value, const T& t, const RealFields<T, N>& fields) {
   QVValue real;
   for (size_t i = 0; i < N; i++) {
     real.SetasFloat(t.*fields.members[i]);
-    d.SetValue(fields.keys[i], real);
+    // Plain keys into a fresh dictionary: SetValue can't fail.
+    (void)d.SetValue(fields.keys[i], real);
   }
   value->SetasQVDictionary(std::move(d));
   return value;
@@ -327,8 +328,9 @@ QVValue* QVValueSetasAGPlacement(QVValue* value, AGPlacement placement) {
                   : (placement & kAGPlacementVCenter) ? "Center"
                                                       : "Bottom";
   QVDictionary d;
-  d.SetValue("h", QVValueSetasQVString(h));
-  d.SetValue("v", QVValueSetasQVString(v));
+  // Plain keys into a fresh dictionary: SetValue can't fail.
+  (void)d.SetValue("h", QVValueSetasQVString(h));
+  (void)d.SetValue("v", QVValueSetasQVString(v));
   value->SetasQVDictionary(std::move(d));
   return value;
 }

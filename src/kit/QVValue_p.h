@@ -18,34 +18,34 @@ class QVValueCoder {
   // Logs -976 for a value too deeply nested to be read back.
   static long RefuseTooDeep(const QVFile& file);
 
-  static long Write(QVFile& file, const QVValue& value);
-  static long WriteArray(QVFile& file, const QVValueArray& array);
-  static long WriteDictionary(QVFile& file, const QVDictionary& dictionary);
+  [[nodiscard]] static long Write(QVFile& file, const QVValue& value);
+  [[nodiscard]] static long WriteArray(QVFile& file, const QVValueArray& array);
+  [[nodiscard]] static long WriteDictionary(QVFile& file, const QVDictionary& dictionary);
 
   // The readers stay inside [current position, limit): a chunk, count or
   // length reaching beyond limit is a damaged file (-977). level is the
   // number of arrays and dictionaries enclosing what is read.
-  static long Read(const QVFile& file, QVValue& value, uint64_t limit, uint32_t level);
+  [[nodiscard]] static long Read(const QVFile& file, QVValue& value, uint64_t limit, uint32_t level);
   // Reads a top-level "arry" or "dict" chunk, limited by the file's size.
-  static long ReadArray(const QVFile& file, QVValueArray& array);
-  static long ReadDictionary(const QVFile& file, QVDictionary& dictionary);
+  [[nodiscard]] static long ReadArray(const QVFile& file, QVValueArray& array);
+  [[nodiscard]] static long ReadDictionary(const QVFile& file, QVDictionary& dictionary);
   // Checks a "dict" header against the file's size and moves past the chunk.
-  static long SkipDictionary(const QVFile& file);
+  [[nodiscard]] static long SkipDictionary(const QVFile& file);
 
  private:
   // Reads a chunk header that must lie, with its payload, before limit.
   // expected 0 accepts any signature; another one fails with -960 when the
   // header holds something else.
-  static long ReadHeader(const QVFile& file, QVFileChunk& chunk, uint64_t limit, uint32_t expected);
+  [[nodiscard]] static long ReadHeader(const QVFile& file, QVFileChunk& chunk, uint64_t limit, uint32_t expected);
   // 0 when n bytes from the current position stay before limit, else -977.
-  static long CheckRoom(const QVFile& file, uint64_t n, uint64_t limit, const char* what);
-  static long FileLimit(const QVFile& file, uint64_t& limit);
+  [[nodiscard]] static long CheckRoom(const QVFile& file, uint64_t n, uint64_t limit, const char* what);
+  [[nodiscard]] static long FileLimit(const QVFile& file, uint64_t& limit);
   // The payloads after the header; level is the container's own level.
-  static long ReadArrayBody(const QVFile& file, const QVFileChunk& chunk, QVValueArray& array,
+  [[nodiscard]] static long ReadArrayBody(const QVFile& file, const QVFileChunk& chunk, QVValueArray& array,
                             uint32_t level);
-  static long ReadDictionaryBody(const QVFile& file, const QVFileChunk& chunk,
+  [[nodiscard]] static long ReadDictionaryBody(const QVFile& file, const QVFileChunk& chunk,
                                  QVDictionary& dictionary, uint32_t level);
-  static long ReadBinaryBody(const QVFile& file, const QVFileChunk& chunk, QVValue& value);
+  [[nodiscard]] static long ReadBinaryBody(const QVFile& file, const QVFileChunk& chunk, QVValue& value);
 };
 
 // An "arry" holding each element's value form.

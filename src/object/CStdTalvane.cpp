@@ -54,8 +54,10 @@ int32_t CStdTalvane::_apmInit(const QVArgs& args) {
 
   // Symbols are filled in the colour the host gave the outline, without an
   // outline: exchange the base brush and pen through the class chain.
+  // A base that can't answer or take them keeps its own brush and pen: the
+  // object is whole without them, so their statuses are not the init's.
   QVDictionary dict;
-  acmGetObjectProperties(dict);
+  (void)acmGetObjectProperties(dict);
   AGBrush brush;
   AGPen pen;
   brush.ReadFromValue(dict.GetValue("Brush"));
@@ -66,23 +68,26 @@ int32_t CStdTalvane::_apmInit(const QVArgs& args) {
   dict.Clear();
   QVValue value;
   brush.WriteToValue(&value);
-  dict.SetValue("Brush", value);
+  // Plain keys into the emptied dictionary: SetValue can't fail.
+  (void)dict.SetValue("Brush", value);
   pen.WriteToValue(&value);
-  dict.SetValue("Pen", value);
-  acmSetObjectProperties(dict);
+  (void)dict.SetValue("Pen", value);
+  (void)acmSetObjectProperties(dict);
   return 0;
 }
 
 int32_t CStdTalvane::_apmGetObjectProperties(QVDictionary& dict) const {
+  // Plain keys (no path): SetValue replaces whatever the entry held and
+  // can't fail.
   QVValue value;
-  dict.SetValue(kKey_FontSize, *QVValueSetasFloat32(&value, mFontSize));
-  dict.SetValue(kKey_ProlineType, *QVValueSetasEnum(&value, mProline.type, kEnums_ProlineType));
+  (void)dict.SetValue(kKey_FontSize, *QVValueSetasFloat32(&value, mFontSize));
+  (void)dict.SetValue(kKey_ProlineType, *QVValueSetasEnum(&value, mProline.type, kEnums_ProlineType));
   if (mProline.type != kProlineTypeNone) {
-    dict.SetValue(kKey_ProlineBeg, *QVValueSetasEnum(&value, mProline.begin, kEnums_ProlineTail));
-    dict.SetValue(kKey_ProlineEnd, *QVValueSetasEnum(&value, mProline.end, kEnums_ProlineTail));
+    (void)dict.SetValue(kKey_ProlineBeg, *QVValueSetasEnum(&value, mProline.begin, kEnums_ProlineTail));
+    (void)dict.SetValue(kKey_ProlineEnd, *QVValueSetasEnum(&value, mProline.end, kEnums_ProlineTail));
   }
-  dict.SetValue(kKey_KeyLayout, *QVValueSetasQVString(&value, mKeyLayout));
-  dict.SetValue(kKey_UnicodeText, *QVValueSetasQVUniChars(&value, mText));
+  (void)dict.SetValue(kKey_KeyLayout, *QVValueSetasQVString(&value, mKeyLayout));
+  (void)dict.SetValue(kKey_UnicodeText, *QVValueSetasQVUniChars(&value, mText));
   return 0;
 }
 

@@ -47,12 +47,12 @@ class CStdTalvane : public QVObject {
   // With the creation argument "-default": the default settings, and the
   // host's base brush and pen turned into a solid fill in the pen's colour
   // without an outline. Without it nothing changes. Always 0.
-  int32_t _apmInit(const QVArgs& args);
+  [[nodiscard]] int32_t _apmInit(const QVArgs& args);
   // Reads the document payload; 0 or the first failing read's status (the
   // fields read before it keep their values).
-  int32_t _apmInitFromFile(const QVFile& file);
+  [[nodiscard]] int32_t _apmInitFromFile(const QVFile& file);
   // Writes the document payload; 0 or the first failing write's status.
-  int32_t _apmWriteToFile(QVFile& file) const;
+  [[nodiscard]] int32_t _apmWriteToFile(QVFile& file) const;
   // Ends editing (the user's keyboard layout comes back), then frees the
   // cached geometry.
   void _apmDelete();
@@ -61,10 +61,10 @@ class CStdTalvane : public QVObject {
   AGRect _apmGetNaturalBounds() const;
   // "FontSize", "LineType", ("LineBeg", "LineEnd" unless the type is None),
   // "KeyLayout", "UnicodeText". Always 0.
-  int32_t _apmGetObjectProperties(QVDictionary& dict) const;
+  [[nodiscard]] int32_t _apmGetObjectProperties(QVDictionary& dict) const;
   // Applies the keys present; values of the wrong kind are ignored and
   // numbers out of range clamped. Always 0.
-  int32_t _apmSetObjectProperties(const QVDictionary& dict);
+  [[nodiscard]] int32_t _apmSetObjectProperties(const QVDictionary& dict);
 
   // Drops the cached outline, boxes and bounds (rebuilt when next needed).
   void LowInvalidateCurrentPath();
@@ -75,7 +75,7 @@ class CStdTalvane : public QVObject {
   // its font size with its prolongation line, in the library (bit 0) filling
   // the cell, or the red "Pelmar?" label when the symbol font is missing.
   // The host's context is never changed. Always 0.
-  int32_t _apmDraw(const AGContext& context, const QVDrawEvent& event) const;
+  [[nodiscard]] int32_t _apmDraw(const AGContext& context, const QVDrawEvent& event) const;
   void LowDrawInScore(AGContext& context, const AGRect& target, double angle) const;
   void LowDrawInLibrary(AGContext& context, const AGRect& target, double angle) const;
   void LowDrawFontError(AGContext& context, const AGRect& target, double angle) const;
@@ -87,7 +87,7 @@ class CStdTalvane : public QVObject {
   static QVGUIDesc BuildInspectorGUIDesc();
   // Kind 1 fills the panel from the object; kind 3 applies the change of one
   // control and names the action in the event. Always 0.
-  int32_t _apmInspector(QVGUIDesc& desc, QVGUIEvent& event);
+  [[nodiscard]] int32_t _apmInspector(QVGUIDesc& desc, QVGUIEvent& event);
   // The begin/end label and menus and control 8 are shown exactly when the
   // object has a prolongation line.
   void LowInspectorRefreshProlinePopups(QVGUIDesc& desc) const;
@@ -152,7 +152,7 @@ class CStdTalvane : public QVObject {
   // an object that is not being edited without effect. 0, or -1 when the
   // text cannot be laid out (the symbol font is missing): editing then ends
   // with the answer 2.
-  int32_t _apmEdit(const AGContext& context, QVEditEvent& event);
+  [[nodiscard]] int32_t _apmEdit(const AGContext& context, QVEditEvent& event);
   // The caret index for a point in natural coordinates: the nearest box
   // centre's index, plus 1 right of that centre. False, and index all bits
   // set, without boxes or for a point outside frame grown by 20 (edges

@@ -38,8 +38,9 @@ int32_t CStdTalvaneRegister(QVPluginHook* hook) {
   if (status != 0) return status;
 
   // The symbol font comes with the plug-in; without it objects show their
-  // missing-font label, so a failure here does not stop registration.
-  CStdTalvaneAddSymbolFont();
+  // missing-font label, so a failure here (logged where it happened) does
+  // not stop registration.
+  (void)CStdTalvaneAddSymbolFont();
   // Likewise its keyboard layouts: without them the keyboard menu shows
   // "<Not Installed>" and editing keeps the user's keyboard.
   CStdTalvaneAddKeyLayouts();

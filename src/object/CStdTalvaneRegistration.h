@@ -10,6 +10,6 @@ struct QVPluginHook;
 // once when non-zero), the symbol font added for the process, the language domain "StdTalvane", the translated class
 // name, the class method slots (left alone when the class record's flag bit 0
 // is set), the inspector description when there is one, and 0.
-int32_t CStdTalvaneRegister(QVPluginHook* hook);
+[[nodiscard]] int32_t CStdTalvaneRegister(QVPluginHook* hook);
 
 #endif

@@ -107,7 +107,7 @@ long CStdTalvaneAddSymbolFontFrom(const QVStringArray& resourceDirs) {
     }
     std::string family =
         kBuiltinFontName.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8).Std();
-    return QVLogStatus(kQVErrFontNotFound, family.c_str(),
+    return QVLogStatus<kQVErrFontNotFound>(family.c_str(),
                        places.empty() ? "no resources folder is known" : places.c_str());
   }
   return AGFont::AddApplicationFontFile(NativeFromUtf8(dir + kSymbolFontFile));

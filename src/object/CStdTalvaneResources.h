@@ -16,11 +16,11 @@ QVString CStdTalvaneSymbolFontPath();
 // looked for) when no resources folder holds the file, or the font
 // service's status (logged) when the file is unusable: the object then
 // shows its missing-font label.
-long CStdTalvaneAddSymbolFont();
+[[nodiscard]] long CStdTalvaneAddSymbolFont();
 // The same, looking for fonts/PelmarUC.ttf in resourceDirs (native text,
 // absolute paths ending in "/"; others are skipped) in order instead of the
 // plug-in's own places.
-long CStdTalvaneAddSymbolFontFrom(const QVStringArray& resourceDirs);
+[[nodiscard]] long CStdTalvaneAddSymbolFontFrom(const QVStringArray& resourceDirs);
 
 // Adds a last resources folder to look in (native text; a final "/" is
 // added when missing; empty is ignored). For programs that link the object

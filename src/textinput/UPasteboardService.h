@@ -29,19 +29,19 @@ class UPasteboardService {
   virtual ~UPasteboardService() = default;
 
   // Removes every item and makes this process the clipboard's owner.
-  virtual long Clear() = 0;
+  [[nodiscard]] virtual long Clear() = 0;
   // Brings this process's view of the clipboard up to date.
-  virtual long Synchronize() = 0;
+  [[nodiscard]] virtual long Synchronize() = 0;
   // The number of items.
-  virtual long GetItemCount(uint32_t* count) = 0;
+  [[nodiscard]] virtual long GetItemCount(uint32_t* count) = 0;
   // The identifier of the item at index 1..count.
-  virtual long GetItemIdentifier(uint32_t index, ItemID* item) = 0;
+  [[nodiscard]] virtual long GetItemIdentifier(uint32_t index, ItemID* item) = 0;
   // A copy of the item's data in the flavour; an error when the item or the
   // flavour does not exist.
-  virtual long CopyItemFlavorData(ItemID item, const char* flavor, std::vector<uint8_t>* data) = 0;
+  [[nodiscard]] virtual long CopyItemFlavorData(ItemID item, const char* flavor, std::vector<uint8_t>* data) = 0;
   // Adds the flavour's data to the item, creating the item when it is new;
   // an error when the item already holds that flavour or item is 0.
-  virtual long PutItemFlavor(ItemID item, const char* flavor, const uint8_t* bytes,
+  [[nodiscard]] virtual long PutItemFlavor(ItemID item, const char* flavor, const uint8_t* bytes,
                              uint32_t byteCount) = 0;
 };
 

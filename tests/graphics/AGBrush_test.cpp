@@ -223,24 +223,24 @@ TEST(BrushValueForm, AngleTravelsInDegreesAndColoursAsText) {
 
 TEST(BrushValueForm, ReadingClampsNumbersAndKeepsFieldsOfBadKeys) {
   QVDictionary d;
-  d.SetValue("Style", QVValueSetasQVString("Pattern"));
-  d.SetValue("Color", QVValueSetasQVString("red"));  // not a colour text
-  d.SetValue("Color2", QVValueSetasAGColor(kAGColorGreen));
+  EXPECT_EQ(d.SetValue("Style", QVValueSetasQVString("Pattern")), 0);
+  EXPECT_EQ(d.SetValue("Color", QVValueSetasQVString("red")), 0);  // not a colour text
+  EXPECT_EQ(d.SetValue("Color2", QVValueSetasAGColor(kAGColorGreen)), 0);
   const int64_t patternIn[] = {0, 99, -4, 1LL << 40, 17};
   const uint32_t patternOut[] = {1, 53, 1, 53, 17};
   for (int i = 0; i < 5; ++i) {
     AGBrush b(kAGBrushStyleNone, kAGColorBlue, 0);
-    d.SetValue("Pattern", QVValueSetasSInt64(patternIn[i]));
+    EXPECT_EQ(d.SetValue("Pattern", QVValueSetasSInt64(patternIn[i])), 0);
     EXPECT_TRUE(b.ReadFromValue(QVValueSetasQVDictionary(d)));
     EXPECT_EQ(b.PatternIndex(), patternOut[i]) << patternIn[i];
     EXPECT_EQ(b.Color(), kAGColorBlue);
     EXPECT_EQ(b.Color2(), kAGColorGreen);
   }
   d.Clear();
-  d.SetValue("Style", QVValueSetasQVString("RadialGradient"));
-  d.SetValue("Blend", QVValueSetasFloat64(2.5));
-  d.SetValue("Center.x", QVValueSetasQVString("0.25"));  // a number only with convert
-  d.SetValue("Center.y", QVValueSetasFloat64(-1.0));
+  EXPECT_EQ(d.SetValue("Style", QVValueSetasQVString("RadialGradient")), 0);
+  EXPECT_EQ(d.SetValue("Blend", QVValueSetasFloat64(2.5)), 0);
+  EXPECT_EQ(d.SetValue("Center.x", QVValueSetasQVString("0.25")), 0);  // a number only with convert
+  EXPECT_EQ(d.SetValue("Center.y", QVValueSetasFloat64(-1.0)), 0);
   AGBrush b;
   b.ReadFromValue(QVValueSetasQVDictionary(d), false);
   EXPECT_EQ(b.Style(), kAGBrushStyleRadialGradient);
@@ -250,8 +250,8 @@ TEST(BrushValueForm, ReadingClampsNumbersAndKeepsFieldsOfBadKeys) {
   b.ReadFromValue(QVValueSetasQVDictionary(d), true);
   EXPECT_EQ(b.GradientCenterX(), 0.25f);
   d.Clear();
-  d.SetValue("Style", QVValueSetasQVString("LinearGradient"));
-  d.SetValue("Angle", QVValueSetasFloat64(-90.0));
+  EXPECT_EQ(d.SetValue("Style", QVValueSetasQVString("LinearGradient")), 0);
+  EXPECT_EQ(d.SetValue("Angle", QVValueSetasFloat64(-90.0)), 0);
   b.ReadFromValue(QVValueSetasQVDictionary(d));
   EXPECT_EQ(Thousandths(b.GradientAngle()), 4712);
 }
@@ -259,7 +259,7 @@ TEST(BrushValueForm, ReadingClampsNumbersAndKeepsFieldsOfBadKeys) {
 TEST(BrushValueForm, UnreadableStyleOrNoDictionaryChangesNothingButTheGradient) {
   AGBrush ref = LinearSample();
   QVDictionary d;
-  d.SetValue("Blend", QVValueSetasFloat64(0.9));
+  EXPECT_EQ(d.SetValue("Blend", QVValueSetasFloat64(0.9)), 0);
   const QVValue values[] = {QVValue(), QVValueSetasFloat64(1.0), QVValueSetasQVDictionary(d)};
   const QVValue styles[] = {QVValueSetasQVString("Hatched"), QVValueSetasQVString(""),
                             QVValueSetasSInt32(2)};
@@ -271,7 +271,7 @@ TEST(BrushValueForm, UnreadableStyleOrNoDictionaryChangesNothingButTheGradient) 
   };
   for (const QVValue& v : values) check(v);
   for (const QVValue& s : styles) {
-    d.SetValue("Style", s);
+    EXPECT_EQ(d.SetValue("Style", s), 0);
     check(QVValueSetasQVDictionary(d));
   }
 }

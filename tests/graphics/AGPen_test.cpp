@@ -146,7 +146,7 @@ TEST(PenValueForm, ABrushOfStyleNoneCarriesNothingElse) {
   EXPECT_EQ(QVValueGetasQVDictionary(v).Count(), 1u);
   // Extra keys beside a None brush are ignored when read.
   QVDictionary d = QVValueGetasQVDictionary(v);
-  d.SetValue("Size", QVValueSetasFloat64(30.0));
+  EXPECT_EQ(d.SetValue("Size", QVValueSetasFloat64(30.0)), 0);
   AGPen p = Sample();
   p.ReadFromValue(QVValueSetasQVDictionary(d));
   EXPECT_EQ(p.Brush().Style(), kAGBrushStyleNone);
@@ -159,11 +159,11 @@ TEST(PenValueForm, ReadingClampsAndKeepsFieldsOfBadOrMissingKeys) {
   QVValue brush;
   AGBrush(kAGBrushStyleSolid, kAGColorBlue, 0).WriteToValue(&brush);
   QVDictionary d;
-  d.SetValue("Brush", brush);
-  d.SetValue("Size", QVValueSetasFloat64(1000.0));
-  d.SetValue("Ratio", QVValueSetasQVString("wide"));
-  d.SetValue("Angle", QVValueSetasFloat64(270.0));
-  d.SetValue("SizeMode", QVValueSetasQVString("Huge"));
+  EXPECT_EQ(d.SetValue("Brush", brush), 0);
+  EXPECT_EQ(d.SetValue("Size", QVValueSetasFloat64(1000.0)), 0);
+  EXPECT_EQ(d.SetValue("Ratio", QVValueSetasQVString("wide")), 0);
+  EXPECT_EQ(d.SetValue("Angle", QVValueSetasFloat64(270.0)), 0);
+  EXPECT_EQ(d.SetValue("SizeMode", QVValueSetasQVString("Huge")), 0);
   AGPen p = Sample();
   p.SetSizeMode(kAGPenSizeModeRelative);  // an unknown word must not read as Absolute (0)
   EXPECT_TRUE(p.ReadFromValue(QVValueSetasQVDictionary(d)));

@@ -29,8 +29,8 @@ class HostDocumentTest : public hosttest::RegisteredHostTest {
     HostDocument doc(*plugin);
     EXPECT_EQ(doc.AddObjects(1, "-default"), 0);
     QVDictionary size;
-    size.SetValue("FontSize", QVValueSetasFloat32(72.0f));
-    doc.Object(0).SetObjectProperties(size);
+    EXPECT_EQ(size.SetValue("FontSize", QVValueSetasFloat32(72.0f)), 0);
+    EXPECT_EQ(doc.Object(0).SetObjectProperties(size), 0);
     std::string path = PathOf("parts.tlv");
     EXPECT_EQ(doc.Save(path), 0);
     return hosttest::SplitOneObject(ReadFile(path));
@@ -45,7 +45,7 @@ class HostDocumentTest : public hosttest::RegisteredHostTest {
     int32_t status = doc.Load(path);
     if (status == 0 && fontSize) {
       QVDictionary props;
-      doc.Object(0).GetObjectProperties(props);
+      EXPECT_EQ(doc.Object(0).GetObjectProperties(props), 0);
       props.GetValue("FontSize").GetasFloat(*fontSize, false);
     }
     return status;

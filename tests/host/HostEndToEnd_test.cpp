@@ -19,7 +19,8 @@ namespace {
 
 struct HostRun {
   int exitCode = -1;
-  std::string out;  // standard output and standard error together
+  std::string out;  // standard output
+  std::string err;  // standard error, captured apart
 };
 
 std::string Quote(const std::string& s) {
@@ -28,19 +29,39 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
+std::string ReadFile(const std::string& path);
+
+// Runs the shell command line with standard error sent to a file of its own,
+// so that what the program writes to each stream can be told apart.
+HostRun Run(const std::string& commandLine) {
+  HostRun run;
+  char errPath[] = "/tmp/talvane-e2e-stderr-XXXXXX";
+  int fd = mkstemp(errPath);
+  if (fd < 0) return run;
+  close(fd);
+  std::string command = "{ " + commandLine + " ; } 2>" + Quote(errPath);
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe) {
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  run.err = ReadFile(errPath);
+  unlink(errPath);
+  return run;
+}
+
+// The host with arguments as given (shell words), nothing added.
+HostRun HostBare(const std::string& arguments, const std::string& prefix = "") {
+  return Run(prefix + Quote(TALVANE_HOST_EXE) + " " + arguments);
+}
+
+// The host in English with the given plug-in.
 HostRun Host(const std::string& arguments, const std::string& plugin = TALVANE_PLUGIN,
              const std::string& prefix = "") {
-  std::string command = prefix + Quote(TALVANE_HOST_EXE) + " --lang en --plugin " + Quote(plugin) + " " +
-                        arguments + " 2>&1";
-  HostRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return HostBare("--lang en --plugin " + Quote(plugin) + " " + arguments, prefix);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -68,25 +89,32 @@ class HostEndToEnd : public ::testing::Test {
 
 TEST_F(HostEndToEnd, RegistersTheClassAndReportsIt) {
   HostRun run = Host("info");
-  EXPECT_EQ(run.exitCode, 0) << run.out;
-  EXPECT_NE(run.out.find("class \"Talvane\", identifiers stdTlvn / _syVect"), std::string::npos)
-      << run.out;
-  EXPECT_NE(run.out.find("interface 0x00030100"), std::string::npos);
-  // Registration, symbol font included, logged no failure.
-  EXPECT_EQ(run.out.find("QVLib Error"), std::string::npos) << run.out;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out.rfind("class \"Talvane\", identifiers stdTlvn / _syVect", 0), 0u) << run.out;
+  EXPECT_NE(run.out.find("interface 0x00030100\n"), std::string::npos);
+  // Registration, symbol font included, logged nothing.
+  EXPECT_EQ(run.err, "");
 }
 
 TEST_F(HostEndToEnd, CreateListSetAndReloadKeepSettings) {
-  ASSERT_EQ(Host("create " + Quote(doc) + " 2").exitCode, 0);
+  HostRun created = Host("create " + Quote(doc) + " 2");
+  ASSERT_EQ(created.exitCode, 0) << created.err;
+  EXPECT_EQ(created.out, doc + ": 2 default objects written\n");
+  EXPECT_EQ(created.err, "");
   HostRun list = Host("list " + Quote(doc));
-  ASSERT_EQ(list.exitCode, 0) << list.out;
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_EQ(list.err, "");
   EXPECT_NE(list.out.find("2 objects, big-endian"), std::string::npos) << list.out;
   EXPECT_NE(list.out.find("UnicodeText = \"E01C;E033;E034;E036;E037;E038;E000;E000;E000;E085\""),
             std::string::npos);
   EXPECT_NE(list.out.find("Brush = {Color: \"(000;000;000;255)\", Style: \"Solid\"}"),
             std::string::npos);
 
-  ASSERT_EQ(Host("set " + Quote(doc) + " 1 FontSize 72").exitCode, 0);
+  HostRun set = Host("set " + Quote(doc) + " 1 FontSize 72");
+  ASSERT_EQ(set.exitCode, 0) << set.err;
+  EXPECT_EQ(set.out.rfind("#1 Talvane  frame (", 0), 0u) << set.out;
+  EXPECT_NE(set.out.find("    FontSize = 72\n"), std::string::npos) << set.out;
+  EXPECT_EQ(set.err, "");
   ASSERT_EQ(Host("set " + Quote(doc) + " 1 LineType None").exitCode, 0);
   ASSERT_EQ(Host("set " + Quote(doc) + " 0 Brush.Color '(255;0;0;255)'").exitCode, 0);
   list = Host("list " + Quote(doc));
@@ -134,8 +162,9 @@ TEST_F(HostEndToEnd, RefusedValuesLeaveTheDocumentUntouched) {
   };
   for (const Case& c : cases) {
     HostRun run = Host("set " + Quote(doc) + c.args);
-    EXPECT_NE(run.exitCode, 0) << c.args;
-    EXPECT_NE(run.out.find(c.message), std::string::npos) << c.args << "\n" << run.out;
+    EXPECT_EQ(run.exitCode, 1) << c.args;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.err;
+    EXPECT_EQ(run.out, "") << c.args;
     EXPECT_EQ(ReadFile(doc), before) << c.args;
   }
 }
@@ -167,11 +196,16 @@ TEST_F(HostEndToEnd, DamagedDocumentsAreReportedWithTheirStatus) {
     std::string path = dir + "/damaged.tlv";
     WriteFile(path, c.bytes);
     HostRun run = Host("list " + Quote(path));
-    EXPECT_EQ(run.exitCode, 1) << c.name << "\n" << run.out;
-    EXPECT_NE(run.out.find(c.message), std::string::npos) << c.name << "\n" << run.out;
+    EXPECT_EQ(run.exitCode, 1) << c.name << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << "\n" << run.err;
+    EXPECT_NE(run.err.find("talvane-host: can't read the document " + path + " (status -"),
+              std::string::npos)
+        << c.name << "\n" << run.err;
+    EXPECT_EQ(run.out, "") << c.name;
     // A set on a damaged document writes nothing.
     HostRun set = Host("set " + Quote(path) + " 0 FontSize 12");
-    EXPECT_NE(set.exitCode, 0) << c.name;
+    EXPECT_EQ(set.exitCode, 1) << c.name;
+    EXPECT_EQ(set.out, "") << c.name;
     EXPECT_EQ(ReadFile(path), c.bytes) << c.name;
   }
 }
@@ -179,23 +213,33 @@ TEST_F(HostEndToEnd, DamagedDocumentsAreReportedWithTheirStatus) {
 TEST_F(HostEndToEnd, MissingPluginAndPluginWithoutEntryAreReported) {
   HostRun missing = Host("info", dir + "/NoSuchPlugin.so");
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_NE(missing.out.find("status -701"), std::string::npos) << missing.out;
+  EXPECT_NE(missing.err.find("talvane-host: can't register the plug-in " + dir +
+                             "/NoSuchPlugin.so"),
+            std::string::npos)
+      << missing.err;
+  EXPECT_NE(missing.err.find("(status -701, kQVErrPluginNotFound)\n"), std::string::npos)
+      << missing.err;
+  EXPECT_EQ(missing.out, "");
 
   HostRun noEntry = Host("info", TALVANE_NO_ENTRY_PLUGIN);
   EXPECT_EQ(noEntry.exitCode, 1);
-  EXPECT_NE(noEntry.out.find("status -702"), std::string::npos) << noEntry.out;
+  EXPECT_NE(noEntry.err.find("(status -702, kQVErrPluginNoEntry)\n"), std::string::npos)
+      << noEntry.err;
+  EXPECT_EQ(noEntry.out, "");
 }
 
 TEST_F(HostEndToEnd, InspectorPanelShowsAndAppliesChangesInFrench) {
   ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
   HostRun panel = Host("--lang fr inspect " + Quote(doc) + " 0");
-  ASSERT_EQ(panel.exitCode, 0) << panel.out;
+  ASSERT_EQ(panel.exitCode, 0) << panel.err;
+  EXPECT_EQ(panel.err, "");
   EXPECT_NE(panel.out.find("Claviers"), std::string::npos) << panel.out;
   EXPECT_NE(panel.out.find("[Brindel]"), std::string::npos) << panel.out;
   EXPECT_NE(panel.out.find("Haut | [Milieu] | Bas"), std::string::npos) << panel.out;
 
   HostRun none = Host("--lang fr inspect " + Quote(doc) + " 0 4 Aucune");
-  ASSERT_EQ(none.exitCode, 0) << none.out;
+  ASSERT_EQ(none.exitCode, 0) << none.err;
+  EXPECT_EQ(none.err, "");
   EXPECT_NE(none.out.find("Changer la prolongation du Talvane"), std::string::npos);
   EXPECT_EQ(none.out.find("Début/Fin"), std::string::npos) << none.out;
 
@@ -207,9 +251,21 @@ TEST_F(HostEndToEnd, InspectorPanelShowsAndAppliesChangesInFrench) {
 
   // A hidden control, an unknown item and a non-number are refused.
   std::string before = ReadFile(doc);
-  EXPECT_NE(Host("inspect " + Quote(doc) + " 0 6 Up").exitCode, 0);
-  EXPECT_NE(Host("inspect " + Quote(doc) + " 0 1 Nowhere").exitCode, 0);
-  EXPECT_NE(Host("inspect " + Quote(doc) + " 0 3 big").exitCode, 0);
+  struct Refused {
+    const char* args;
+    const char* message;
+  } refused[] = {
+      {" 0 6 Up", "talvane-host: the panel has no control 6 to change (status -706"},
+      {" 0 1 Nowhere", "talvane-host: control 1 has no item Nowhere (status -706"},
+      {" 0 3 big", "talvane-host: control 3 takes a number, not big (status -706"},
+      {" 7", "talvane-host: no object 7 (status -707"},
+  };
+  for (const Refused& r : refused) {
+    HostRun run = Host("inspect " + Quote(doc) + r.args);
+    EXPECT_EQ(run.exitCode, 1) << r.args;
+    EXPECT_NE(run.err.find(r.message), std::string::npos) << r.args << "\n" << run.err;
+    EXPECT_EQ(run.out, "") << r.args;
+  }
   EXPECT_EQ(ReadFile(doc), before);
 }
 
@@ -217,7 +273,9 @@ TEST_F(HostEndToEnd, RendersTheScoreAsPngAndSvgOfTheExpectedSize) {
   ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
   std::string png = dir + "/score.png";
   HostRun run = Host("render " + Quote(doc) + " " + Quote(png));
-  ASSERT_EQ(run.exitCode, 0) << run.out;
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, png + ": 1 object drawn\n");
+  EXPECT_EQ(run.err, "");
   std::string bytes = ReadFile(png);
   ASSERT_GT(bytes.size(), 24u);
   EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
@@ -235,25 +293,140 @@ TEST_F(HostEndToEnd, RendersTheScoreAsPngAndSvgOfTheExpectedSize) {
   ASSERT_EQ(Host("render " + Quote(doc) + " " + Quote(svg) + " --library").exitCode, 0);
   EXPECT_NE(ReadFile(svg).find("<svg"), std::string::npos);
 
-  EXPECT_EQ(Host("render " + Quote(doc) + " " + Quote(dir + "/score.bmp")).exitCode, 1);
+  // A picture kind the host can't write is a usage error, found before
+  // anything is loaded: even without a plug-in.
+  HostRun bmp = Host("render " + Quote(doc) + " " + Quote(dir + "/score.bmp"), dir + "/none.so");
+  EXPECT_EQ(bmp.exitCode, 2);
+  EXPECT_EQ(bmp.err, "talvane-host: can't tell the kind of picture " + dir +
+                         "/score.bmp (.png, .svg or .pdf) (see talvane-host --help)\n");
+  EXPECT_EQ(bmp.out, "");
+  EXPECT_EQ(access((dir + "/score.bmp").c_str(), F_OK), -1);
+
+  // A picture that can't be written fails the command.
+  HostRun unwritable = Host("render " + Quote(doc) + " " + Quote(dir + "/no/such/folder.png"));
+  EXPECT_EQ(unwritable.exitCode, 1);
+  EXPECT_NE(unwritable.err.find("talvane-host: can't draw into " + dir +
+                                "/no/such/folder.png (status -1302, kQVErrDrawFile)\n"),
+            std::string::npos)
+      << unwritable.err;
+  EXPECT_EQ(unwritable.out, "");
 }
 
-TEST_F(HostEndToEnd, DemoRunsThroughAndUsageErrorsExitTwo) {
+TEST_F(HostEndToEnd, DemoRunsThroughAndFailsWhenItsFolderIsAFile) {
   HostRun demo = Host("demo " + Quote(dir + "/demo"));
-  EXPECT_EQ(demo.exitCode, 0) << demo.out;
+  EXPECT_EQ(demo.exitCode, 0) << demo.err;
   EXPECT_NE(demo.out.find("UnicodeText = \"E04C;E04D;E052;E000;E040\""), std::string::npos) << demo.out;
   EXPECT_NE(demo.out.find("set FontSize 500 -> status -706"), std::string::npos);
+  // The refused value is logged where it is found, on standard error only.
+  EXPECT_EQ(demo.out.find("QVLib"), std::string::npos) << demo.out;
+  EXPECT_NE(demo.err.find("### QVLib Error -706: "), std::string::npos) << demo.err;
 
-  EXPECT_EQ(Host("frobnicate").exitCode, 2);
-  EXPECT_EQ(Host("set onlyone").exitCode, 2);
-  EXPECT_EQ(Host("create " + Quote(doc) + " 0").exitCode, 2);
+  // The demo's folder is a file: the command fails.
+  WriteFile(dir + "/plain", "x");
+  HostRun blocked = Host("demo " + Quote(dir + "/plain"));
+  EXPECT_EQ(blocked.exitCode, 1);
+  EXPECT_NE(blocked.err.find("(status -"), std::string::npos) << blocked.err;
+}
+
+// A mistyped command line is refused with exit status 2 and one line on
+// standard error, before the plug-in is loaded: a missing plug-in changes
+// nothing.
+TEST_F(HostEndToEnd, UsageErrorsExitTwoWithAOneLineHintBeforeLoading) {
+  const std::string missing = dir + "/NoSuchPlugin.so";
+  struct Case {
+    std::string args;
+    std::string message;
+  } cases[] = {
+      {"", "no command given"},
+      {"frobnicate", "unknown command frobnicate"},
+      {"--frob info", "unknown option --frob"},
+      {"--byte-order middle info", "--byte-order takes big or little"},
+      {"info --lang", "--lang needs a value"},
+      {"info extra", "wrong number of arguments for info"},
+      {"create", "wrong number of arguments for create"},
+      {"create a b c", "wrong number of arguments for create"},
+      {"create " + Quote(doc) + " 0", "COUNT must be 1 to 100000"},
+      {"create " + Quote(doc) + " 100001", "COUNT must be 1 to 100000"},
+      {"list", "wrong number of arguments for list"},
+      {"set onlyone", "wrong number of arguments for set"},
+      {"inspect " + Quote(doc) + " 0 1", "wrong number of arguments for inspect"},
+      {"type " + Quote(doc) + " 0", "wrong number of arguments for type"},
+      {"type " + Quote(doc) + " 0 KEY_R Hyper+KEY_R", "unknown key Hyper+KEY_R"},
+      {"render " + Quote(doc), "wrong number of arguments for render"},
+      {"render " + Quote(doc) + " out.png --gallery", "unknown render option --gallery"},
+      {"demo a b", "wrong number of arguments for demo"},
+      {"-- --version", "unknown command --version"},
+  };
+  for (const Case& c : cases) {
+    HostRun run = Host(c.args, missing);
+    EXPECT_EQ(run.exitCode, 2) << c.args;
+    EXPECT_EQ(run.err, "talvane-host: " + c.message + " (see talvane-host --help)\n") << c.args;
+    EXPECT_EQ(run.out, "") << c.args;
+  }
+  EXPECT_EQ(access(doc.c_str(), F_OK), -1);
+}
+
+TEST_F(HostEndToEnd, HelpPrintsTheWholeUsageOnStandardOutput) {
+  for (const char* help : {"-h", "--help", "--lang fr --help info", "info -h"}) {
+    HostRun run = HostBare(help);
+    EXPECT_EQ(run.exitCode, 0) << help;
+    EXPECT_EQ(run.out.rfind("usage: talvane-host [options] [--] command [arguments]\n", 0), 0u)
+        << help << "\n" << run.out;
+    EXPECT_NE(run.out.find("  render DOC OUT [--library]"), std::string::npos) << help;
+    EXPECT_NE(run.out.find("\nexit status: 0 done, 1 the command failed"), std::string::npos)
+        << help;
+    EXPECT_EQ(run.err, "") << help;
+  }
+}
+
+TEST_F(HostEndToEnd, DoubleDashEndsTheOptions) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  // A document whose name starts with "-", named after "--".
+  ASSERT_EQ(rename(doc.c_str(), (dir + "/-n.tlv").c_str()), 0);
+  HostRun list = Host("-- list -n.tlv", TALVANE_PLUGIN, "cd " + Quote(dir) + " && ");
+  EXPECT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_EQ(list.out.rfind("-n.tlv: 1 object, big-endian\n", 0), 0u) << list.out;
+  EXPECT_EQ(list.err, "");
+  // After "--" an option's name is an argument like any other: here a
+  // property value, refused by the object.
+  HostRun set = Host("-- set -n.tlv 0 LineType --lang", TALVANE_PLUGIN, "cd " + Quote(dir) + " && ");
+  EXPECT_EQ(set.exitCode, 1);
+  EXPECT_NE(set.err.find("(status -706, kQVErrBadProperty)"), std::string::npos) << set.err;
+  EXPECT_EQ(set.out, "");
+}
+
+TEST_F(HostEndToEnd, DemoWithoutAFolderWorksInTheTemporaryFolder) {
+  const std::string tmp = dir + "/tmp";
+  ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+  HostRun demo = Host("demo", TALVANE_PLUGIN, "TMPDIR=" + Quote(tmp + "/") + " ");
+  ASSERT_EQ(demo.exitCode, 0) << demo.err;
+  const std::string saved = "== Saved " + tmp + "/talvane-demo-";
+  size_t at = demo.out.find(saved);
+  ASSERT_NE(at, std::string::npos) << demo.out;
+  std::string folder = demo.out.substr(at + 9, saved.size() - 9 + 6);
+  EXPECT_EQ(demo.out.compare(at + saved.size() + 6, 10, "/demo.tlv\n"), 0) << demo.out;
+  struct stat info {};
+  ASSERT_EQ(stat((folder + "/demo.png").c_str(), &info), 0) << folder;
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+
+  // A temporary folder that can't be made in fails the command.
+  HostRun nowhere = Host("demo", TALVANE_PLUGIN, "TMPDIR=" + Quote(dir + "/missing") + " ");
+  EXPECT_EQ(nowhere.exitCode, 1);
+  EXPECT_NE(nowhere.err.find("talvane-host: can't make a folder for the demo in " + dir +
+                             "/missing: No such file or directory (status -978"),
+            std::string::npos)
+      << nowhere.err;
+  EXPECT_EQ(nowhere.out, "");
 }
 
 TEST_F(HostEndToEnd, VersionIsTheProjectsAndNeedsNoPlugin) {
-  // --version alone: no plug-in is loaded, so a missing one does not matter.
-  HostRun version = Host("", "", Quote(TALVANE_HOST_EXE) + " --version; exit $?; ");
-  EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, std::string("talvane-host ") + TALVANE_VERSION + "\n");
+  // No plug-in is loaded, so a missing one does not matter.
+  for (std::string args : {"--version", "--plugin /nowhere.so --version info"}) {
+    HostRun version = HostBare(args);
+    EXPECT_EQ(version.exitCode, 0) << args;
+    EXPECT_EQ(version.out, std::string("talvane-host ") + TALVANE_VERSION + "\n") << args;
+    EXPECT_EQ(version.err, "") << args;
+  }
 }
 
 TEST_F(HostEndToEnd, TypingEditsTheObjectInPlaceAndSavesOnlyAChangedText) {
@@ -282,7 +455,12 @@ TEST_F(HostEndToEnd, TypingEditsTheObjectInPlaceAndSavesOnlyAChangedText) {
   EXPECT_EQ(Host("type " + Quote(doc) + " 0 KEY_R 4294967296").exitCode, 2);
   EXPECT_EQ(Host("type " + Quote(doc) + " 0 shift+shift+KEY_R").exitCode, 2);
   EXPECT_EQ(Host("type " + Quote(doc) + " 0").exitCode, 2);
-  EXPECT_EQ(Host("type " + Quote(doc) + " 2 KEY_R").exitCode, 1);
+  HostRun missing = Host("type " + Quote(doc) + " 2 KEY_R");
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.err.find("talvane-host: no object 2 (status -707, kQVErrNoSuchObject)\n"),
+            std::string::npos)
+      << missing.err;
+  EXPECT_EQ(missing.out, "");
   EXPECT_EQ(ReadFile(doc), before);
 }
 
@@ -312,11 +490,12 @@ TEST_F(HostEndToEnd, FifoAndFolderAreRefusedAsNoFile) {
   for (const std::string& path : {fifo, folder}) {
     // A FIFO without a writer used to hold the host forever.
     HostRun run = Host("list " + Quote(path), TALVANE_PLUGIN, "timeout 60 ");
-    EXPECT_EQ(run.exitCode, 1) << run.out;
-    EXPECT_NE(run.out.find("QVLib Error -987: \"" + path + "\" is not a regular file"),
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_NE(run.err.find("QVLib Error -987: \"" + path + "\" is not a regular file"),
               std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("status -987"), std::string::npos) << run.out;
+        << run.err;
+    EXPECT_NE(run.err.find("status -987"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
   }
 }
 
@@ -336,8 +515,9 @@ TEST_F(HostEndToEnd, ReadOnlyDocumentIsRefusedAndLinkedDocumentChangedAtItsTarge
   ASSERT_EQ(chmod(doc.c_str(), 0444), 0);
   const std::string before = ReadFile(doc);
   HostRun refused = Host("set " + Quote(doc) + " 0 FontSize 30");
-  EXPECT_EQ(refused.exitCode, 1) << refused.out;
-  EXPECT_NE(refused.out.find("status -709"), std::string::npos) << refused.out;
+  EXPECT_EQ(refused.exitCode, 1) << refused.err;
+  EXPECT_NE(refused.err.find("status -709"), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.out, "");
   EXPECT_EQ(ReadFile(doc), before);
   struct stat info {};
   ASSERT_EQ(stat(doc.c_str(), &info), 0);
@@ -365,8 +545,9 @@ TEST_F(HostEndToEnd, WriterWaitsForTheLockAndThenGivesUpWithoutWriting) {
   // Readers are not held up by a writer.
   HostRun list = Host("list " + Quote(doc));
   close(fd);
-  EXPECT_EQ(run.exitCode, 1) << run.out;
-  EXPECT_NE(run.out.find("status -708"), std::string::npos) << run.out;
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_NE(run.err.find("status -708"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
   EXPECT_EQ(ReadFile(doc), before);
   EXPECT_EQ(list.exitCode, 0) << list.out;
 }
@@ -389,15 +570,16 @@ TEST_F(HostEndToEnd, RasterPicturesAreCappedByTheirPixelCount) {
   // 16,000 x 16,000 units: each side fits the drawing port, the whole does not.
   setFrame(16000.0, 16000.0);
   HostRun huge = Host("render " + Quote(doc) + " " + Quote(dir + "/huge.png"));
-  EXPECT_EQ(huge.exitCode, 1) << huge.out;
-  EXPECT_NE(huge.out.find("Error -710: The picture \"" + dir + "/huge.png\" would be too large "
+  EXPECT_EQ(huge.exitCode, 1) << huge.err;
+  EXPECT_EQ(huge.out, "");
+  EXPECT_NE(huge.err.find("Error -710: The picture \"" + dir + "/huge.png\" would be too large "
                           "(32048 x 32048 pixels; at most 64000000 pixels are drawn)"),
             std::string::npos)
-      << huge.out;
+      << huge.err;
   // (3977 + 24) x 2 by (3976 + 24) x 2: 64,016,000 pixels, just over.
   setFrame(3977.0, 3976.0);
   HostRun over = Host("render " + Quote(doc) + " " + Quote(dir + "/over.png"));
-  EXPECT_NE(over.out.find("(8002 x 8000 pixels;"), std::string::npos) << over.out;
+  EXPECT_NE(over.err.find("(8002 x 8000 pixels;"), std::string::npos) << over.err;
   // A vector picture holds no pixels.
   HostRun svg = Host("render " + Quote(doc) + " " + Quote(dir + "/big.svg"));
   EXPECT_EQ(svg.exitCode, 0) << svg.out;

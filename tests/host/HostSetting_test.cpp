@@ -86,7 +86,7 @@ class HostSettingTest : public hosttest::RegisteredHostTest {
   }
   std::string Shown(const char* key) {
     QVDictionary props;
-    object->GetAllProperties(props);
+    EXPECT_EQ(object->GetAllProperties(props), 0);
     return HostFormatValue(props.GetValue(key));
   }
   std::unique_ptr<HostObject> object;
@@ -127,14 +127,14 @@ TEST_F(HostSettingTest, ValuesTheObjectWouldNotKeepAsTypedLeaveItAlone) {
   };
   for (const Case& c : cases) {
     QVDictionary before;
-    object->GetAllProperties(before);
+    EXPECT_EQ(object->GetAllProperties(before), 0);
     std::string message;
     LogCapture log;
     EXPECT_EQ(HostSetProperty(*object, c.key, c.typed, message), kQVErrBadProperty)
         << c.key << " " << c.typed;
     EXPECT_FALSE(message.empty());
     QVDictionary after;
-    object->GetAllProperties(after);
+    EXPECT_EQ(object->GetAllProperties(after), 0);
     EXPECT_TRUE(after.IsEqual(before)) << c.key << " " << c.typed;
   }
 }

@@ -43,8 +43,8 @@ TEST(QVDictionaryPaths, SetValueCreatesTheIntermediateDictionaries) {
 
 TEST(QVDictionaryPaths, InvalidKeysAreRefusedByEveryOperation) {
   QVDictionary d;
-  d.SetValue("a", Int(1));
-  d.SetValue("b.c", Int(2));
+  EXPECT_EQ(d.SetValue("a", Int(1)), 0);
+  EXPECT_EQ(d.SetValue("b.c", Int(2)), 0);
   const QVDictionary before = d;
   for (const char* key : {"", ".a", "a.", "a..b", "a-b", "a b", "b.c ", "caf\x8E", "."}) {
     SCOPED_TRACE(key);
@@ -66,8 +66,8 @@ TEST(QVDictionaryPaths, InvalidKeysAreRefusedByEveryOperation) {
 
 TEST(QVDictionaryPaths, AddReplaceAndRemoveRefuseWithTheirCodes) {
   QVDictionary d;
-  d.SetValue("a", Int(1));
-  d.SetValue("s.x", Int(2));
+  EXPECT_EQ(d.SetValue("a", Int(1)), 0);
+  EXPECT_EQ(d.SetValue("s.x", Int(2)), 0);
 
   EXPECT_EQ(d.AddValue("a", Int(7)), kQVErrKeyExists);
   EXPECT_EQ(IntAt(d, "a"), 1);
@@ -94,7 +94,7 @@ TEST(QVDictionaryPaths, AddReplaceAndRemoveRefuseWithTheirCodes) {
 
 TEST(QVDictionaryPaths, PathsThroughANonDictionaryChangeNothing) {
   QVDictionary d;
-  d.SetValue("a", Int(1));
+  EXPECT_EQ(d.SetValue("a", Int(1)), 0);
   const QVDictionary before = d;
 
   QVValue out = Int(5);
@@ -113,8 +113,8 @@ TEST(QVDictionaryPaths, PathsThroughANonDictionaryChangeNothing) {
 
 TEST(QVDictionaryPaths, AValueTakenFromTheDictionaryItselfCanBeStored) {
   QVDictionary d;
-  for (const char* key : {"m", "n", "o", "p"}) d.SetValue(key, QVValueSetasQVString(key));
-  d.SetValue("sub.deep", Int(4));
+  for (const char* key : {"m", "n", "o", "p"}) EXPECT_EQ(d.SetValue(key, QVValueSetasQVString(key)), 0);
+  EXPECT_EQ(d.SetValue("sub.deep", Int(4)), 0);
   // Inserting moves the entries the argument lives in.
   ASSERT_EQ(d.SetValue("a", d.GetValue("p")), 0);
   ASSERT_EQ(d.SetValue("sub", d.GetValue("sub.deep")), 0);
@@ -122,12 +122,12 @@ TEST(QVDictionaryPaths, AValueTakenFromTheDictionaryItselfCanBeStored) {
   EXPECT_EQ(IntAt(d, "sub"), 4);
 
   // Assigning a dictionary held in this one's first entry.
-  d.SetValue("A.x", Int(1));
-  d.SetValue("A.y", Int(2));
+  EXPECT_EQ(d.SetValue("A.x", Int(1)), 0);
+  EXPECT_EQ(d.SetValue("A.y", Int(2)), 0);
   d.Assign(*d.GetValue("A").GetasQVDictionary());
   EXPECT_EQ(Keys(d), "x,y,");
   EXPECT_EQ(IntAt(d, "y"), 2);
-  d.SetValue("a", QVValueSetasQVString("p"));
+  EXPECT_EQ(d.SetValue("a", QVValueSetasQVString("p")), 0);
 
   QVValue holder = QVValueSetasQVDictionary(d);
   ASSERT_EQ(holder.GetasQVDictionary()->GetValue("a", holder), 0);
@@ -137,7 +137,7 @@ TEST(QVDictionaryPaths, AValueTakenFromTheDictionaryItselfCanBeStored) {
 TEST(QVDictionaryOrder, EntriesFollowByteOrderOfTheKeys) {
   QVDictionary d;
   for (const char* key : {"b", "a_1", "B", "a", "_z", "a1"})
-    d.SetValue(key, QVValueSetasQVString(key));
+    EXPECT_EQ(d.SetValue(key, QVValueSetasQVString(key)), 0);
   EXPECT_EQ(Keys(d), "B,_z,a,a1,a_1,b,");
 
   QVString key;
@@ -154,12 +154,12 @@ TEST(QVDictionaryOrder, EntriesFollowByteOrderOfTheKeys) {
 
 TEST(QVDictionaryMerge, OtherWinsOrYieldsAndNestedDictionariesAreReplacedWhole) {
   QVDictionary mine;
-  mine.SetValue("a", Int(1));
-  mine.SetValue("n.keep", Int(1));
+  EXPECT_EQ(mine.SetValue("a", Int(1)), 0);
+  EXPECT_EQ(mine.SetValue("n.keep", Int(1)), 0);
   QVDictionary other;
-  other.SetValue("a", Int(2));
-  other.SetValue("b", Int(3));
-  other.SetValue("n.new", Int(4));
+  EXPECT_EQ(other.SetValue("a", Int(2)), 0);
+  EXPECT_EQ(other.SetValue("b", Int(3)), 0);
+  EXPECT_EQ(other.SetValue("n.new", Int(4)), 0);
 
   QVDictionary yielding = mine;
   yielding.Merge(other, false);
@@ -180,8 +180,8 @@ TEST(QVDictionaryMerge, OtherWinsOrYieldsAndNestedDictionariesAreReplacedWhole) 
 
   // Merging a dictionary held inside this one, which the merge replaces.
   QVDictionary host;
-  host.SetValue("n.n", Int(5));
-  host.SetValue("n.z", Int(6));
+  EXPECT_EQ(host.SetValue("n.n", Int(5)), 0);
+  EXPECT_EQ(host.SetValue("n.z", Int(6)), 0);
   host.Merge(*host.GetValue("n").GetasQVDictionary(), true);
   EXPECT_EQ(IntAt(host, "n"), 5);
   EXPECT_EQ(IntAt(host, "z"), 6);
@@ -189,23 +189,23 @@ TEST(QVDictionaryMerge, OtherWinsOrYieldsAndNestedDictionariesAreReplacedWhole) 
 
 TEST(QVDictionaryEquality, ComparesKeysAndValuesInOrderAndCopiesAreDeep) {
   QVDictionary a;
-  a.SetValue("x", Int(1));
-  a.SetValue("y.z", QVValueSetasQVString("t"));
+  EXPECT_EQ(a.SetValue("x", Int(1)), 0);
+  EXPECT_EQ(a.SetValue("y.z", QVValueSetasQVString("t")), 0);
   QVDictionary b;
-  b.SetValue("y.z", QVValueSetasQVString("t"));
-  b.SetValue("x", Int(1));
+  EXPECT_EQ(b.SetValue("y.z", QVValueSetasQVString("t")), 0);
+  EXPECT_EQ(b.SetValue("x", Int(1)), 0);
   EXPECT_TRUE(a.IsEqual(b));
   EXPECT_TRUE(a.IsEqual(a));
 
   QVDictionary copy = a;
-  copy.SetValue("y.z", QVValueSetasQVString("T"));
+  EXPECT_EQ(copy.SetValue("y.z", QVValueSetasQVString("T")), 0);
   EXPECT_FALSE(copy.IsEqual(a));
   EXPECT_EQ(QVValueGetasQVString(a.GetValue("y.z")), "t");
 
-  b.SetValue("x", QVValueSetasFloat64(1.0));  // same number, other type
+  EXPECT_EQ(b.SetValue("x", QVValueSetasFloat64(1.0)), 0);  // same number, other type
   EXPECT_FALSE(a.IsEqual(b));
-  b.SetValue("x", Int(1));
-  b.SetValue("w", Int(1));
+  EXPECT_EQ(b.SetValue("x", Int(1)), 0);
+  EXPECT_EQ(b.SetValue("w", Int(1)), 0);
   EXPECT_FALSE(a.IsEqual(b));
   b.Clear();
   EXPECT_TRUE(b.IsEqual(kQVNullDictionary));

@@ -194,11 +194,11 @@ TEST_F(FileTest, NumbersOfOddWidthsAndRecordTailsMoveUnswapped) {
   // Records of 9 bytes holding two 4-byte numbers: the ninth byte is no number.
   const uint8_t record[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
   EXPECT_EQ(WriteWith(QVFile::kEndianBig,
-                      [&](QVFile& f) { QVFileWriteNumbers(f, record, 1, 9, 2, 0, false); }),
+                      [&](QVFile& f) { EXPECT_EQ(QVFileWriteNumbers(f, record, 1, 9, 2, 0, false), 0); }),
             (Bytes{4, 3, 2, 1, 8, 7, 6, 5, 9}));
   // Three-byte numbers are never swapped.
   EXPECT_EQ(WriteWith(QVFile::kEndianBig,
-                      [&](QVFile& f) { QVFileWriteNumbers(f, record, 3, 3, 1, 0, false); }),
+                      [&](QVFile& f) { EXPECT_EQ(QVFileWriteNumbers(f, record, 3, 3, 1, 0, false), 0); }),
             (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9}));
 
   QVFile file{QVFilePath(PathOf("r.bin").c_str())};
@@ -261,7 +261,7 @@ TEST_F(FileTest, GraphicsRecordsAreDoublesInFileOrder) {
 
 TEST_F(FileTest, ColourBytesAreRedGreenBlueAlphaInAnyOrder) {
   for (uint32_t order : {QVFile::kEndianBig, QVFile::kEndianLittle}) {
-    Bytes bytes = WriteWith(order, [](QVFile& f) { QVFileWriteAGColor(f, 0x11223344u); });
+    Bytes bytes = WriteWith(order, [](QVFile& f) { EXPECT_EQ(QVFileWriteAGColor(f, 0x11223344u), 0); });
     EXPECT_EQ(bytes, (Bytes{0x11, 0x22, 0x33, 0x44}));
     QVFile file{QVFilePath(PathOf("r.bin").c_str())};
     OpenWith(file, bytes, order);
@@ -305,7 +305,7 @@ TEST_F(FileTest, FailedRecordReadLeavesTheOutputAlone) {
   LogCapture log;
   EXPECT_EQ(QVFileReadAGColor_OFF(file, color), kQVErrFileRead);
   EXPECT_EQ(color, 0xDEADBEEFu);
-  file.SetPos(0);
+  EXPECT_EQ(file.SetPos(0), 0);
   EXPECT_EQ(QVFileReadAGRect(file, rect), kQVErrFileRead);
   EXPECT_EQ(rect, (AGRect{1, 2, 3, 4}));
 }
@@ -317,7 +317,7 @@ TEST_F(FileTest, CompletedChunkStoresPayloadSizeAndKeepsPosition) {
     SCOPED_TRACE(order);
     QVFileChunk chunk(QVSignat32("arry"));
     Bytes bytes = WriteWith(order, [&](QVFile& f) {
-      QVFileWriteZeros(f, 3);
+      EXPECT_EQ(QVFileWriteZeros(f, 3), 0);
       EXPECT_EQ(QVFileWriteChunkHeader(f, chunk), 0);
       EXPECT_EQ(chunk.Position(), 3u);
       EXPECT_EQ(QVFileWriteZeros(f, 12), 0);
@@ -339,14 +339,14 @@ TEST_F(FileTest, NestedAndEmptyChunksComplete) {
   QVFileChunk inner(QVSignat32("intg"));
   QVFileChunk empty(QVSignat32("none"));
   Bytes bytes = WriteWith(QVFile::kEndianBig, [&](QVFile& f) {
-    QVFileWriteChunkHeader(f, outer);
-    QVFileWriteChunkHeader(f, inner);
+    EXPECT_EQ(QVFileWriteChunkHeader(f, outer), 0);
+    EXPECT_EQ(QVFileWriteChunkHeader(f, inner), 0);
     QVFileWriteUInt32(f, 42);
-    QVFileWriteChunkComplete(f, inner);
-    QVFileWriteChunkHeader(f, empty);
+    EXPECT_EQ(QVFileWriteChunkComplete(f, inner), 0);
+    EXPECT_EQ(QVFileWriteChunkHeader(f, empty), 0);
     EXPECT_EQ(QVFileWriteChunkComplete(f, empty), 0);
     EXPECT_EQ(empty.Size(), 0u);
-    QVFileWriteChunkComplete(f, outer);
+    EXPECT_EQ(QVFileWriteChunkComplete(f, outer), 0);
   });
   EXPECT_EQ(outer.Size(), 8u + 4 + 8);
   EXPECT_EQ(inner.Size(), 4u);
@@ -359,9 +359,9 @@ TEST_F(FileTest, NestedAndEmptyChunksComplete) {
 TEST_F(FileTest, ReaderSkipsUnconsumedPayloadAndReturnsToHeader) {
   QVFileChunk written(QVSignat32("bina"));
   Bytes bytes = WriteWith(QVFile::kEndianLittle, [&](QVFile& f) {
-    QVFileWriteChunkHeader(f, written);
-    QVFileWriteZeros(f, 10);
-    QVFileWriteChunkComplete(f, written);
+    EXPECT_EQ(QVFileWriteChunkHeader(f, written), 0);
+    EXPECT_EQ(QVFileWriteZeros(f, 10), 0);
+    EXPECT_EQ(QVFileWriteChunkComplete(f, written), 0);
     QVFileWriteUInt16(f, 0x5A5A);
   });
   QVFile file{QVFilePath(PathOf("r.bin").c_str())};
@@ -371,7 +371,7 @@ TEST_F(FileTest, ReaderSkipsUnconsumedPayloadAndReturnsToHeader) {
   EXPECT_EQ(chunk.Signature(), QVSignat32("bina"));
   EXPECT_EQ(chunk.Size(), 10u);
   EXPECT_EQ(chunk.Position(), 0u);
-  file.Skip(3);
+  EXPECT_EQ(file.Skip(3), 0);
   EXPECT_EQ(QVFileGotoChunkEnd(file, chunk), 0);
   uint16_t after = 0;
   EXPECT_EQ(QVFileReadUInt16(file, after), 0);
@@ -384,7 +384,7 @@ TEST_F(FileTest, WrongChunkIsReportedWithBothSignaturesAndPosition) {
   std::string path = PathOf("doc.bin");
   QVFile file{QVFilePath(path.c_str())};
   OpenWith(file, Bytes{0, 0, 'a', 'r', 'r', 'y', 0, 0, 0, 4, 1, 2, 3, 4});
-  file.SetPos(2);
+  EXPECT_EQ(file.SetPos(2), 0);
   QVFileChunk chunk(QVSignat32("dict"));
   LogCapture log;
   EXPECT_EQ(QVFileCheckChunkHeader(file, chunk), kQVErrBadChunk);
@@ -395,7 +395,7 @@ TEST_F(FileTest, WrongChunkIsReportedWithBothSignaturesAndPosition) {
   EXPECT_EQ(chunk.Signature(), QVSignat32("arry"));
   EXPECT_EQ(chunk.Size(), 4u);
 
-  file.SetPos(2);
+  EXPECT_EQ(file.SetPos(2), 0);
   QVFileChunk right(QVSignat32("arry"));
   EXPECT_EQ(QVFileCheckChunkHeader(file, right), 0);
 }
@@ -423,7 +423,7 @@ TEST_F(FileTest, PaddingReachesTheNextMultipleOfEight) {
     SCOPED_TRACE(c.at);
     Bytes bytes = WriteWith(QVFile::kEndianBig, [&](QVFile& f) {
       std::string ones(c.at, '\x01');
-      f.Write(ones.data(), ones.size());
+      EXPECT_EQ(f.Write(ones.data(), ones.size()), 0);
       EXPECT_EQ(QVFileWritePadding64(f), 0);
     });
     ASSERT_EQ(bytes.size(), c.expectedSize);
@@ -431,7 +431,7 @@ TEST_F(FileTest, PaddingReachesTheNextMultipleOfEight) {
 
     QVFile file{QVFilePath(PathOf("r.bin").c_str())};
     OpenWith(file, bytes);
-    file.SetPos(c.at);
+    EXPECT_EQ(file.SetPos(c.at), 0);
     EXPECT_EQ(QVFileReadPadding64(file), 0);
     EXPECT_EQ(Pos(file), c.expectedSize);
   }
@@ -440,7 +440,7 @@ TEST_F(FileTest, PaddingReachesTheNextMultipleOfEight) {
 TEST_F(FileTest, ReadingPaddingPastTheEndFails) {
   QVFile file{QVFilePath(PathOf("r.bin").c_str())};
   OpenWith(file, Bytes(13, 0));
-  file.SetPos(10);
+  EXPECT_EQ(file.SetPos(10), 0);
   LogCapture log;
   EXPECT_EQ(QVFileReadPadding64(file), kQVErrFileRead);
 }
@@ -483,7 +483,7 @@ TEST_F(FileTest, OpeningTwiceFailsAndKeepsTheFileUsable) {
   std::string path = PathOf("twice.bin");
   QVFile file{QVFilePath(path.c_str())};
   OpenWith(file, Bytes{9, 8, 7});
-  file.SetPos(1);
+  EXPECT_EQ(file.SetPos(1), 0);
   LogCapture log;
   EXPECT_EQ(file.OpenForRead(), kQVErrFileAlreadyOpened);
   EXPECT_EQ(file.OpenForReadWrite(), kQVErrFileAlreadyOpened);
@@ -516,7 +516,7 @@ TEST_F(FileTest, PositionsSeekOriginsAndSizes) {
   std::string path = PathOf("pos.bin");
   QVFile file{QVFilePath(path.c_str())};
   ASSERT_EQ(file.CreateForReadWrite(), 0);
-  QVFileWriteZeros(file, 20);
+  EXPECT_EQ(QVFileWriteZeros(file, 20), 0);
   EXPECT_EQ(file.Seek(-5, kQVFileFromEnd), 0);
   EXPECT_EQ(Pos(file), 15u);
   EXPECT_EQ(file.Seek(2, kQVFileFromCurrent), 0);
@@ -548,7 +548,7 @@ TEST_F(FileTest, PositionsSeekOriginsAndSizes) {
 TEST_F(FileTest, FailedSeeksKeepThePosition) {
   QVFile file{QVFilePath(PathOf("seek.bin").c_str())};
   OpenWith(file, Bytes(20, 0));
-  file.SetPos(7);
+  EXPECT_EQ(file.SetPos(7), 0);
   LogCapture log;
   EXPECT_EQ(file.Seek(-21, kQVFileFromEnd), kQVErrFileSetPos);
   EXPECT_EQ(file.Seek(-1, kQVFileFromStart), kQVErrFileSetPos);
@@ -581,10 +581,10 @@ TEST_F(FileTest, ReadsOfAnySizeSeeTheFileBytes) {
     }
   }
   // Backwards within what was read ahead.
-  file.SetPos(100);
+  EXPECT_EQ(file.SetPos(100), 0);
   uint8_t byte = 0;
   EXPECT_EQ(file.Read(&byte, 1), 0);
-  file.SetPos(50);
+  EXPECT_EQ(file.SetPos(50), 0);
   EXPECT_EQ(file.Read(&byte, 1), 0);
   EXPECT_EQ(byte, pattern[50]);
 }
@@ -592,26 +592,26 @@ TEST_F(FileTest, ReadsOfAnySizeSeeTheFileBytes) {
 TEST_F(FileTest, ReadsSeeTheFilesOwnWritesAndSizeChanges) {
   QVFile file{QVFilePath(PathOf("rw.bin").c_str())};
   ASSERT_EQ(file.CreateForReadWrite(), 0);
-  file.Write("abcdefgh", 8);
-  file.SetPos(0);
+  EXPECT_EQ(file.Write("abcdefgh", 8), 0);
+  EXPECT_EQ(file.SetPos(0), 0);
   char back[9] = {};
   EXPECT_EQ(file.Read(back, 4), 0);
-  file.SetPos(2);
-  file.Write("XY", 2);
-  file.SetPos(0);
+  EXPECT_EQ(file.SetPos(2), 0);
+  EXPECT_EQ(file.Write("XY", 2), 0);
+  EXPECT_EQ(file.SetPos(0), 0);
   EXPECT_EQ(file.Read(back, 8), 0);
   EXPECT_STREQ(back, "abXYefgh");
 
   // Cut to 3 bytes and grown again: the rest reads as zeros.
   EXPECT_EQ(file.SetFileSize(3), 0);
   EXPECT_EQ(file.SetFileSize(8), 0);
-  file.SetPos(0);
+  EXPECT_EQ(file.SetPos(0), 0);
   EXPECT_EQ(file.Read(back, 8), 0);
   EXPECT_EQ(std::string(back, 8), std::string("abX\0\0\0\0\0", 8));
 
   // Writing past the end leaves a hole of zeros.
-  file.SetPos(10);
-  file.Write("z", 1);
+  EXPECT_EQ(file.SetPos(10), 0);
+  EXPECT_EQ(file.Write("z", 1), 0);
   uint64_t size = 0;
   EXPECT_EQ(file.GetFileSize(size), 0);
   EXPECT_EQ(size, 11u);
@@ -622,8 +622,8 @@ TEST_F(FileTest, ReadableCheckSeesBytesAddedByAnotherWriter) {
   std::string path = PathOf("grow.bin");
   QVFile file{QVFilePath(path.c_str())};
   ASSERT_EQ(file.CreateForReadWrite(), 0);
-  QVFileWriteZeros(file, 10);
-  file.SetPos(0);
+  EXPECT_EQ(QVFileWriteZeros(file, 10), 0);
+  EXPECT_EQ(file.SetPos(0), 0);
   EXPECT_EQ(QVFileCheckReadable(file, 10), 0);
   WriteBytes(path, Bytes(30, 1));
   EXPECT_EQ(QVFileCheckReadable(file, 30), 0);
@@ -643,7 +643,7 @@ TEST_F(FileTest, EndOfFileMeansAtMostNBytesRemain) {
   const Case cases[] = {{10, 0, true}, {9, 0, false}, {6, 4, true}, {6, 3, false},
                         {0, 10, true}, {0, 9, false}, {12, 0, true}, {1, ~0ull, true}};
   for (const Case& c : cases) {
-    file.SetPos(c.pos);
+    EXPECT_EQ(file.SetPos(c.pos), 0);
     EXPECT_EQ(file.IsEndOfFile(c.n), c.end) << c.pos << " " << c.n;
   }
 }
@@ -651,12 +651,12 @@ TEST_F(FileTest, EndOfFileMeansAtMostNBytesRemain) {
 TEST_F(FileTest, ReadableCheckGuardsCountsTakenFromTheFile) {
   QVFile file{QVFilePath(PathOf("r.bin").c_str())};
   OpenWith(file, Bytes(10, 0));
-  file.SetPos(4);
+  EXPECT_EQ(file.SetPos(4), 0);
   EXPECT_EQ(QVFileCheckReadable(file, 6), 0);
   LogCapture log;
   EXPECT_EQ(QVFileCheckReadable(file, 7), kQVErrFileRead);
   EXPECT_EQ(QVFileCheckReadable(file, ~0ull), kQVErrFileRead);
-  file.SetPos(20);
+  EXPECT_EQ(file.SetPos(20), 0);
   EXPECT_EQ(QVFileCheckReadable(file, 0), kQVErrFileRead);
   file.Close();
   EXPECT_EQ(QVFileCheckReadable(file, 0), kQVErrFileNotOpened);
@@ -686,9 +686,9 @@ TEST_F(FileTest, ReadLimitRefusesBytesPastItAsTheFileEndWould) {
   EXPECT_EQ(QVFileCheckReadable(file, 0), 0);
   EXPECT_EQ(QVFileCheckReadable(file, 1), kQVErrFileRead);
   // Positioning is free; reading past the limit is not.
-  file.SetPos(12);
+  EXPECT_EQ(file.SetPos(12), 0);
   EXPECT_EQ(QVFileCheckReadable(file, 0), kQVErrFileRead);
-  file.SetPos(6);
+  EXPECT_EQ(file.SetPos(6), 0);
   EXPECT_FALSE(file.IsEndOfFile(3));
   EXPECT_TRUE(file.IsEndOfFile(4));
   EXPECT_EQ(file.Read(buffer, 5), kQVErrFileRead);
@@ -712,13 +712,13 @@ TEST_F(FileTest, LengthsReadInsideALimitAreCheckedAgainstIt) {
   LogCapture log;
   EXPECT_EQ(QVFileReadQVString(file, text), kQVErrFileRead);
   EXPECT_TRUE(text.IsEmpty());
-  file.SetPos(12);
+  EXPECT_EQ(file.SetPos(12), 0);
   file.SetReadLimit(18);
   ATNumberArray<uint16_t> units;
   EXPECT_EQ(QVFileReadQVUniChars(file, units), kQVErrFileRead);
   EXPECT_EQ(units.Length(), 0u);
   file.SetReadLimit(20);
-  file.SetPos(12);
+  EXPECT_EQ(file.SetPos(12), 0);
   ASSERT_EQ(QVFileReadQVUniChars(file, units), 0);
   EXPECT_EQ(units.Length(), 2u);
 }
@@ -879,7 +879,7 @@ TEST_F(FileTest, SavedContentOverwritesFromTheStartWithoutTruncating) {
   WriteBytes(path, Bytes{'x', 'y', 'z', '1', '2', '3'});
   QVFile file{QVFilePath(path.c_str())};
   ASSERT_EQ(file.OpenForReadWrite(), 0);
-  file.SetPos(4);
+  EXPECT_EQ(file.SetPos(4), 0);
   EXPECT_EQ(QVFileSaveContentOfString(file, QVString("ab\0c", 4)), 0);
   QVString back("junk");
   EXPECT_EQ(QVFileLoadContentToString(file, back), 0);

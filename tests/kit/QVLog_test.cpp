@@ -69,7 +69,7 @@ TEST_F(LogTest, PlainLogAddsNoLineFeedAndSkipsEmptyText) {
 
 TEST_F(LogTest, StatusTableSuppliesMessageAndName) {
   testing::internal::CaptureStderr();
-  EXPECT_EQ(QVLogStatus(kQVErrFileRead, "/x/y"), kQVErrFileRead);
+  EXPECT_EQ(QVLogStatus<kQVErrFileRead>("/x/y"), kQVErrFileRead);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "### QVLib Error -977: Can't read in file \"/x/y\".\n");
   EXPECT_STREQ(QVErrorName(-960), "kQVErrBadChunk");
   EXPECT_EQ(QVErrorName(-12345), nullptr);

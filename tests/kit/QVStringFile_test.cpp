@@ -132,8 +132,8 @@ TEST_F(StringFileTest, OlderFormIsBigEndianLatin1WithoutPadding) {
 
 TEST_F(StringFileTest, MembersUseTheSameForms) {
   QVString text("Pelmar \xA5 UC");
-  Bytes viaMember = Written(QVFile::kEndianBig, [&](QVFile& f) { text.WriteToFile(f); });
-  Bytes viaFunction = Written(QVFile::kEndianBig, [&](QVFile& f) { QVFileWriteQVString(f, text); });
+  Bytes viaMember = Written(QVFile::kEndianBig, [&](QVFile& f) { EXPECT_EQ(text.WriteToFile(f), 0); });
+  Bytes viaFunction = Written(QVFile::kEndianBig, [&](QVFile& f) { EXPECT_EQ(QVFileWriteQVString(f, text), 0); });
   EXPECT_EQ(viaMember, viaFunction);
   Open(viaMember, QVFile::kEndianBig);
   QVString back;
@@ -215,7 +215,7 @@ TEST_F(StringFileTest, PathSlashesAreStoredAsByteOne) {
 
 TEST_F(StringFileTest, PathMemberWritesTheFunctionForm) {
   QVFilePath path("rel/x");
-  Bytes viaMember = Written(QVFile::kEndianLittle, [&](QVFile& f) { path.WriteToFile(f); });
+  Bytes viaMember = Written(QVFile::kEndianLittle, [&](QVFile& f) { EXPECT_EQ(path.WriteToFile(f), 0); });
   EXPECT_EQ(viaMember, Concat(Bytes{8, 0, 0, 0}, std::string("rel\x01x\0\0\0", 8)));
   Open(viaMember, QVFile::kEndianLittle);
   QVFilePath back;
@@ -229,9 +229,9 @@ TEST_F(StringFileTest, UnitsTravelInTheChosenOrder) {
   const QVUniChars units{0x0041, 0x00E9, 0xE01D};
   const Bytes big = {0, 0, 0, 3, 0x00, 0x41, 0x00, 0xE9, 0xE0, 0x1D};
   const Bytes little = {3, 0, 0, 0, 0x41, 0x00, 0xE9, 0x00, 0x1D, 0xE0};
-  EXPECT_EQ(Written(QVFile::kEndianBig, [&](QVFile& f) { QVFileWriteQVUniChars(f, units); }), big);
+  EXPECT_EQ(Written(QVFile::kEndianBig, [&](QVFile& f) { EXPECT_EQ(QVFileWriteQVUniChars(f, units), 0); }), big);
   EXPECT_EQ(Written(QVFile::kEndianBig,
-                    [&](QVFile& f) { QVFileWriteQVUniChars(f, units, QVFile::kEndianLittle); }),
+                    [&](QVFile& f) { EXPECT_EQ(QVFileWriteQVUniChars(f, units, QVFile::kEndianLittle), 0); }),
             little);
 
   Open(little, QVFile::kEndianLittle);

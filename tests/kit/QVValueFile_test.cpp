@@ -127,8 +127,8 @@ TEST_P(ValueFileTest, EachTypeIsWrittenAsItsChunkBytes) {
   QVValueArray array(2);
   array[0].SetasInteger(1);
   QVDictionary dict;
-  dict.SetValue("b", QVValueSetasBool(true));
-  dict.SetValue("a", QVValueSetasSInt64(1));
+  EXPECT_EQ(dict.SetValue("b", QVValueSetasBool(true)), 0);
+  EXPECT_EQ(dict.SetValue("a", QVValueSetasSInt64(1)), 0);
 
   struct Case {
     const char* name;
@@ -175,13 +175,13 @@ TEST_P(ValueFileTest, EachTypeIsWrittenAsItsChunkBytes) {
 
 TEST_P(ValueFileTest, NestedValuesReadBackEqualAndInSequence) {
   QVDictionary style;
-  style.SetValue("pen.width", QVValueSetasFloat64(2.5));
-  style.SetValue("pen.color", QVValueSetasAGColor(0x102030FF));
-  style.SetValue("name", QVValueSetasQVString("odd length"));
-  style.SetValue("points", QVValueSetasAGPointArray(AGPointArray{{1, 2}, {3, -4}}));
+  EXPECT_EQ(style.SetValue("pen.width", QVValueSetasFloat64(2.5)), 0);
+  EXPECT_EQ(style.SetValue("pen.color", QVValueSetasAGColor(0x102030FF)), 0);
+  EXPECT_EQ(style.SetValue("name", QVValueSetasQVString("odd length")), 0);
+  EXPECT_EQ(style.SetValue("points", QVValueSetasAGPointArray(AGPointArray{{1, 2}, {3, -4}})), 0);
   const uint8_t bytes[3] = {0, 0xFF, 7};
-  style.SetValue("blob", QVValueSetasBinary(bytes, 3));
-  style.SetValue("none", QVValue());
+  EXPECT_EQ(style.SetValue("blob", QVValueSetasBinary(bytes, 3)), 0);
+  EXPECT_EQ(style.SetValue("none", QVValue()), 0);
   QVValue value = QVValueSetasQVDictionary(style);
 
   EXPECT_TRUE(RoundTrip(value).IsEqual(value));
@@ -239,7 +239,7 @@ TEST_P(ValueFileTest, WrongContainerHeaderIsRefusedAndSkipMovesPastADictionary) 
   LogCapture log;
   Bytes arrayBytes = Make().Tag("arry").U32(4).U32(0).Get();
   QVDictionary dict;
-  dict.SetValue("x", QVValueSetasBool(false));
+  EXPECT_EQ(dict.SetValue("x", QVValueSetasBool(false)), 0);
   EXPECT_EQ(dict.ReadFromFile(Reader(arrayBytes)), kQVErrBadChunk);
   EXPECT_TRUE(dict.IsEmpty());
 
@@ -289,7 +289,7 @@ TEST_P(ValueFileTest, DamagedInputFailsAsAReadErrorAndLeavesTheTargetEmpty) {
   EXPECT_EQ(array.ReadFromFile(Reader(cases[0].bytes.Get())), kQVErrFileRead);
   EXPECT_TRUE(array.empty());
   QVDictionary dict;
-  dict.SetValue("keep", QVValueSetasBool(true));
+  EXPECT_EQ(dict.SetValue("keep", QVValueSetasBool(true)), 0);
   EXPECT_EQ(dict.ReadFromFile(Reader(cases[7].bytes.Get())), kQVErrFileRead);
   EXPECT_TRUE(dict.IsEmpty());
   EXPECT_NE(log.All().find("-977"), std::string::npos);

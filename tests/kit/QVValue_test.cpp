@@ -196,15 +196,15 @@ TEST(QVValueForms, GeometryIsADictionaryOfNamedReals) {
 
   // Text entries read only with convert; a missing entry writes nothing.
   QVDictionary texts;
-  texts.SetValue("x", Text("7"));
-  texts.SetValue("y", Text("8.5"));
+  EXPECT_EQ(texts.SetValue("x", Text("7")), 0);
+  EXPECT_EQ(texts.SetValue("y", Text("8.5")), 0);
   QVValue tv = QVValueSetasQVDictionary(texts);
   AGPoint p = {-1, -1};
   EXPECT_FALSE(QVValueGetasAGPoint(tv, p, false));
   EXPECT_EQ(p, (AGPoint{-1, -1}));
   EXPECT_TRUE(QVValueGetasAGPoint(tv, p, true));
   EXPECT_EQ(p, (AGPoint{7, 8.5}));
-  texts.RemoveValue("y");
+  EXPECT_EQ(texts.RemoveValue("y"), 0);
   EXPECT_FALSE(QVValueGetasAGPoint(QVValueSetasQVDictionary(texts), p, true));
   EXPECT_EQ(p, (AGPoint{7, 8.5}));
   EXPECT_EQ(QVValueGetasAGSize(QVValueSetasQVDictionary(QVDictionary()), true), kAGNullSize);
@@ -247,10 +247,10 @@ TEST(QVValueForms, PlacementWordsPickTheStrongestFlagAndStretchReadsWithCentre) 
     EXPECT_EQ(QVValueGetasAGPlacement(v), c.read);
   }
   QVDictionary odd;
-  odd.SetValue("h", Text("Sideways"));
-  odd.SetValue("v", Text("Top"));
+  EXPECT_EQ(odd.SetValue("h", Text("Sideways")), 0);
+  EXPECT_EQ(odd.SetValue("v", Text("Top")), 0);
   EXPECT_EQ(QVValueGetasAGPlacement(QVValueSetasQVDictionary(odd)), 0x20u);
-  odd.SetValue("v", Int(1));
+  EXPECT_EQ(odd.SetValue("v", Int(1)), 0);
   AGPlacement p = 0x11;
   EXPECT_FALSE(QVValueGetasAGPlacement(QVValueSetasQVDictionary(odd), p));
   EXPECT_EQ(p, 0x11u);
@@ -348,8 +348,8 @@ TEST(QVValueForms, TypedArraysReadOnlyWhenEveryElementReads) {
   AGPointArray points = {{1, 2}, {3, 4}};
   EXPECT_EQ(QVValueGetasAGPointArray(QVValueSetasAGPointArray(points), false), points);
   QVDictionary textPoint;
-  textPoint.SetValue("x", Text("1"));
-  textPoint.SetValue("y", Text("2"));
+  EXPECT_EQ(textPoint.SetValue("x", Text("1")), 0);
+  EXPECT_EQ(textPoint.SetValue("y", Text("2")), 0);
   QVValueArray textPoints(1, QVValueSetasQVDictionary(textPoint));
   EXPECT_TRUE(QVValueGetasAGPointArray(QVValueSetasQVValueArray(textPoints), false).IsEmpty());
   EXPECT_EQ(QVValueGetasAGPointArray(QVValueSetasQVValueArray(textPoints), true),

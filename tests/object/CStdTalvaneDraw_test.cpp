@@ -86,24 +86,24 @@ TEST_F(DrawTest, ScoreViewDrawsInsideTheTargetAndReachesItsRightEdgeWithTheLine)
 
 TEST_F(DrawTest, NothingIsDrawnOutsideScoreAndLibraryOrWithInvisibleInk) {
   event.flags = 0;
-  talvane.object()._apmDraw(context, event);
+  EXPECT_EQ(talvane.object()._apmDraw(context, event), 0);
   EXPECT_FALSE(Measure().any);
 
   event.flags = kQVDrawEventScore;
   brush.SetStyleNone();
-  talvane.object()._apmDraw(context, event);
+  EXPECT_EQ(talvane.object()._apmDraw(context, event), 0);
   EXPECT_FALSE(Measure().any);
 
   brush.SetStyleSolid(kAGColorBlack);
   context.alpha = 0.0f;
-  talvane.object()._apmDraw(context, event);
+  EXPECT_EQ(talvane.object()._apmDraw(context, event), 0);
   EXPECT_FALSE(Measure().any);
 }
 
 TEST_F(DrawTest, OpaqueFlagRestoresTheAlphaOfATransparentContext) {
   context.alpha = 0.0f;
   event.flags = kQVDrawEventScore | kQVDrawEventOpaque;
-  talvane.object()._apmDraw(context, event);
+  EXPECT_EQ(talvane.object()._apmDraw(context, event), 0);
   EXPECT_TRUE(Measure().any);
   // The host's context is left as it was.
   EXPECT_EQ(context.alpha, 0.0f);
@@ -112,19 +112,19 @@ TEST_F(DrawTest, OpaqueFlagRestoresTheAlphaOfATransparentContext) {
 TEST_F(DrawTest, WithoutRoomRightOfTheTextOnlyTheTextIsDrawn) {
   // Shrink the target until the text fills it: the line has no room.
   QVDictionary big;
-  big.SetValue("FontSize", QVValueSetasFloat64(200));
-  talvane.object()._apmSetObjectProperties(big);
+  EXPECT_EQ(big.SetValue("FontSize", QVValueSetasFloat64(200)), 0);
+  EXPECT_EQ(talvane.object()._apmSetObjectProperties(big), 0);
   event.target = AGRect{10, 10, 110, 90};
-  talvane.object()._apmDraw(context, event);
+  EXPECT_EQ(talvane.object()._apmDraw(context, event), 0);
   Ink withLine = Measure();
   ASSERT_TRUE(withLine.any);
 
   SetUp();
   QVDictionary none;
-  none.SetValue("LineType", QVValueSetasQVString("None"));
-  talvane.object()._apmSetObjectProperties(none);
+  EXPECT_EQ(none.SetValue("LineType", QVValueSetasQVString("None")), 0);
+  EXPECT_EQ(talvane.object()._apmSetObjectProperties(none), 0);
   event.target = AGRect{10, 10, 110, 90};
-  talvane.object()._apmDraw(context, event);
+  EXPECT_EQ(talvane.object()._apmDraw(context, event), 0);
   Ink textOnly = Measure();
   EXPECT_EQ(withLine.x2, textOnly.x2);
   EXPECT_LE(withLine.x2, 110u);
@@ -132,7 +132,7 @@ TEST_F(DrawTest, WithoutRoomRightOfTheTextOnlyTheTextIsDrawn) {
 
 TEST_F(DrawTest, LibraryViewFillsTheCellWhateverTheFontSize) {
   event.flags = kQVDrawEventLibrary;
-  talvane.object()._apmDraw(context, event);
+  EXPECT_EQ(talvane.object()._apmDraw(context, event), 0);
   Ink small = Measure();
   ASSERT_TRUE(small.any);
   // Proportional to the natural bounds, centred: the width is the limit.
@@ -146,9 +146,9 @@ TEST_F(DrawTest, LibraryViewFillsTheCellWhateverTheFontSize) {
 TEST_F(DrawTest, ASizeZeroObjectDrawsNothingAndLeavesThePortUsable) {
   StandaloneTalvane bare;
   QVDictionary settings;
-  settings.SetValue("UnicodeText", QVValueSetasQVString("E01C;E033"));
-  settings.SetValue("LineType", QVValueSetasQVString("Iterated"));
-  bare.object()._apmSetObjectProperties(settings);
+  EXPECT_EQ(settings.SetValue("UnicodeText", QVValueSetasQVString("E01C;E033")), 0);
+  EXPECT_EQ(settings.SetValue("LineType", QVValueSetasQVString("Iterated")), 0);
+  EXPECT_EQ(bare.object()._apmSetObjectProperties(settings), 0);
   ASSERT_EQ(bare.object().FontSize(), 0.0f);
 
   for (uint32_t flags : {kQVDrawEventScore, kQVDrawEventLibrary}) {
@@ -159,10 +159,10 @@ TEST_F(DrawTest, ASizeZeroObjectDrawsNothingAndLeavesThePortUsable) {
   // The library cell ignores the size; the score view shows nothing.
   SetUp();
   event.flags = kQVDrawEventScore;
-  bare.object()._apmDraw(context, event);
+  EXPECT_EQ(bare.object()._apmDraw(context, event), 0);
   EXPECT_FALSE(Measure().any);
 
-  talvane.object()._apmDraw(context, event);
+  EXPECT_EQ(talvane.object()._apmDraw(context, event), 0);
   EXPECT_TRUE(Measure().any);
 }
 

@@ -92,8 +92,8 @@ class EditTest : public ::testing::Test {
   static CStdTalvane& Talvane(HostObject& o) { return *static_cast<CStdTalvane*>(o.Object()); }
   static void Set(HostObject& o, const char* key, const QVValue& value) {
     QVDictionary dict;
-    dict.SetValue(key, value);
-    o.SetObjectProperties(dict);
+    EXPECT_EQ(dict.SetValue(key, value), 0);
+    EXPECT_EQ(o.SetObjectProperties(dict), 0);
   }
   static void SetText(HostObject& o, const ATNumberArray<unsigned short>& text) {
     QVValue value;
@@ -148,7 +148,7 @@ TEST_F(EditTest, BeginSwitchesToTheObjectsLayoutSelectsAllAndEndRestoresTheUsers
 TEST_F(EditTest, MouseEndPhaseEndsEditingAndAsksTheHostToEnd) {
   HostObject& o = NewObject();
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   EXPECT_EQ(session.Mouse(kQVEditMouseEndEditing, AGPoint{5000, 5000}, 0), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventEnd);
   EXPECT_FALSE(session.IsEditing());
@@ -161,10 +161,10 @@ TEST_F(EditTest, ALayoutThatIsNotInstalledKeepsTheUsersKeyboardAndItsLetters) {
   QVValue name;
   Set(o, "KeyLayout", *QVValueSetasQVString(&name, "Nowhere"));
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   EXPECT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), userLayout);
   // The French keyboard types "a" on the key that is Q elsewhere.
-  session.Key(Key("KEY_Q"));
+  EXPECT_EQ(session.Key(Key("KEY_Q")), 0);
   EXPECT_EQ(Units(Talvane(o).Text()), (std::vector<unsigned>{'a'}));
 }
 
@@ -174,38 +174,38 @@ TEST_F(EditTest, BeginningAnotherObjectEndsTheFirstAndOnlyTheUsersLayoutComesBac
   QVValue name;
   Set(b, "KeyLayout", *QVValueSetasQVString(&name, "Sorel"));
   HostEditSession first(a, view), second(b, view);
-  first.Begin();
-  second.Begin();
+  EXPECT_EQ(first.Begin(), 0);
+  EXPECT_EQ(second.Begin(), 0);
   EXPECT_EQ(Talvane(a).EditingData(), nullptr);
   EXPECT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), "Pelmar Sorel");
 
   // The first object no longer takes keys.
   const std::vector<unsigned> before = Units(Talvane(a).Text());
-  first.Key(Key("KEY_R"));
+  EXPECT_EQ(first.Key(Key("KEY_R")), 0);
   EXPECT_EQ(first.LastEvent().request, kQVEditEventKey);
   EXPECT_EQ(Units(Talvane(a).Text()), before);
 
-  first.End();
+  EXPECT_EQ(first.End(), 0);
   EXPECT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), "Pelmar Sorel");
-  second.End();
+  EXPECT_EQ(second.End(), 0);
   EXPECT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), userLayout);
 }
 
 TEST_F(EditTest, BeginningTwiceKeepsTheLayoutSavedTheFirstTime) {
   HostObject& o = NewObject();
   HostEditSession session(o, view);
-  session.Begin();
-  session.Key(Key("Right"));
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
+  EXPECT_EQ(session.Key(Key("Right")), 0);
+  EXPECT_EQ(session.Begin(), 0);
   EXPECT_EQ(SelOf(o), (Sel{0, 0, 10}));
-  session.End();
+  EXPECT_EQ(session.End(), 0);
   EXPECT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), userLayout);
 }
 
 TEST_F(EditTest, DeletingAnEditedObjectGivesTheKeyboardBack) {
   HostObject& o = NewObject();
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   ASSERT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), "Pelmar Brindel");
   Talvane(o)._apmDelete();
   EXPECT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), userLayout);
@@ -216,11 +216,11 @@ TEST_F(EditTest, EventsOutsideEditingChangeNothing) {
   HostObject& o = NewObject();
   const std::vector<unsigned> before = Units(Talvane(o).Text());
   HostEditSession session(o, view);
-  session.Key(Key("KEY_R"));
+  EXPECT_EQ(session.Key(Key("KEY_R")), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventKey);
-  session.Mouse(kQVEditMousePress, Score(BoxCentre(o, 0)), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, Score(BoxCentre(o, 0)), 0), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventMouse);
-  session.End();
+  EXPECT_EQ(session.End(), 0);
   EXPECT_EQ(Units(Talvane(o).Text()), before);
   EXPECT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), userLayout);
   EXPECT_FALSE(session.TextChanged());
@@ -231,18 +231,18 @@ TEST_F(EditTest, EventsOutsideEditingChangeNothing) {
 TEST_F(EditTest, TheFirstTypedSymbolReplacesTheWholeTextAndLevelsFollowModifiers) {
   HostObject& o = NewObject();
   HostEditSession session(o, view);
-  session.Begin();
-  session.Key(Key("KEY_R"));
+  EXPECT_EQ(session.Begin(), 0);
+  EXPECT_EQ(session.Key(Key("KEY_R")), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventHandled);
   EXPECT_EQ(session.LastEvent().changed, 1);
   EXPECT_EQ(Units(Talvane(o).Text()), (std::vector<unsigned>{0xE01C}));
   // The caches were dropped and come back for the next event.
   EXPECT_FALSE(Talvane(o).HasCachedPath());
 
-  session.Key(Key("shift+KEY_R"));
-  session.Key(Key("altgr+KEY_R"));
-  session.Key(Key("shift+altgr+KEY_R"));
-  session.Key(Key("space"));
+  EXPECT_EQ(session.Key(Key("shift+KEY_R")), 0);
+  EXPECT_EQ(session.Key(Key("altgr+KEY_R")), 0);
+  EXPECT_EQ(session.Key(Key("shift+altgr+KEY_R")), 0);
+  EXPECT_EQ(session.Key(Key("space")), 0);
   EXPECT_EQ(Units(Talvane(o).Text()),
             (std::vector<unsigned>{0xE01C, 0xE01D, 0xE01E, 0xE01F, 0xE000}));
   EXPECT_EQ(SelOf(o), (Sel{5, 0, 0}));
@@ -269,8 +269,8 @@ TEST_P(EditKeyTest, KeyMovesCaretSelectionOrTextAsTheTableSays) {
     expected.erase(expected.begin() + c.removedAt, expected.begin() + c.removedAt + c.removedCount);
   }
   HostEditSession session(o, view);
-  session.Begin();
-  for (const char* key : c.keys) session.Key(Key(key));
+  EXPECT_EQ(session.Begin(), 0);
+  for (const char* key : c.keys) EXPECT_EQ(session.Key(Key(key)), 0);
   EXPECT_EQ(session.LastEvent().request, c.lastAnswer);
   EXPECT_EQ(session.LastEvent().changed, c.removedAt != ~0u ? 1 : 0);
   EXPECT_EQ(Units(Talvane(o).Text()), expected);
@@ -322,8 +322,8 @@ TEST_F(EditTest, CopyFillsTheClipboardAndChangesNothing) {
   const ATNumberArray<unsigned short> text = Talvane(o).Text();
   UPasteboard::SetUText(ATNumberArray<unsigned short>{0xE111});
   HostEditSession session(o, view);
-  session.Begin();
-  session.Key(Key("ctrl+KEY_C"));
+  EXPECT_EQ(session.Begin(), 0);
+  EXPECT_EQ(session.Key(Key("ctrl+KEY_C")), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventKey);
   EXPECT_EQ(session.LastEvent().changed, 0);
   EXPECT_EQ(Units(UPasteboard::GetUText()), Units(text));
@@ -331,8 +331,8 @@ TEST_F(EditTest, CopyFillsTheClipboardAndChangesNothing) {
 
   // Without a selection the clipboard keeps what it has.
   UPasteboard::SetUText(ATNumberArray<unsigned short>{0xE111});
-  session.Key(Key("Right"));
-  session.Key(Key("ctrl+KEY_C"));
+  EXPECT_EQ(session.Key(Key("Right")), 0);
+  EXPECT_EQ(session.Key(Key("ctrl+KEY_C")), 0);
   EXPECT_EQ(Units(UPasteboard::GetUText()), (std::vector<unsigned>{0xE111}));
 }
 
@@ -340,18 +340,18 @@ TEST_F(EditTest, CutMovesTheSelectionToTheClipboardAndPastePutsItBackAtTheCaret)
   HostObject& o = NewObject();
   const std::vector<unsigned> text = Units(Talvane(o).Text());
   HostEditSession session(o, view);
-  session.Begin();
-  session.Key(Key("Left"));
-  session.Key(Key("shift+Right"));
-  session.Key(Key("shift+Right"));
-  session.Key(Key("ctrl+KEY_X"));
+  EXPECT_EQ(session.Begin(), 0);
+  EXPECT_EQ(session.Key(Key("Left")), 0);
+  EXPECT_EQ(session.Key(Key("shift+Right")), 0);
+  EXPECT_EQ(session.Key(Key("shift+Right")), 0);
+  EXPECT_EQ(session.Key(Key("ctrl+KEY_X")), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventHandled);
   EXPECT_EQ(session.LastEvent().changed, 1);
   EXPECT_EQ(Units(UPasteboard::GetUText()), (std::vector<unsigned>{text[0], text[1]}));
   EXPECT_EQ(Units(Talvane(o).Text()), std::vector<unsigned>(text.begin() + 2, text.end()));
 
-  session.Key(Key("ctrl+Right"));
-  session.Key(Key("ctrl+KEY_V"));
+  EXPECT_EQ(session.Key(Key("ctrl+Right")), 0);
+  EXPECT_EQ(session.Key(Key("ctrl+KEY_V")), 0);
   EXPECT_EQ(session.LastEvent().changed, 1);
   std::vector<unsigned> rotated(text.begin() + 2, text.end());
   rotated.push_back(text[0]);
@@ -363,13 +363,13 @@ TEST_F(EditTest, CutMovesTheSelectionToTheClipboardAndPastePutsItBackAtTheCaret)
 TEST_F(EditTest, PasteReplacesTheSelectionButAClipboardOfRejectedUnitsChangesNothing) {
   HostObject& o = NewObject();
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   UPasteboard::SetUText(ATNumberArray<unsigned short>{0x0009, 0xE222, 0xD800});
-  session.Key(Key("ctrl+KEY_V"));
+  EXPECT_EQ(session.Key(Key("ctrl+KEY_V")), 0);
   EXPECT_EQ(Units(Talvane(o).Text()), (std::vector<unsigned>{0xE222}));
 
   UPasteboard::SetUText(ATNumberArray<unsigned short>{0x0009, 0xD800, 0xFFFF});
-  session.Key(Key("ctrl+KEY_V"));
+  EXPECT_EQ(session.Key(Key("ctrl+KEY_V")), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventKey);
   EXPECT_EQ(session.LastEvent().changed, 0);
   EXPECT_EQ(Units(Talvane(o).Text()), (std::vector<unsigned>{0xE222}));
@@ -380,65 +380,65 @@ TEST_F(EditTest, PasteReplacesTheSelectionButAClipboardOfRejectedUnitsChangesNot
 TEST_F(EditTest, AClickPutsTheCaretBeforeOrAfterTheCharacterByTheHalfItHits) {
   HostObject& o = NewObject();
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   const AGPoint centre = BoxCentre(o, 3);
-  session.Mouse(kQVEditMousePress, Score(AGPoint{centre.x + 1, centre.y}), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, Score(AGPoint{centre.x + 1, centre.y}), 0), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventHandled);
   EXPECT_EQ(SelOf(o), (Sel{4, 0, 0}));
-  session.Mouse(kQVEditMousePress, Score(AGPoint{centre.x - 1, centre.y + 5}), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, Score(AGPoint{centre.x - 1, centre.y + 5}), 0), 0);
   EXPECT_EQ(SelOf(o), (Sel{3, 0, 0}));
   // The same place again: nothing changes.
-  session.Mouse(kQVEditMousePress, Score(AGPoint{centre.x - 1, centre.y + 5}), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, Score(AGPoint{centre.x - 1, centre.y + 5}), 0), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventMouse);
 }
 
 TEST_F(EditTest, ClicksHitUpTo20UnitsOutsideTheTextFrame) {
   HostObject& o = NewObject();
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   const AGRect frame = Talvane(o).TextFrame();
   const double middle = (frame.y1 + frame.y2) * 0.5;
-  session.Mouse(kQVEditMousePress, Score(AGPoint{frame.x2 + 25, middle}), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, Score(AGPoint{frame.x2 + 25, middle}), 0), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventMouse);
   EXPECT_EQ(SelOf(o), (Sel{0, 0, 10}));
-  session.Mouse(kQVEditMousePress, Score(AGPoint{frame.x2 + 15, middle}), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, Score(AGPoint{frame.x2 + 15, middle}), 0), 0);
   EXPECT_EQ(SelOf(o), (Sel{10, 0, 0}));
-  session.Mouse(kQVEditMousePress, Score(AGPoint{frame.x1 + 1, frame.y1 - 15}), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, Score(AGPoint{frame.x1 + 1, frame.y1 - 15}), 0), 0);
   EXPECT_EQ(SelOf(o), (Sel{0, 0, 0}));
 }
 
 TEST_F(EditTest, DragFromThePressSelectsAndShiftClickMovesTheNearerEnd) {
   HostObject& o = NewObject();
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   auto at = [&](uint32_t box, double dx) {
     AGPoint c = BoxCentre(o, box);
     return Score(AGPoint{c.x + dx, c.y});
   };
-  session.Mouse(kQVEditMousePress, at(2, -1), 0);
-  session.Mouse(kQVEditMouseDrag, at(5, 1), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, at(2, -1), 0), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMouseDrag, at(5, 1), 0), 0);
   EXPECT_EQ(SelOf(o), (Sel{0, 2, 6}));
-  session.Mouse(kQVEditMouseDrag, at(0, -1), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMouseDrag, at(0, -1), 0), 0);
   EXPECT_EQ(SelOf(o), (Sel{0, 0, 2}));
-  session.Mouse(kQVEditMouseRelease, at(0, -1), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMouseRelease, at(0, -1), 0), 0);
 
   // Shift-click past the integer midpoint of [2, 8) (5) moves the end;
   // on it or before it the start.
-  session.Mouse(kQVEditMousePress, at(2, -1), 0);
-  session.Mouse(kQVEditMouseDrag, at(7, 1), 0);
-  session.Mouse(kQVEditMouseRelease, at(7, 1), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, at(2, -1), 0), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMouseDrag, at(7, 1), 0), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMouseRelease, at(7, 1), 0), 0);
   EXPECT_EQ(SelOf(o), (Sel{0, 2, 8}));
-  session.Mouse(kQVEditMousePress, at(6, -1), kQVEditModifierShift);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, at(6, -1), kQVEditModifierShift), 0);
   EXPECT_EQ(SelOf(o), (Sel{0, 2, 6}));
-  session.Mouse(kQVEditMousePress, at(3, 1), kQVEditModifierShift);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, at(3, 1), kQVEditModifierShift), 0);
   EXPECT_EQ(SelOf(o), (Sel{0, 4, 6}));
   // Shift with another modifier is a plain click.
-  session.Mouse(kQVEditMousePress, at(3, 1), kQVEditModifierShift | kQVEditModifierOption);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, at(3, 1), kQVEditModifierShift | kQVEditModifierOption), 0);
   EXPECT_EQ(SelOf(o), (Sel{4, 0, 0}));
 
   // After a release a drag has no anchor: it only moves the caret.
-  session.Mouse(kQVEditMouseRelease, at(3, 1), 0);
-  session.Mouse(kQVEditMouseDrag, at(6, 1), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMouseRelease, at(3, 1), 0), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMouseDrag, at(6, 1), 0), 0);
   EXPECT_EQ(SelOf(o), (Sel{7, 0, 0}));
 }
 
@@ -448,16 +448,16 @@ TEST_F(EditTest, ClicksFollowTheViewScaleAndTheObjectsRotation) {
   // so a natural unit is half a score unit.
   view.transform = AGAffineTransformConcatScale(kAGAffineTransformIdentity, 2.0, 2.0);
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   const AGPoint c = BoxCentre(o, 6);
   const AGPoint scaled = {c.x * 0.5 + 1.0 * 0.5, (c.y - 24.0) * 0.5 + 50.0};
-  session.Mouse(kQVEditMousePress, scaled, 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, scaled, 0), 0);
   EXPECT_EQ(SelOf(o), (Sel{7, 0, 0}));
 
   // Turned half round about the frame's centre (500, 50).
   session.SetRotation(static_cast<float>(kPi));
   const AGPoint turned = {1000.0 - (c.x - 1.0) * 0.5, 100.0 - ((c.y - 24.0) * 0.5 + 50.0)};
-  session.Mouse(kQVEditMousePress, turned, 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, turned, 0), 0);
   EXPECT_EQ(SelOf(o), (Sel{6, 0, 0}));
 }
 
@@ -467,9 +467,9 @@ TEST_F(EditTest, AnEmptyObjectTakesNoClicks) {
   HostEditSession session(o, view);
   ASSERT_EQ(session.Begin(), 0);
   EXPECT_EQ(SelOf(o), (Sel{0, 0, 0}));
-  session.Mouse(kQVEditMousePress, Score(AGPoint{4, 12}), 0);
+  EXPECT_EQ(session.Mouse(kQVEditMousePress, Score(AGPoint{4, 12}), 0), 0);
   EXPECT_EQ(session.LastEvent().request, kQVEditEventMouse);
-  session.Key(Key("KEY_R"));
+  EXPECT_EQ(session.Key(Key("KEY_R")), 0);
   EXPECT_EQ(Units(Talvane(o).Text()), (std::vector<unsigned>{0xE01C}));
 }
 
@@ -552,7 +552,7 @@ class EditDrawTest : public EditTest {
 TEST_F(EditDrawTest, AnEditedObjectDrawsOnlyWhenTheHostAsksForTheEditedLook) {
   HostObject& o = NewObject();
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   event.flags = kQVDrawEventScore;
   Draw(o);
   EXPECT_EQ(Ink().count, 0u);
@@ -564,13 +564,13 @@ TEST_F(EditDrawTest, AnEditedObjectDrawsOnlyWhenTheHostAsksForTheEditedLook) {
 TEST_F(EditDrawTest, SelectionIsShownUntilItCollapsesAndThenTheCaretIs) {
   HostObject& o = NewObject();
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   Draw(o);
   EXPECT_GT(Find(kSelectBlue).count, 100u);
   EXPECT_GT(Find(kBlack).count, 100u);
   EXPECT_EQ(Find(kRed).count, 0u);
 
-  session.Key(Key("Right"));
+  EXPECT_EQ(session.Key(Key("Right")), 0);
   Draw(o);
   EXPECT_EQ(Find(kSelectBlue).count, 0u);
   const Pixels caret = Find(kRed);
@@ -595,7 +595,7 @@ TEST_F(EditDrawTest, TheEditedLookIsOpaqueAndHasNoProlongationLine) {
   Draw(o);
   EXPECT_GE(Ink().x2, kWidth - 2.0);
 
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   event.flags = kQVDrawEventScore | kQVDrawEventEdited;
   view.alpha = 0.0f;
   Draw(o);
@@ -608,7 +608,7 @@ TEST_F(EditDrawTest, AnEmptyObjectShowsACaretTwoWideAtX4To6) {
   HostObject& o = NewObject();
   SetText(o, ATNumberArray<unsigned short>{});
   HostEditSession session(o, view);
-  session.Begin();
+  EXPECT_EQ(session.Begin(), 0);
   Draw(o);
   const Pixels caret = Find(kRed);
   ASSERT_GT(caret.count, 0u);
@@ -626,8 +626,8 @@ TEST_F(EditDrawTest, ACaretOverAFlatGlyphIsDrawnAtTheMinimumHeightCentredOnItsBo
   QVValue size;
   Set(o, "FontSize", *QVValueSetasFloat32(&size, 200.0f));
   HostEditSession session(o, view);
-  session.Begin();
-  session.Key(Key("Left"));
+  EXPECT_EQ(session.Begin(), 0);
+  EXPECT_EQ(session.Key(Key("Left")), 0);
   Draw(o);
   const Pixels caret = Find(kRed);
   ASSERT_GT(caret.count, 0u);
@@ -701,13 +701,13 @@ class HostileEditTest : public EditTest, public ::testing::WithParamInterface<Ho
     switch (step.kind) {
       case Step::kRequest:
         event.request = step.request;
-        session.Send(event);
+        EXPECT_EQ(session.Send(event), 0);
         break;
       case Step::kKey:
-        session.Key(HostEditKey{step.code, step.modifiers});
+        EXPECT_EQ(session.Key(HostEditKey{step.code, step.modifiers}), 0);
         break;
       case Step::kMouse:
-        session.Mouse(step.request, AGPoint{step.rect.x1, step.rect.y1}, step.modifiers);
+        EXPECT_EQ(session.Mouse(step.request, AGPoint{step.rect.x1, step.rect.y1}, step.modifiers), 0);
         break;
       case Step::kText: {
         ATNumberArray<unsigned short> units;
@@ -736,7 +736,7 @@ class HostileEditTest : public EditTest, public ::testing::WithParamInterface<Ho
         draw.rotation = rotation;
         draw.flags = kQVDrawEventScore | kQVDrawEventEdited;
         AGContext copy(bitmapView);
-        o.Draw(copy, draw);
+        EXPECT_EQ(o.Draw(copy, draw), 0);
         break;
       }
     }
@@ -760,7 +760,7 @@ TEST_P(HostileEditTest, NeverCorruptsTheTextNorLeavesTheKeyboardSwitched) {
   {
     HostEditSession session(o, view);
     for (const Step& step : GetParam().steps) ASSERT_NO_FATAL_FAILURE(Run(o, session, step));
-    session.End();
+    EXPECT_EQ(session.End(), 0);
     EXPECT_EQ(Talvane(o).EditingData(), nullptr);
   }
   EXPECT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), userLayout);
@@ -873,8 +873,8 @@ TEST_F(HostileEditTest, RandomEventsOnTwoObjects) {
       }
       ASSERT_NO_FATAL_FAILURE(Run(o, s, step)) << "event " << i;
     }
-    sa.End();
-    sb.End();
+    EXPECT_EQ(sa.End(), 0);
+    EXPECT_EQ(sb.End(), 0);
   }
   EXPECT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), userLayout);
 }

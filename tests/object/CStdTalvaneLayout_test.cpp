@@ -67,13 +67,13 @@ TEST(TalvaneLayout, SettingsThatChangeTheLayoutDropTheCachesAndOthersKeepThem) {
   StandaloneTalvane t("-default");
   t.object().LowBuildCurrentPath();
   QVDictionary keys;
-  keys.SetValue("KeyLayout", QVValueSetasQVString("Pelmar Alto"));
-  t.object()._apmSetObjectProperties(keys);
+  EXPECT_EQ(keys.SetValue("KeyLayout", QVValueSetasQVString("Pelmar Alto")), 0);
+  EXPECT_EQ(t.object()._apmSetObjectProperties(keys), 0);
   EXPECT_TRUE(t.object().HasCachedPath());
 
   QVDictionary size;
-  size.SetValue("FontSize", QVValueSetasFloat64(60));
-  t.object()._apmSetObjectProperties(size);
+  EXPECT_EQ(size.SetValue("FontSize", QVValueSetasFloat64(60)), 0);
+  EXPECT_EQ(t.object()._apmSetObjectProperties(size), 0);
   EXPECT_FALSE(t.object().HasCachedPath());
   ExpectRect(t.object().GlyphBounds(), 0, 0, 0, 0);
 }

@@ -36,7 +36,7 @@ class InspectorTest : public ::testing::Test {
     desc = plugin->InspectorDesc();
     ASSERT_NE(desc, nullptr);
     object = std::make_unique<HostObject>(*plugin);
-    object->Init(QVArgs("-default", true));
+    EXPECT_EQ(object->Init(QVArgs("-default", true)), 0);
   }
   void TearDown() override {
     object.reset();
@@ -56,12 +56,12 @@ class InspectorTest : public ::testing::Test {
 
   std::string Change(uint32_t id) {
     std::string action;
-    object->Inspect(desc, kQVGUIEventChanged, id, action);
+    EXPECT_EQ(object->Inspect(desc, kQVGUIEventChanged, id, action), 0);
     return action;
   }
   void Fill() {
     std::string action;
-    object->Inspect(desc, kQVGUIEventFill, 0, action);
+    EXPECT_EQ(object->Inspect(desc, kQVGUIEventFill, 0, action), 0);
     EXPECT_TRUE(action.empty());
   }
 
@@ -157,7 +157,7 @@ TEST_F(InspectorTest, AnActionNameDropsTheCachedGeometryEvenForAFillEvent) {
   QVGUIEvent event;
   event.kind = kQVGUIEventFill;
   event.actionName = "Earlier action";
-  Talvane()._apmInspector(handle, event);
+  EXPECT_EQ(Talvane()._apmInspector(handle, event), 0);
   EXPECT_FALSE(Talvane().HasCachedPath());
 }
 

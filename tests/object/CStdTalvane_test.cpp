@@ -241,19 +241,19 @@ TEST_F(TalvaneTest, DefaultObjectFillsSymbolsInThePenColourWithoutOutline) {
 TEST_F(TalvaneTest, PropertiesReadBackWithWordsAndHideLineEndsForNone) {
   Register();
   HostObject object(*plugin);
-  object.Init(QVArgs("-default", true));
+  EXPECT_EQ(object.Init(QVArgs("-default", true)), 0);
   QVDictionary dict;
-  object.GetObjectProperties(dict);
+  EXPECT_EQ(object.GetObjectProperties(dict), 0);
   EXPECT_EQ(QVValueGetasQVString(dict.GetValue("LineType")), QVString("Sustained"));
   EXPECT_EQ(QVValueGetasQVString(dict.GetValue("LineBeg")), QVString("Middle"));
   EXPECT_EQ(QVValueGetasQVString(dict.GetValue("UnicodeText")),
             QVString("E01C;E033;E034;E036;E037;E038;E000;E000;E000;E085"));
 
   QVDictionary none;
-  none.SetValue("LineType", QVValueSetasQVString("None"));
-  object.SetObjectProperties(none);
+  EXPECT_EQ(none.SetValue("LineType", QVValueSetasQVString("None")), 0);
+  EXPECT_EQ(object.SetObjectProperties(none), 0);
   dict.Clear();
-  object.GetObjectProperties(dict);
+  EXPECT_EQ(object.GetObjectProperties(dict), 0);
   EXPECT_FALSE(dict.ContainsKey("LineBeg"));
   EXPECT_FALSE(dict.ContainsKey("LineEnd"));
   // The members keep their values.
@@ -271,10 +271,10 @@ class TalvaneFontSizeTest : public TalvaneTest,
 TEST_P(TalvaneFontSizeTest, FontSizeIsClampedIntoFourToTwoHundred) {
   Register();
   HostObject object(*plugin);
-  object.Init(QVArgs("-default", true));
+  EXPECT_EQ(object.Init(QVArgs("-default", true)), 0);
   QVDictionary dict;
-  dict.SetValue("FontSize", QVValueSetasFloat64(GetParam().asked));
-  object.SetObjectProperties(dict);
+  EXPECT_EQ(dict.SetValue("FontSize", QVValueSetasFloat64(GetParam().asked)), 0);
+  EXPECT_EQ(object.SetObjectProperties(dict), 0);
   EXPECT_EQ(Talvane(object).FontSize(), GetParam().kept);
 }
 
@@ -288,33 +288,33 @@ INSTANTIATE_TEST_SUITE_P(Sizes, TalvaneFontSizeTest,
 TEST_F(TalvaneTest, EnumerationWordsAreClampedAndUnknownWordsGiveZero) {
   Register();
   HostObject object(*plugin);
-  object.Init(QVArgs("-default", true));
+  EXPECT_EQ(object.Init(QVArgs("-default", true)), 0);
   QVDictionary dict;
-  dict.SetValue("LineType", QVValueSetasQVString("Iterated"));
-  dict.SetValue("LineBeg", QVValueSetasQVString("Down"));
-  dict.SetValue("LineEnd", QVValueSetasQVString("Sideways"));
-  object.SetObjectProperties(dict);
+  EXPECT_EQ(dict.SetValue("LineType", QVValueSetasQVString("Iterated")), 0);
+  EXPECT_EQ(dict.SetValue("LineBeg", QVValueSetasQVString("Down")), 0);
+  EXPECT_EQ(dict.SetValue("LineEnd", QVValueSetasQVString("Sideways")), 0);
+  EXPECT_EQ(object.SetObjectProperties(dict), 0);
   EXPECT_EQ(Talvane(object).Proline(), (CProline{2, 2, 0, 0}));
 
   // A number is not a word: nothing changes.
   QVDictionary number;
-  number.SetValue("LineType", QVValueSetasUInt32(1));
-  object.SetObjectProperties(number);
+  EXPECT_EQ(number.SetValue("LineType", QVValueSetasUInt32(1)), 0);
+  EXPECT_EQ(object.SetObjectProperties(number), 0);
   EXPECT_EQ(Talvane(object).Proline().type, 2);
 }
 
 TEST_F(TalvaneTest, BadUnicodeTextKeepsTheTextAndGoodTextIsFiltered) {
   Register();
   HostObject object(*plugin);
-  object.Init(QVArgs("-default", true));
+  EXPECT_EQ(object.Init(QVArgs("-default", true)), 0);
   QVDictionary bad;
-  bad.SetValue("UnicodeText", QVValueSetasQVString("E01C;zz"));
-  object.SetObjectProperties(bad);
+  EXPECT_EQ(bad.SetValue("UnicodeText", QVValueSetasQVString("E01C;zz")), 0);
+  EXPECT_EQ(object.SetObjectProperties(bad), 0);
   EXPECT_EQ(Talvane(object).Text().Length(), kDefaultUTextLength);
 
   QVDictionary good;
-  good.SetValue("UnicodeText", QVValueSetasQVString("001F;0020;00FF;0100;DFFF;E000;E4FF;E500"));
-  object.SetObjectProperties(good);
+  EXPECT_EQ(good.SetValue("UnicodeText", QVValueSetasQVString("001F;0020;00FF;0100;DFFF;E000;E4FF;E500")), 0);
+  EXPECT_EQ(object.SetObjectProperties(good), 0);
   const auto& text = Talvane(object).Text();
   ASSERT_EQ(text.Length(), 4u);
   EXPECT_EQ(text[0], 0x0020);
@@ -326,13 +326,13 @@ TEST_F(TalvaneTest, BadUnicodeTextKeepsTheTextAndGoodTextIsFiltered) {
 TEST_F(TalvaneTest, KeyLayoutIsStoredFromStringsOnly) {
   Register();
   HostObject object(*plugin);
-  object.Init(QVArgs("-default", true));
+  EXPECT_EQ(object.Init(QVArgs("-default", true)), 0);
   QVDictionary dict;
-  dict.SetValue("KeyLayout", QVValueSetasFloat64(3.0));
-  object.SetObjectProperties(dict);
+  EXPECT_EQ(dict.SetValue("KeyLayout", QVValueSetasFloat64(3.0)), 0);
+  EXPECT_EQ(object.SetObjectProperties(dict), 0);
   EXPECT_EQ(Talvane(object).KeyLayout(), QVString("Brindel"));
-  dict.SetValue("KeyLayout", QVValueSetasQVString("Pelmar Alto"));
-  object.SetObjectProperties(dict);
+  EXPECT_EQ(dict.SetValue("KeyLayout", QVValueSetasQVString("Pelmar Alto")), 0);
+  EXPECT_EQ(object.SetObjectProperties(dict), 0);
   EXPECT_EQ(Talvane(object).KeyLayout(), QVString("Pelmar Alto"));
 }
 
@@ -360,7 +360,7 @@ class TalvanePayloadTest : public TalvaneTest {
  protected:
   std::string ReadAll(const QVFilePath& path) {
     QVString bytes;
-    QVFileLoadContentToString(path, bytes);
+    EXPECT_EQ(QVFileLoadContentToString(path, bytes), 0);
     return bytes.Std();
   }
 };
@@ -368,11 +368,11 @@ class TalvanePayloadTest : public TalvaneTest {
 TEST_F(TalvanePayloadTest, PayloadHasExactBytesInBothByteOrders) {
   Register();
   HostObject object(*plugin);
-  object.Init(QVArgs("-default", true));
+  EXPECT_EQ(object.Init(QVArgs("-default", true)), 0);
   QVDictionary dict;
-  dict.SetValue("UnicodeText", QVValueSetasQVString("E01C;0041"));
-  dict.SetValue("KeyLayout", QVValueSetasQVString("Brindel"));
-  object.SetObjectProperties(dict);
+  EXPECT_EQ(dict.SetValue("UnicodeText", QVValueSetasQVString("E01C;0041")), 0);
+  EXPECT_EQ(dict.SetValue("KeyLayout", QVValueSetasQVString("Brindel")), 0);
+  EXPECT_EQ(object.SetObjectProperties(dict), 0);
 
   for (uint32_t order : {QVFile::kEndianBig, QVFile::kEndianLittle}) {
     QVFile file(QVFile::kTemporary);
@@ -397,12 +397,12 @@ TEST_F(TalvanePayloadTest, PayloadHasExactBytesInBothByteOrders) {
 TEST_F(TalvanePayloadTest, PayloadRoundTripsAndTruncationFailsWithReadError) {
   Register();
   HostObject original(*plugin);
-  original.Init(QVArgs("-default", true));
+  EXPECT_EQ(original.Init(QVArgs("-default", true)), 0);
   QVFile file(QVFile::kTemporary);
   ASSERT_EQ(file.CreateForReadWrite(), 0);
   ASSERT_EQ(original.WriteToFile(file), 0);
 
-  file.SetPos(0);
+  EXPECT_EQ(file.SetPos(0), 0);
   HostObject copy(*plugin);
   ASSERT_EQ(copy.InitFromFile(file), 0);
   EXPECT_EQ(Talvane(copy).FontSize(), 48.0f);
@@ -412,9 +412,9 @@ TEST_F(TalvanePayloadTest, PayloadRoundTripsAndTruncationFailsWithReadError) {
 
   // Cut inside the text: the read fails with -977, nothing crashes.
   uint64_t size = 0;
-  file.GetFileSize(size);
-  file.SetFileSize(size - 3);
-  file.SetPos(0);
+  EXPECT_EQ(file.GetFileSize(size), 0);
+  EXPECT_EQ(file.SetFileSize(size - 3), 0);
+  EXPECT_EQ(file.SetPos(0), 0);
   HostObject truncated(*plugin);
   testing::internal::CaptureStderr();
   EXPECT_EQ(truncated.InitFromFile(file), -977);
@@ -428,10 +428,10 @@ TEST_F(TalvanePayloadTest, DamagedEnumerationsAndSizesAreBroughtIntoRange) {
   ASSERT_EQ(file.CreateForReadWrite(), 0);
   QVFileWriteFloat32(file, std::nanf(""));
   for (uint8_t b : {7, 200, 3, 0}) QVFileWriteUInt8(file, b);
-  QVFileWriteZeros(file, 24);
-  QVFileWriteQVString(file, "");
-  QVFileWriteQVUniChars(file, ATNumberArray<uint16_t>());
-  file.SetPos(0);
+  EXPECT_EQ(QVFileWriteZeros(file, 24), 0);
+  EXPECT_EQ(QVFileWriteQVString(file, ""), 0);
+  EXPECT_EQ(QVFileWriteQVUniChars(file, ATNumberArray<uint16_t>()), 0);
+  EXPECT_EQ(file.SetPos(0), 0);
   HostObject object(*plugin);
   ASSERT_EQ(object.InitFromFile(file), 0);
   EXPECT_EQ(Talvane(object).FontSize(), 4.0f);

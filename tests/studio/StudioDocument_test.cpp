@@ -87,7 +87,7 @@ class StudioDocumentTest : public StudioPluginTest {
   int32_t Set(const std::vector<StudioObjectId>& ids, const char* key, const QVValue& value,
               const char* name) {
     QVDictionary dict;
-    dict.SetValue(key, value);
+    EXPECT_EQ(dict.SetValue(key, value), 0);
     return StudioActions::SetProperties(*doc, ids, dict, name);
   }
 
@@ -117,14 +117,14 @@ TEST_F(StudioDocumentTest, CreateMakesADefaultObjectOnTopThatUndoTakesAway) {
   // The very object comes back, under its id.
   EXPECT_EQ(doc->Find(second), object);
   EXPECT_EQ(doc->Ids(), (std::vector<StudioObjectId>{first, second}));
-  doc->Undo();
-  doc->Undo();
+  EXPECT_EQ(doc->Undo(), 0);
+  EXPECT_EQ(doc->Undo(), 0);
   EXPECT_FALSE(doc->IsModified());
 }
 
 TEST_F(StudioDocumentTest, IdsAreNeverGivenTwice) {
   StudioObjectId first = Create({0.0, 0.0, 10.0, 10.0});
-  doc->Undo();
+  EXPECT_EQ(doc->Undo(), 0);
   StudioObjectId second = Create({0.0, 0.0, 10.0, 10.0});
   EXPECT_NE(second, first);
   EXPECT_FALSE(doc->Contains(first));
@@ -189,7 +189,7 @@ TEST_F(StudioDocumentTest, DuplicateMakesExactCopiesOnTopInZOrder) {
   EXPECT_EQ(Snapshot(copies[0]).Payload(), Snapshot(ids[1]).Payload());
   EXPECT_EQ(Snapshot(copies[0]).Base(), Snapshot(ids[1]).Base());
   EXPECT_EQ(doc->History().UndoText(), "Undo Duplicate");
-  doc->Undo();
+  EXPECT_EQ(doc->Undo(), 0);
   EXPECT_EQ(doc->Ids(), ids);
 }
 
@@ -332,13 +332,13 @@ TEST_F(StudioDocumentTest, TheStepsOfOneDragUndoAsOne) {
 TEST_F(StudioDocumentTest, ADragContinuedAfterSavingIsModified) {
   StudioObjectId id = Create({0.0, 0.0, 640.0, 64.0});
   uint64_t drag = doc->NewGesture();
-  StudioActions::SetFrames(*doc, {id}, {{10.0, 0.0, 650.0, 64.0}}, StudioActionName::kMove, drag);
+  EXPECT_EQ(StudioActions::SetFrames(*doc, {id}, {{10.0, 0.0, 650.0, 64.0}}, StudioActionName::kMove, drag), 0);
   StudioTestFolder folder;
   ASSERT_EQ(doc->Save(folder.File("saved.tlv")), 0);
   EXPECT_FALSE(doc->IsModified());
-  StudioActions::SetFrames(*doc, {id}, {{20.0, 0.0, 660.0, 64.0}}, StudioActionName::kMove, drag);
+  EXPECT_EQ(StudioActions::SetFrames(*doc, {id}, {{20.0, 0.0, 660.0, 64.0}}, StudioActionName::kMove, drag), 0);
   EXPECT_TRUE(doc->IsModified());
-  doc->Undo();
+  EXPECT_EQ(doc->Undo(), 0);
   EXPECT_FALSE(doc->IsModified());
   ExpectFrame(FrameOf(id), {10.0, 0.0, 650.0, 64.0});
 }
@@ -365,8 +365,8 @@ TEST_F(StudioDocumentTest, SetPropertiesIsOneStepForAllObjects) {
   std::vector<StudioObjectId> ids = CreateFour();
   std::vector<StudioObjectSnapshot> before = SnapshotAll();
   QVDictionary dict;
-  dict.SetValue("FontSize", QVValueSetasFloat32(500.0f));  // clamped to 200
-  dict.SetValue("LineType", QVValueSetasQVString("Iterated"));
+  EXPECT_EQ(dict.SetValue("FontSize", QVValueSetasFloat32(500.0f)), 0);  // clamped to 200
+  EXPECT_EQ(dict.SetValue("LineType", QVValueSetasQVString("Iterated")), 0);
   ASSERT_EQ(StudioActions::SetProperties(*doc, {ids[0], ids[3]}, dict, "Talvane Settings"), 0);
   EXPECT_EQ(FontSize(ids[0]), 200.0f);
   EXPECT_EQ(FontSize(ids[3]), 200.0f);
@@ -393,7 +393,7 @@ TEST_F(StudioDocumentTest, BrushAndPenAreSetThroughTheHostsBaseClass) {
   red.WriteToValue(&value);
   ASSERT_EQ(Set({id}, "Brush", value, "Fill"), 0);
   EXPECT_EQ(doc->Find(id)->Record().brush, red);
-  doc->Undo();
+  EXPECT_EQ(doc->Undo(), 0);
   EXPECT_TRUE(Properties(id).IsEqual(before));
 }
 
@@ -571,7 +571,7 @@ TEST_F(StudioDocumentTest, SavingMarksCleanAndLoadingStartsAFreshHistory) {
   ASSERT_EQ(doc->Save(path), 0);
   EXPECT_FALSE(doc->IsModified());
   EXPECT_EQ(doc->Path(), path);
-  doc->Undo();
+  EXPECT_EQ(doc->Undo(), 0);
   EXPECT_TRUE(doc->IsModified());
 
   StudioDocument loaded(*plugin);

@@ -92,8 +92,8 @@ TEST_F(StudioHitObjectsTest, TheTopmostObjectUnderThePointerIsFoundFirst) {
   EXPECT_EQ(StudioHitTest::ObjectAt(*doc, view, {300.0, 250.0}), kStudioNoObject);
   // Brought to the top by undo and redo of a deletion, the lower one is
   // still below: z-order is kept.
-  StudioActions::Delete(*doc, {lower});
-  doc->Undo();
+  EXPECT_EQ(StudioActions::Delete(*doc, {lower}), 0);
+  EXPECT_EQ(doc->Undo(), 0);
   EXPECT_EQ(StudioHitTest::ObjectAt(*doc, view, {120.0, 250.0}), upper);
 }
 

@@ -93,11 +93,11 @@ TEST_F(StudioUndoStackTest, UndoAndRedoWalkTheStepsWithTheirNames) {
 TEST_F(StudioUndoStackTest, ANewStepDropsWhatCouldBeRedone) {
   Set("Create", 1);
   Set("Move", 2);
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   ASSERT_EQ(Set("Resize", 3), 0);
   EXPECT_EQ(stack.Count(), 2u);
   EXPECT_FALSE(stack.CanRedo());
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   EXPECT_EQ(value, 1);
   EXPECT_EQ(stack.RedoText(), "Redo Resize");
 }
@@ -126,14 +126,14 @@ TEST_F(StudioUndoStackTest, TheCleanPointFollowsUndoAndRedo) {
   EXPECT_TRUE(stack.IsClean());
   Set("Create", 1);
   EXPECT_FALSE(stack.IsClean());
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   EXPECT_TRUE(stack.IsClean());
-  stack.Redo(doc);
+  EXPECT_EQ(stack.Redo(doc), 0);
   Set("Move", 2);
   stack.SetClean();  // saved with value 2
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   EXPECT_FALSE(stack.IsClean());
-  stack.Redo(doc);
+  EXPECT_EQ(stack.Redo(doc), 0);
   EXPECT_TRUE(stack.IsClean());
 }
 
@@ -141,13 +141,13 @@ TEST_F(StudioUndoStackTest, ACleanPointDroppedWithTheRedoListIsNeverReachedAgain
   Set("Create", 1);
   Set("Move", 2);
   stack.SetClean();  // saved with value 2
-  stack.Undo(doc);
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
+  EXPECT_EQ(stack.Undo(doc), 0);
   Set("Resize", 7);  // the saved state can no longer be reached
   EXPECT_FALSE(stack.IsClean());
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   EXPECT_FALSE(stack.IsClean());  // value 0, place 0: not what was saved
-  stack.Redo(doc);
+  EXPECT_EQ(stack.Redo(doc), 0);
   EXPECT_FALSE(stack.IsClean());
 }
 
@@ -156,7 +156,7 @@ TEST_F(StudioUndoStackTest, RecordedStepsAreNotRunAgain) {
   stack.Record(std::make_unique<SetNumber>("Change Talvane Font Size", &value, 0, 4));
   EXPECT_EQ(value, 4);
   EXPECT_EQ(stack.UndoText(), "Undo Change Talvane Font Size");
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   EXPECT_EQ(value, 0);
 }
 
@@ -167,9 +167,9 @@ TEST_F(StudioUndoStackTest, StepsOfOneDragMergeIntoOne) {
   EXPECT_EQ(stack.Count(), 1u);
   Set("Move", 4, 8);  // another drag
   EXPECT_EQ(stack.Count(), 2u);
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   EXPECT_EQ(value, 3);
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   EXPECT_EQ(value, 0);
 }
 
@@ -179,19 +179,19 @@ TEST_F(StudioUndoStackTest, ADragNeverMergesIntoTheCleanPointNorPastARedoList) {
   Set("Move", 2, 7);
   EXPECT_EQ(stack.Count(), 2u);
   EXPECT_FALSE(stack.IsClean());
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   EXPECT_TRUE(stack.IsClean());
   EXPECT_EQ(value, 1);
 
   Set("Move", 5, 9);
   Set("Move", 6, 10);
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   // Drag 9's step lies before the place, with a step to redo after it: a
   // late step of drag 9 is a step of its own.
   Set("Move", 9, 9);
   EXPECT_EQ(stack.Count(), 3u);
   EXPECT_FALSE(stack.CanRedo());
-  stack.Undo(doc);
+  EXPECT_EQ(stack.Undo(doc), 0);
   EXPECT_EQ(value, 5);
 }
 

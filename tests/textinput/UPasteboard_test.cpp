@@ -107,7 +107,7 @@ TEST_F(ClipboardServiceTest, EmptyItemsAreSkippedButASingleByteEndsTheReadingWit
   Put(mService, 2, kUPasteboardFlavorUTF16PlainText, BytesOf({0xE4FE}));
   EXPECT_EQ(Values(UPasteboard::GetUText()), (std::vector<unsigned>{0xE4FE}));
 
-  mService.Clear();
+  EXPECT_EQ(mService.Clear(), 0);
   Put(mService, 1, kUPasteboardFlavorUTF16PlainText, {});
   Put(mService, 2, kUPasteboardFlavorUTF16PlainText, {0x41});
   Put(mService, 3, kUPasteboardFlavorUTF16PlainText, BytesOf({0xE4FF}));

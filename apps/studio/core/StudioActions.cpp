@@ -21,12 +21,14 @@
 
 namespace {
 
-int32_t Refuse(long code, const char* what) {
-  return static_cast<int32_t>(QVLogStatus(code, what));
+// Logs code, whose message takes one text, and returns it.
+template <QVStatus code>
+int32_t Refuse(const char* what) {
+  return static_cast<int32_t>(QVLogStatus<code>(what));
 }
 
 int32_t RefuseIfTyping(const StudioDocument& doc, const char* what) {
-  return doc.IsTyping() ? Refuse(kQVErrStudioTyping, what) : 0;
+  return doc.IsTyping() ? Refuse<kQVErrStudioTyping>(what) : 0;
 }
 
 // The frame with its corners in order; false when a coordinate is not finite.
@@ -51,7 +53,7 @@ int32_t InZOrder(const StudioDocument& doc, const std::vector<StudioObjectId>& i
   std::vector<std::pair<size_t, StudioObjectId>> places;
   for (StudioObjectId id : ids) {
     size_t index = 0;
-    if (!doc.IndexOf(id, index)) return Refuse(kQVErrNoSuchObject, std::to_string(id).c_str());
+    if (!doc.IndexOf(id, index)) return Refuse<kQVErrNoSuchObject>(std::to_string(id).c_str());
     places.emplace_back(index, id);
   }
   std::sort(places.begin(), places.end());
@@ -75,13 +77,13 @@ int32_t CaptureAll(const StudioDocument& doc, const std::vector<StudioObjectId>&
 // step named name.
 int32_t InsertOnTop(StudioDocument& doc, std::vector<StudioObjectSnapshot> snapshots, double time,
                     double height, const char* name, std::vector<StudioObjectId>* newIds) {
-  if (!std::isfinite(time) || !std::isfinite(height)) return Refuse(kQVErrBadProperty, "Frame");
+  if (!std::isfinite(time) || !std::isfinite(height)) return Refuse<kQVErrBadProperty>("Frame");
   std::vector<StudioInsertCommand::Entry> entries;
   std::vector<StudioObjectId> ids;
   for (StudioObjectSnapshot& snapshot : snapshots) {
     AGRect frame;
     if (!Normalised(Moved(snapshot.Frame(), time, height), frame))
-      return Refuse(kQVErrBadProperty, "Frame");
+      return Refuse<kQVErrBadProperty>("Frame");
     snapshot.SetFrame(frame);
     std::unique_ptr<HostObject> object;
     int32_t status = snapshot.Instantiate(doc.Plugin(), object);
@@ -104,7 +106,7 @@ int32_t InsertOnTop(StudioDocument& doc, std::vector<StudioObjectSnapshot> snaps
 int32_t StudioActions::Create(StudioDocument& doc, const AGRect& frame, StudioObjectId* id) {
   if (int32_t typing = RefuseIfTyping(doc, StudioActionName::kCreate)) return typing;
   AGRect normalised;
-  if (!Normalised(frame, normalised)) return Refuse(kQVErrBadProperty, "Frame");
+  if (!Normalised(frame, normalised)) return Refuse<kQVErrBadProperty>("Frame");
   auto object = std::make_unique<HostObject>(doc.Plugin());
   object->Record().frame = normalised;
   int32_t status = object->Init(QVArgs("-default", true));
@@ -164,16 +166,16 @@ int32_t StudioActions::SetFrames(StudioDocument& doc, const std::vector<StudioOb
                                  const std::vector<AGRect>& frames, const char* name,
                                  uint64_t gesture) {
   if (int32_t typing = RefuseIfTyping(doc, name)) return typing;
-  if (ids.size() != frames.size()) return Refuse(kQVErrBadProperty, "Frame");
+  if (ids.size() != frames.size()) return Refuse<kQVErrBadProperty>("Frame");
   std::vector<StudioObjectId> unique;
   std::vector<AGRect> before;
   std::vector<AGRect> after;
   bool changed = false;
   for (size_t i = 0; i < ids.size(); ++i) {
     const HostObject* object = doc.Find(ids[i]);
-    if (!object) return Refuse(kQVErrNoSuchObject, std::to_string(ids[i]).c_str());
+    if (!object) return Refuse<kQVErrNoSuchObject>(std::to_string(ids[i]).c_str());
     AGRect frame;
-    if (!Normalised(frames[i], frame)) return Refuse(kQVErrBadProperty, "Frame");
+    if (!Normalised(frames[i], frame)) return Refuse<kQVErrBadProperty>("Frame");
     if (std::find(unique.begin(), unique.end(), ids[i]) != unique.end()) continue;
     unique.push_back(ids[i]);
     before.push_back(object->Record().frame);
@@ -215,7 +217,7 @@ int32_t StudioActions::FillInspector(StudioDocument& doc, StudioObjectId id,
                                      QVGUIDescObject* desc) {
   if (!desc) return static_cast<int32_t>(QVLogError(kQVErrGeneric, "No inspector panel to fill"));
   HostObject* object = doc.Edit(id);
-  if (!object) return Refuse(kQVErrNoSuchObject, std::to_string(id).c_str());
+  if (!object) return Refuse<kQVErrNoSuchObject>(std::to_string(id).c_str());
   std::string ignored;
   return object->Inspect(desc, kQVGUIEventFill, 0, ignored);
 }
@@ -227,7 +229,7 @@ int32_t StudioActions::ChangeInInspector(StudioDocument& doc, StudioObjectId id,
   if (int32_t typing = RefuseIfTyping(doc, "change a setting")) return typing;
   if (!desc) return static_cast<int32_t>(QVLogError(kQVErrGeneric, "No inspector panel to read"));
   HostObject* object = doc.Edit(id);
-  if (!object) return Refuse(kQVErrNoSuchObject, std::to_string(id).c_str());
+  if (!object) return Refuse<kQVErrNoSuchObject>(std::to_string(id).c_str());
   StudioObjectSnapshot before;
   int32_t status = StudioObjectSnapshot::Capture(*object, before);
   if (status != 0) return status;

@@ -36,8 +36,8 @@ class StudioCommand {
 
   const std::string& Name() const { return mName; }
 
-  virtual int32_t Redo(StudioDocument& doc) = 0;
-  virtual int32_t Undo(StudioDocument& doc) = 0;
+  [[nodiscard]] virtual int32_t Redo(StudioDocument& doc) = 0;
+  [[nodiscard]] virtual int32_t Undo(StudioDocument& doc) = 0;
   // Called with the command that has just run after this one: true when this
   // command took next's change in (the steps of one drag), so that both
   // undo as one. next is dropped then.

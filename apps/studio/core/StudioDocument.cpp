@@ -11,7 +11,7 @@
 namespace {
 
 int32_t RefuseWhileTyping(const char* what) {
-  return static_cast<int32_t>(QVLogStatus(kQVErrStudioTyping, what));
+  return static_cast<int32_t>(QVLogStatus<kQVErrStudioTyping>(what));
 }
 
 }  // namespace

@@ -46,11 +46,11 @@ class StudioDocument {
   // Replaces the objects with the document at path (UTF-8): new ids, an
   // empty history, not modified. On failure nothing changes (HostDocument's
   // statuses); kQVErrStudioTyping (-1408) while an object is typed into.
-  int32_t Load(const std::string& path);
+  [[nodiscard]] int32_t Load(const std::string& path);
   // Writes the objects to path; on success the present place of the history
   // becomes the clean point. HostDocument's statuses; kQVErrStudioTyping
   // while an object is typed into.
-  int32_t Save(const std::string& path);
+  [[nodiscard]] int32_t Save(const std::string& path);
   // The path of the last successful load or save; empty before.
   const std::string& Path() const { return mPath; }
   // The recording the score annotates (UTF-8 path; the host's document
@@ -73,12 +73,12 @@ class StudioDocument {
   // ---- History
   // Runs command and keeps it in the history (StudioUndoStack::Perform).
   // kQVErrStudioTyping while an object is typed into.
-  int32_t Perform(std::unique_ptr<StudioCommand> command);
+  [[nodiscard]] int32_t Perform(std::unique_ptr<StudioCommand> command);
   // Keeps a command whose change is already made (StudioUndoStack::Record).
   void Record(std::unique_ptr<StudioCommand> command) { mHistory.Record(std::move(command)); }
   // kQVErrStudioTyping while an object is typed into; then as the stack's.
-  int32_t Undo();
-  int32_t Redo();
+  [[nodiscard]] int32_t Undo();
+  [[nodiscard]] int32_t Redo();
   const StudioUndoStack& History() const { return mHistory; }
   // Differs from its file (or, never saved, from the empty document).
   bool IsModified() const { return !mHistory.IsClean(); }

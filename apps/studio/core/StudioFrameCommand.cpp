@@ -21,7 +21,7 @@ int32_t StudioFrameCommand::Apply(StudioDocument& doc, const std::vector<AGRect>
   for (StudioObjectId id : mIds) {
     HostObject* object = doc.Edit(id);
     if (!object)
-      return static_cast<int32_t>(QVLogStatus(kQVErrNoSuchObject, std::to_string(id).c_str()));
+      return static_cast<int32_t>(QVLogStatus<kQVErrNoSuchObject>(std::to_string(id).c_str()));
     objects.push_back(object);
   }
   for (size_t i = 0; i < objects.size() && i < frames.size(); ++i)

@@ -19,14 +19,14 @@ class StudioFrameCommand : public StudioCommand {
                      std::vector<AGRect> after, uint64_t gesture);
 
   // kQVErrNoSuchObject when an id is not in the document (nothing changes).
-  int32_t Redo(StudioDocument& doc) override;
-  int32_t Undo(StudioDocument& doc) override;
+  [[nodiscard]] int32_t Redo(StudioDocument& doc) override;
+  [[nodiscard]] int32_t Undo(StudioDocument& doc) override;
   // Takes next's frames when it is a frame command of the same name, the same
   // non-zero gesture and the same objects.
   bool Merge(const StudioCommand& next) override;
 
  private:
-  int32_t Apply(StudioDocument& doc, const std::vector<AGRect>& frames) const;
+  [[nodiscard]] int32_t Apply(StudioDocument& doc, const std::vector<AGRect>& frames) const;
 
   std::vector<StudioObjectId> mIds;
   std::vector<AGRect> mBefore;

@@ -23,7 +23,7 @@ int32_t StudioInsertCommand::Undo(StudioDocument& doc) {
   for (const Entry& entry : mEntries) {
     if (!doc.Contains(entry.id)) {
       return static_cast<int32_t>(
-          QVLogStatus(kQVErrNoSuchObject, std::to_string(entry.id).c_str()));
+          QVLogStatus<kQVErrNoSuchObject>(std::to_string(entry.id).c_str()));
     }
   }
   for (auto it = mEntries.rbegin(); it != mEntries.rend(); ++it) {

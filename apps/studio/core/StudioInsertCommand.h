@@ -24,9 +24,9 @@ class StudioInsertCommand : public StudioCommand {
   StudioInsertCommand(std::string name, std::vector<Entry> entries);
   ~StudioInsertCommand() override;
 
-  int32_t Redo(StudioDocument& doc) override;
+  [[nodiscard]] int32_t Redo(StudioDocument& doc) override;
   // kQVErrNoSuchObject when an inserted object has gone (nothing changes).
-  int32_t Undo(StudioDocument& doc) override;
+  [[nodiscard]] int32_t Undo(StudioDocument& doc) override;
 
  private:
   std::vector<Entry> mEntries;

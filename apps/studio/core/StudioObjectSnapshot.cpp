@@ -24,9 +24,10 @@ class ScratchFile {
   ScratchFile() : mFile(QVFile::kTemporary) { mFile.SetEndianness(QVFile::kEndianBig); }
   long Create() { return mFile.CreateForReadWrite(); }
   QVFile& File() { return mFile; }
+  // The position, 0 when it can't be had (the file's own reads then fail).
   uint64_t Position() const {
     uint64_t pos = 0;
-    mFile.GetPos(pos);
+    (void)mFile.GetPos(pos);
     return pos;
   }
   // The bytes from `from` to the end.
@@ -46,7 +47,7 @@ class ScratchFile {
 };
 
 int32_t Damaged(const char* what) {
-  return static_cast<int32_t>(QVLogStatus(kQVErrStudioClipboard, what));
+  return static_cast<int32_t>(QVLogStatus<kQVErrStudioClipboard>(what));
 }
 
 bool IsFinite(const AGRect& r) {
@@ -57,8 +58,9 @@ bool IsFinite(const AGRect& r) {
 // takes any signature. 0 or -1406 (logged with what).
 int32_t ReadChunkIn(const QVFile& file, uint64_t end, uint32_t expected, QVFileChunk& chunk,
                     const char* what) {
+  // A position that can't be had leaves 0: the header read then fails.
   uint64_t pos = 0;
-  file.GetPos(pos);
+  (void)file.GetPos(pos);
   if (end < pos || end - pos < 8 || QVFileReadChunkHeader(file, chunk) != 0 ||
       chunk.EndPosition() > end || (expected != 0 && chunk.Signature() != expected)) {
     return Damaged(what);
@@ -189,7 +191,7 @@ int32_t StudioObjectSnapshot::ReadList(const HostPlugin& plugin, const std::stri
     for (char& c : shown) {
       if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = '?';
     }
-    return static_cast<int32_t>(QVLogStatus(kQVErrUnknownClass, shown.c_str()));
+    return static_cast<int32_t>(QVLogStatus<kQVErrUnknownClass>(shown.c_str()));
   }
 
   std::vector<StudioObjectSnapshot> objects;

@@ -35,10 +35,10 @@ class StudioObjectSnapshot {
   StudioObjectSnapshot() = default;
 
   // Records object as it is now. On failure snapshot is left as it was.
-  static int32_t Capture(const HostObject& object, StudioObjectSnapshot& snapshot);
+  [[nodiscard]] static int32_t Capture(const HostObject& object, StudioObjectSnapshot& snapshot);
   // A new object of plugin's class in this state. On failure object is left
   // as it was.
-  int32_t Instantiate(HostPlugin& plugin, std::unique_ptr<HostObject>& object) const;
+  [[nodiscard]] int32_t Instantiate(HostPlugin& plugin, std::unique_ptr<HostObject>& object) const;
 
   const AGRect& Frame() const { return mFrame; }
   void SetFrame(const AGRect& frame) { mFrame = frame; }
@@ -49,11 +49,11 @@ class StudioObjectSnapshot {
   // Same frame (bit for bit), base and payload bytes.
   bool IsEqual(const StudioObjectSnapshot& other) const;
 
-  static int32_t WriteList(const HostPlugin& plugin,
+  [[nodiscard]] static int32_t WriteList(const HostPlugin& plugin,
                            const std::vector<StudioObjectSnapshot>& snapshots, std::string& bytes);
   // Replaces snapshots with the list in bytes; on failure snapshots is left
   // as it was.
-  static int32_t ReadList(const HostPlugin& plugin, const std::string& bytes,
+  [[nodiscard]] static int32_t ReadList(const HostPlugin& plugin, const std::string& bytes,
                           std::vector<StudioObjectSnapshot>& snapshots);
 
  private:

@@ -22,7 +22,7 @@ int32_t StudioRemoveCommand::Redo(StudioDocument& doc) {
   for (StudioObjectId id : mIds) {
     size_t index = 0;
     if (!doc.IndexOf(id, index)) {
-      return static_cast<int32_t>(QVLogStatus(kQVErrNoSuchObject, std::to_string(id).c_str()));
+      return static_cast<int32_t>(QVLogStatus<kQVErrNoSuchObject>(std::to_string(id).c_str()));
     }
     removed.push_back({index, id, nullptr});
   }

@@ -20,8 +20,8 @@ class StudioRemoveCommand : public StudioCommand {
   ~StudioRemoveCommand() override;
 
   // kQVErrNoSuchObject when an id is not in the document (nothing changes).
-  int32_t Redo(StudioDocument& doc) override;
-  int32_t Undo(StudioDocument& doc) override;
+  [[nodiscard]] int32_t Redo(StudioDocument& doc) override;
+  [[nodiscard]] int32_t Undo(StudioDocument& doc) override;
 
  private:
   struct Removed {

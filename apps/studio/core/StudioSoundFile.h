@@ -20,6 +20,8 @@
 #include <memory>
 #include <string>
 
+#include "kit/QVErrors.h"
+
 class StudioSoundFile {
  public:
   static constexpr int32_t kMaxChannels = 64;
@@ -33,7 +35,7 @@ class StudioSoundFile {
 
   // Opens path (UTF-8) for reading, closing what was open first. 0, -1401 or
   // -1402; on failure the object is closed.
-  int32_t Open(const std::string& path);
+  [[nodiscard]] int32_t Open(const std::string& path);
   void Close();
   bool IsOpen() const { return mFile != nullptr; }
 
@@ -46,12 +48,12 @@ class StudioSoundFile {
   int32_t Channels() const { return mChannels; }
 
   // Moves to frame (not negative). 0 or -1403.
-  int32_t Seek(int64_t frame);
+  [[nodiscard]] int32_t Seek(int64_t frame);
   // Reads up to frames frames into samples, interleaved (room for
   // frames * Channels() floats). read receives the frames read: fewer at the
   // end of the data, 0 after it. 0 or -1403 (read then holds what came before
   // the failure).
-  int32_t Read(float* samples, int64_t frames, int64_t& read);
+  [[nodiscard]] int32_t Read(float* samples, int64_t frames, int64_t& read);
 
  private:
   struct Handle;
@@ -59,7 +61,10 @@ class StudioSoundFile {
     void operator()(Handle* handle) const;
   };
 
-  int32_t Fail(int32_t code, const char* reason) const;
+  // Logs code, whose message takes the file's path and a reason, and
+  // returns it.
+  template <QVStatus code>
+  int32_t Fail(const char* reason) const;
 
   std::unique_ptr<Handle, CloseHandle> mFile;
   std::string mPath;

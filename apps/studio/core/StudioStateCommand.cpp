@@ -22,7 +22,7 @@ int32_t StudioStateCommand::Apply(StudioDocument& doc,
   std::vector<std::unique_ptr<HostObject>> made(mIds.size());
   for (size_t i = 0; i < mIds.size() && i < states.size(); ++i) {
     if (!doc.Contains(mIds[i])) {
-      return static_cast<int32_t>(QVLogStatus(kQVErrNoSuchObject, std::to_string(mIds[i]).c_str()));
+      return static_cast<int32_t>(QVLogStatus<kQVErrNoSuchObject>(std::to_string(mIds[i]).c_str()));
     }
     int32_t status = states[i].Instantiate(doc.Plugin(), made[i]);
     if (status != 0) return status;

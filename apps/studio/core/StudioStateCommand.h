@@ -21,11 +21,11 @@ class StudioStateCommand : public StudioCommand {
 
   // kQVErrNoSuchObject for an id not in the document; the snapshots'
   // statuses when an object cannot be made. Nothing changes on failure.
-  int32_t Redo(StudioDocument& doc) override;
-  int32_t Undo(StudioDocument& doc) override;
+  [[nodiscard]] int32_t Redo(StudioDocument& doc) override;
+  [[nodiscard]] int32_t Undo(StudioDocument& doc) override;
 
  private:
-  int32_t Apply(StudioDocument& doc, const std::vector<StudioObjectSnapshot>& states) const;
+  [[nodiscard]] int32_t Apply(StudioDocument& doc, const std::vector<StudioObjectSnapshot>& states) const;
 
   std::vector<StudioObjectId> mIds;
   std::vector<StudioObjectSnapshot> mBefore;

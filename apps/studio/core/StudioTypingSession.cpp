@@ -13,13 +13,14 @@ StudioTypingSession::StudioTypingSession(StudioDocument& doc, StudioObjectId id,
                                          const AGContext& view)
     : mDoc(doc), mId(id), mView(view) {}
 
-StudioTypingSession::~StudioTypingSession() { Finish(); }
+// A destructor has no one to pass Finish's status to; it was logged.
+StudioTypingSession::~StudioTypingSession() { (void)Finish(); }
 
 int32_t StudioTypingSession::Begin() {
-  if (mDoc.IsTyping()) return static_cast<int32_t>(QVLogStatus(kQVErrStudioTyping, "begin typing"));
+  if (mDoc.IsTyping()) return static_cast<int32_t>(QVLogStatus<kQVErrStudioTyping>("begin typing"));
   HostObject* object = mDoc.Edit(mId);
   if (!object)
-    return static_cast<int32_t>(QVLogStatus(kQVErrNoSuchObject, std::to_string(mId).c_str()));
+    return static_cast<int32_t>(QVLogStatus<kQVErrNoSuchObject>(std::to_string(mId).c_str()));
   int32_t status = StudioObjectSnapshot::Capture(*object, mBefore);
   if (status != 0) return status;
   auto session = std::make_unique<HostEditSession>(*object, mView);
@@ -40,13 +41,15 @@ int32_t StudioTypingSession::Mouse(int32_t phase, const AGPoint& point, uint32_t
 
 int32_t StudioTypingSession::Finish() {
   if (!mSession) return 0;
-  mSession->End();
+  // Ending gives the keyboard back whatever the object answers; what it
+  // kept of the typing is read from it below either way.
+  (void)mSession->End();
   mSession.reset();
   mDoc.mTyping = false;
 
   const HostObject* object = mDoc.Find(mId);
   if (!object)
-    return static_cast<int32_t>(QVLogStatus(kQVErrNoSuchObject, std::to_string(mId).c_str()));
+    return static_cast<int32_t>(QVLogStatus<kQVErrNoSuchObject>(std::to_string(mId).c_str()));
   StudioObjectSnapshot after;
   int32_t status = StudioObjectSnapshot::Capture(*object, after);
   if (status != 0) {

@@ -34,11 +34,11 @@ class StudioTypingSession {
   // Starts editing. kQVErrNoSuchObject for an unknown id, kQVErrStudioTyping
   // when this or another session of the document is open, a snapshot's file
   // status, or the object's edit status (then nothing is open).
-  int32_t Begin();
+  [[nodiscard]] int32_t Begin();
   // One key or mouse event (HostEditSession's); kQVErrGeneric when the
   // session is not open.
-  int32_t Key(const HostEditKey& key);
-  int32_t Mouse(int32_t phase, const AGPoint& point, uint32_t modifiers);
+  [[nodiscard]] int32_t Key(const HostEditKey& key);
+  [[nodiscard]] int32_t Mouse(int32_t phase, const AGPoint& point, uint32_t modifiers);
   // Begun and not finished.
   bool IsOpen() const { return mSession != nullptr; }
   // The object has asked to end editing (a click outside its text, say): the
@@ -50,7 +50,7 @@ class StudioTypingSession {
   // Ends editing and, when the object changed, records the step. 0 also when
   // nothing was open. A change that cannot be recorded (its snapshot fails)
   // leaves the document modified; that status is returned.
-  int32_t Finish();
+  [[nodiscard]] int32_t Finish();
 
  private:
   StudioDocument& mDoc;

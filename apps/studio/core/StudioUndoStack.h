@@ -30,13 +30,13 @@ class StudioUndoStack {
   // status is returned. A command that merges into the last one (see
   // StudioCommand::Merge) joins it instead of taking a step of its own,
   // unless the last one is the clean point or something can be redone.
-  int32_t Perform(std::unique_ptr<StudioCommand> command, StudioDocument& doc);
+  [[nodiscard]] int32_t Perform(std::unique_ptr<StudioCommand> command, StudioDocument& doc);
   // Keeps a command whose change has already been made (by the object, in
   // its inspector or while typed into). Never merges.
   void Record(std::unique_ptr<StudioCommand> command);
 
-  int32_t Undo(StudioDocument& doc);
-  int32_t Redo(StudioDocument& doc);
+  [[nodiscard]] int32_t Undo(StudioDocument& doc);
+  [[nodiscard]] int32_t Redo(StudioDocument& doc);
   bool CanUndo() const { return mPlace > 0; }
   bool CanRedo() const { return mPlace < mCommands.size(); }
   // The names for menus: "Undo Move", "Redo Typing"; empty when there is

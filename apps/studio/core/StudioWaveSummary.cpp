@@ -146,14 +146,14 @@ int32_t StudioWaveSummary::Peaks(double startMs, double endMs, uint32_t width,
                                  std::vector<Peak>& peaks, int* level) const {
   peaks.clear();
   if (level) *level = -1;
-  if (!IsBuilt()) return static_cast<int32_t>(QVLogStatus(kQVErrWaveQuery, "no summary built"));
+  if (!IsBuilt()) return static_cast<int32_t>(QVLogStatus<kQVErrWaveQuery>("no summary built"));
   if (!std::isfinite(startMs) || !std::isfinite(endMs) || !(endMs > startMs) ||
       !std::isfinite(endMs - startMs)) {
     return static_cast<int32_t>(
-        QVLogStatus(kQVErrWaveQuery, "the time range is empty or not finite"));
+        QVLogStatus<kQVErrWaveQuery>("the time range is empty or not finite"));
   }
   if (width == 0 || width > kMaxQueryWidth) {
-    return static_cast<int32_t>(QVLogStatus(kQVErrWaveQuery, "width out of range"));
+    return static_cast<int32_t>(QVLogStatus<kQVErrWaveQuery>("width out of range"));
   }
   PixelEdges edges(startMs, endMs, width, mSampleRate);
   std::vector<Peak> result(static_cast<size_t>(width) * static_cast<size_t>(mChannels));

@@ -84,7 +84,7 @@ class StudioWaveSummary {
   // be empty; cancel may be null, and is read between blocks. On success
   // replaces what the summary held and keeps the file open for exact reads;
   // on any failure the summary keeps what it had.
-  int32_t Build(const std::string& path, const ProgressProc& progress,
+  [[nodiscard]] int32_t Build(const std::string& path, const ProgressProc& progress,
                 const std::atomic<bool>* cancel);
 
   bool IsBuilt() const { return !mLevels.empty(); }
@@ -111,7 +111,7 @@ class StudioWaveSummary {
   // range: an end or the span not finite, or endMs <= startMs; width 0 or
   // above kMaxQueryWidth; no summary), or a read status; peaks is empty on
   // failure.
-  int32_t Peaks(double startMs, double endMs, uint32_t width, std::vector<Peak>& peaks,
+  [[nodiscard]] int32_t Peaks(double startMs, double endMs, uint32_t width, std::vector<Peak>& peaks,
                 int* level) const;
 
  private:
@@ -123,7 +123,7 @@ class StudioWaveSummary {
   class PixelEdges;
 
   void FromLevel(const PixelEdges& edges, size_t level, std::vector<Peak>& peaks) const;
-  int32_t FromFile(const PixelEdges& edges, std::vector<Peak>& peaks) const;
+  [[nodiscard]] int32_t FromFile(const PixelEdges& edges, std::vector<Peak>& peaks) const;
 
   std::string mPath;
   int64_t mFrames = 0;

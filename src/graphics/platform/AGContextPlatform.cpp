@@ -77,8 +77,7 @@ class AGNativePort {
     if (mFinished || cairo_surface_status(mSurface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
     if (mCairo && cairo_status(mCairo.get()) == CAIRO_STATUS_SUCCESS) return mCairo.get();
     if (mCairo) {
-      QVLogStatus(kQVErrDrawPort,
-                  ("drawing state reset after: " + StatusText(cairo_status(mCairo.get()))).c_str());
+      QVLogStatus<kQVErrDrawPort>(("drawing state reset after: " + StatusText(cairo_status(mCairo.get()))).c_str());
     }
     mCairo.reset(cairo_create(mSurface.get()));
     if (cairo_status(mCairo.get()) != CAIRO_STATUS_SUCCESS) {
@@ -102,18 +101,18 @@ class AGNativePort {
       cairo_surface_finish(mSurface.get());
       cairo_status_t s = cairo_surface_status(mSurface.get());
       if (s != CAIRO_STATUS_SUCCESS) {
-        status = QVLogStatus(kQVErrDrawFile, mPath.c_str(), StatusText(s).c_str());
+        status = QVLogStatus<kQVErrDrawFile>(mPath.c_str(), StatusText(s).c_str());
       }
     }
     return status;
   }
 
   long WritePNG(const std::string& path) {
-    if (!HasPixels()) return QVLogStatus(kQVErrDrawFile, path.c_str(), "the port has no pixels");
+    if (!HasPixels()) return QVLogStatus<kQVErrDrawFile>(path.c_str(), "the port has no pixels");
     cairo_surface_flush(mSurface.get());
     cairo_status_t s = cairo_surface_write_to_png(mSurface.get(), path.c_str());
     if (s != CAIRO_STATUS_SUCCESS) {
-      return QVLogStatus(kQVErrDrawFile, path.c_str(), StatusText(s).c_str());
+      return QVLogStatus<kQVErrDrawFile>(path.c_str(), StatusText(s).c_str());
     }
     return kQVNoErr;
   }
@@ -152,14 +151,14 @@ long MakePort(cairo_surface_t* raw, AGNativePortKind kind, double width, double 
   if (s != CAIRO_STATUS_SUCCESS) {
     std::string reason = std::string(what) + ": " + StatusText(s);
     if (kind == kAGNativePortSVG || kind == kAGNativePortPDF) {
-      return QVLogStatus(kQVErrDrawFile, path.c_str(), reason.c_str());
+      return QVLogStatus<kQVErrDrawFile>(path.c_str(), reason.c_str());
     }
-    return QVLogStatus(kQVErrDrawPort, reason.c_str());
+    return QVLogStatus<kQVErrDrawPort>(reason.c_str());
   }
   port->reset(new AGNativePort(kind, std::move(surface), width, height, path));
   if (!(*port)->Context()) {
     port->reset();
-    return QVLogStatus(kQVErrDrawPort, (std::string(what) + ": no drawing state").c_str());
+    return QVLogStatus<kQVErrDrawPort>((std::string(what) + ": no drawing state").c_str());
   }
   return kQVNoErr;
 }
@@ -182,7 +181,7 @@ long AGNativePortCreateBitmap(uint32_t width, uint32_t height, AGNativePortPtr* 
   port->reset();
   std::string what = SizeText("bitmap", width, height);
   if (width == 0 || height == 0 || width > kMaxPixels || height > kMaxPixels) {
-    return QVLogStatus(kQVErrDrawPort, (what + ": size out of range").c_str());
+    return QVLogStatus<kQVErrDrawPort>((what + ": size out of range").c_str());
   }
   return MakePort(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(width), int(height)),
                   kAGNativePortBitmap, width, height, std::string(), what.c_str(), port);
@@ -195,7 +194,7 @@ long AGNativePortCreateBitmapWithData(uint32_t* data, uint32_t width, uint32_t h
   std::string what = SizeText("bitmap over given pixels", width, height);
   if (!data || width == 0 || height == 0 || width > kMaxPixels || height > kMaxPixels ||
       bytesPerRow / 4 < width || bytesPerRow % 4 != 0 || bytesPerRow > uint32_t(INT32_MAX)) {
-    return QVLogStatus(kQVErrDrawPort, (what + ": bad size, row length or data").c_str());
+    return QVLogStatus<kQVErrDrawPort>((what + ": bad size, row length or data").c_str());
   }
   cairo_surface_t* surface = cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(data), CAIRO_FORMAT_ARGB32, int(width), int(height),
@@ -210,13 +209,13 @@ long AGNativePortCreateFile(const QVString& path, AGNativePortKind kind, const A
   std::string file = path.c_str();
   double w = size.width, h = size.height;
   if (file.empty() || !(w > 0.0) || !(h > 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
-    return QVLogStatus(kQVErrDrawFile, file.c_str(), SizeText("page", w, h).c_str());
+    return QVLogStatus<kQVErrDrawFile>(file.c_str(), SizeText("page", w, h).c_str());
   }
   switch (kind) {
     case kAGNativePortPNG: {
       double pw = std::max(1.0, std::round(w)), ph = std::max(1.0, std::round(h));
       if (pw > kMaxPixels || ph > kMaxPixels) {
-        return QVLogStatus(kQVErrDrawFile, file.c_str(), SizeText("image", w, h).c_str());
+        return QVLogStatus<kQVErrDrawFile>(file.c_str(), SizeText("image", w, h).c_str());
       }
       return MakePort(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pw), int(ph)), kind, pw,
                       ph, file, "PNG image", port);
@@ -228,14 +227,14 @@ long AGNativePortCreateFile(const QVString& path, AGNativePortKind kind, const A
       return MakePort(cairo_pdf_surface_create(file.c_str(), w, h), kind, w, h, file, "PDF file",
                       port);
     default:
-      return QVLogStatus(kQVErrDrawFile, file.c_str(), "not a file kind");
+      return QVLogStatus<kQVErrDrawFile>(file.c_str(), "not a file kind");
   }
 }
 
 long AGNativePortFinish(AGNativePort* port) { return port ? port->Finish() : long(kQVNoErr); }
 
 long AGNativePortWritePNG(AGNativePort* port, const QVString& path) {
-  if (!port) return QVLogStatus(kQVErrDrawFile, path.c_str(), "no port");
+  if (!port) return QVLogStatus<kQVErrDrawFile>(path.c_str(), "no port");
   return port->WritePNG(path.c_str());
 }
 
@@ -268,15 +267,12 @@ long AGNativeImageCreateWithPixels(const uint32_t* data, uint32_t width, uint32_
   image->reset();
   if (!data || width == 0 || height == 0 || width > kMaxPixels || height > kMaxPixels ||
       bytesPerRow / 4 < width) {
-    return QVLogStatus(
-        kQVErrDrawPort,
-        (SizeText("image", width, height) + ": bad size, row length or data").c_str());
+    return QVLogStatus<kQVErrDrawPort>((SizeText("image", width, height) + ": bad size, row length or data").c_str());
   }
   CairoSurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(width), int(height)));
   cairo_status_t s = cairo_surface_status(copy.get());
   if (s != CAIRO_STATUS_SUCCESS) {
-    return QVLogStatus(kQVErrDrawPort,
-                       (SizeText("image", width, height) + ": " + StatusText(s)).c_str());
+    return QVLogStatus<kQVErrDrawPort>((SizeText("image", width, height) + ": " + StatusText(s)).c_str());
   }
   cairo_surface_flush(copy.get());
   unsigned char* dst = cairo_image_surface_get_data(copy.get());
@@ -298,7 +294,7 @@ long AGNativeImageCreateAdoptingPixels(uint32_t* data, uint32_t width, uint32_t 
   const std::string what = SizeText("image", width, height);
   if (!data || width == 0 || height == 0 || width > kMaxPixels || height > kMaxPixels ||
       bytesPerRow != uint32_t(cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, int(width)))) {
-    return QVLogStatus(kQVErrDrawPort, (what + ": bad size, row length or data").c_str());
+    return QVLogStatus<kQVErrDrawPort>((what + ": bad size, row length or data").c_str());
   }
   CairoSurfacePtr surface(cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(data), CAIRO_FORMAT_ARGB32, int(width), int(height),
@@ -311,7 +307,7 @@ long AGNativeImageCreateAdoptingPixels(uint32_t* data, uint32_t width, uint32_t 
     s = cairo_surface_set_user_data(surface.get(), &sPixelsKey, data, &std::free);
   }
   if (s != CAIRO_STATUS_SUCCESS) {
-    return QVLogStatus(kQVErrDrawPort, (what + ": " + StatusText(s)).c_str());
+    return QVLogStatus<kQVErrDrawPort>((what + ": " + StatusText(s)).c_str());
   }
   pixels.release();
   image->reset(new AGNativeImage(std::move(surface)));
@@ -323,7 +319,7 @@ long AGNativeImageCreateFromPort(AGNativePort* port, AGNativeImagePtr* image) {
   image->reset();
   AGNativeBitmapInfo info;
   if (!AGNativePortGetBitmap(port, &info)) {
-    return QVLogStatus(kQVErrDrawPort, "image of a port without pixels");
+    return QVLogStatus<kQVErrDrawPort>("image of a port without pixels");
   }
   return AGNativeImageCreateWithPixels(info.data, info.width, info.height, info.bytesPerRow, image);
 }

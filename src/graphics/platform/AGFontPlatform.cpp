@@ -170,7 +170,7 @@ const GlyphData& AGNativeFace::Glyph(uint32_t glyph) const {
   // Unscaled and so unhinted: design units, the same for every size.
   FT_Error error = FT_Load_Glyph(face.get(), glyph, FT_LOAD_NO_SCALE | FT_LOAD_IGNORE_TRANSFORM);
   if (error != 0) {
-    QVLogStatus(kQVErrFontGlyph, glyph, path.c_str());
+    QVLogStatus<kQVErrFontGlyph>(glyph, path.c_str());
     return g;
   }
   FT_GlyphSlot slot = face->glyph;
@@ -186,7 +186,7 @@ const GlyphData& AGNativeFace::Glyph(uint32_t glyph) const {
     // A damaged outline draws nothing rather than a part of itself.
     g.types.clear();
     g.points.clear();
-    QVLogStatus(kQVErrFontGlyph, glyph, path.c_str());
+    QVLogStatus<kQVErrFontGlyph>(glyph, path.c_str());
     return g;
   }
   g.ink = InkOf(g);
@@ -328,7 +328,7 @@ FcConfig* FontRegistry::Config() {
     mConfig.reset(FcInitLoadConfigAndFonts());
     if (!mConfig) {
       mConfigFailed = true;
-      QVLogStatus(kQVErrFontService, "fontconfig");
+      QVLogStatus<kQVErrFontService>("fontconfig");
     } else {
       TakeStamps();
     }
@@ -372,7 +372,7 @@ bool FontRegistry::Refresh() {
   FcConfigPtr fresh(FcInitLoadConfigAndFonts());
   if (!fresh) {
     // The configuration in use stays; a later change tries again.
-    QVLogStatus(kQVErrFontService, "fontconfig");
+    QVLogStatus<kQVErrFontService>("fontconfig");
     TakeStamps();
     return false;
   }
@@ -400,7 +400,7 @@ FreeTypeLibrary* FontRegistry::Library() {
       mLibrary->library.reset(raw);
     } else {
       mLibraryFailed = true;
-      QVLogStatus(kQVErrFontService, "FreeType");
+      QVLogStatus<kQVErrFontService>("FreeType");
     }
   }
   return mLibrary.get();
@@ -419,7 +419,7 @@ std::shared_ptr<const AGNativeFace> FontRegistry::OpenFace(const std::string& pa
   FTFacePtr face(error == 0 ? raw : nullptr);
   // Everything here is scaled from design units: a bitmap-only face has none.
   if (!face || !FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
-    QVLogStatus(kQVErrFontFile, path.c_str());
+    QVLogStatus<kQVErrFontFile>(path.c_str());
     return nullptr;
   }
 
@@ -536,18 +536,18 @@ QVStringArray FontRegistry::CopyFamilyNames() {
 long FontRegistry::AddApplicationFontFile(const QVString& path) {
   std::string utf8 = UTF8FromNative(path);
   if (utf8.empty() || utf8.find('\0') != std::string::npos) {
-    return QVLogStatus(kQVErrFontFile, utf8.c_str());
+    return QVLogStatus<kQVErrFontFile>(utf8.c_str());
   }
   std::unique_ptr<char, decltype(&std::free)> canonical(realpath(utf8.c_str(), nullptr),
                                                         &std::free);
-  if (!canonical) return QVLogStatus(kQVErrFontFile, utf8.c_str());
+  if (!canonical) return QVLogStatus<kQVErrFontFile>(utf8.c_str());
   std::string file(canonical.get());
   if (mApplicationFiles.count(file)) return kQVNoErr;
 
   FreeTypeLibrary* library = Library();
   FcConfig* config = Config();
   if (!library || !config)
-    return QVLogStatus(kQVErrFontService, !library ? "FreeType" : "fontconfig");
+    return QVLogStatus<kQVErrFontService>(!library ? "FreeType" : "fontconfig");
   // fontconfig takes files it cannot use without complaint: check first
   // that FreeType reads a scalable face from it.
   FT_Face raw = nullptr;
@@ -555,7 +555,7 @@ long FontRegistry::AddApplicationFontFile(const QVString& path) {
   FTFacePtr face(error == 0 ? raw : nullptr);
   if (!face || !FT_IS_SCALABLE(face) ||
       !FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(file.c_str()))) {
-    return QVLogStatus(kQVErrFontFile, file.c_str());
+    return QVLogStatus<kQVErrFontFile>(file.c_str());
   }
   mApplicationFiles.insert(file);
   // A family that was missing may now be found.

@@ -84,7 +84,7 @@ class AGNativeFont {
   // they are stale.
   static uint32_t GetFontSetGeneration();
   // See AGFont::AddApplicationFontFile.
-  static long AddApplicationFontFile(const QVString& path);
+  [[nodiscard]] static long AddApplicationFontFile(const QVString& path);
 
  private:
   std::shared_ptr<const AGNativeFace> mFace;

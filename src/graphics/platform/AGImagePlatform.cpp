@@ -82,7 +82,7 @@ class PixelStore {
   // Checks the size against the kit's limits; no memory is taken yet.
   long Open(const QVFilePath& path, uint32_t width, uint32_t height) {
     if (width == 0 || height == 0) {
-      return QVLogStatus(kQVErrImageDamaged, path.c_str(), "no pixels");
+      return QVLogStatus<kQVErrImageDamaged>(path.c_str(), "no pixels");
     }
     long status = AGBitmap::CheckSize(width, height, path.c_str());
     if (status != kQVNoErr) return status;
@@ -120,7 +120,7 @@ class PixelStore {
 
   // The pixels as a native image, which takes the memory over.
   long MakeImage(AGNativeImagePtr* image) {
-    if (!Reserve(mHeight)) return QVLogStatus(kQVErrImageTooLarge, "decoded image", "no memory");
+    if (!Reserve(mHeight)) return QVLogStatus<kQVErrImageTooLarge>("decoded image", "no memory");
     uint8_t* data = mData;
     mData = nullptr;
     mRows = 0;
@@ -144,9 +144,9 @@ class PixelStore {
 // memory for the pixels, or a damaged file.
 long DecodeFailure(const PixelStore& store, const QVFilePath& path, const char* reason) {
   if (store.OutOfMemory()) {
-    return QVLogStatus(kQVErrImageTooLarge, path.c_str(), "the memory for its pixels is lacking");
+    return QVLogStatus<kQVErrImageTooLarge>(path.c_str(), "the memory for its pixels is lacking");
   }
-  return QVLogStatus(kQVErrImageDamaged, path.c_str(), reason);
+  return QVLogStatus<kQVErrImageDamaged>(path.c_str(), reason);
 }
 
 // ---------------------------------------------------------------------------
@@ -246,10 +246,10 @@ constexpr uint64_t kDeflateMaxRatio = 1032;
 long DecodePng(const QVFilePath& path, std::FILE* file, uint64_t fileSize,
                AGNativeImagePtr* image) {
   PngReader reader(file);
-  if (!reader.IsReady()) return QVLogStatus(kQVErrDrawPort, "PNG decoder");
+  if (!reader.IsReady()) return QVLogStatus<kQVErrDrawPort>("PNG decoder");
   uint32_t width = 0, height = 0, pixelBits = 0;
   if (!PngReadHeaderSteps(reader.Png(), reader.Info(), &width, &height, &pixelBits)) {
-    return QVLogStatus(kQVErrImageDamaged, path.c_str(), reader.Reason());
+    return QVLogStatus<kQVErrImageDamaged>(path.c_str(), reader.Reason());
   }
   PixelStore store;
   long status = store.Open(path, width, height);
@@ -258,7 +258,7 @@ long DecodePng(const QVFilePath& path, std::FILE* file, uint64_t fileSize,
   // at deflate's best is truncated or lies about its size.
   const uint64_t sampleBytes = (uint64_t(width) * pixelBits + 7) / 8 * height;
   if (sampleBytes / kDeflateMaxRatio > fileSize) {
-    return QVLogStatus(kQVErrImageDamaged, path.c_str(), "too short for the pixels it announces");
+    return QVLogStatus<kQVErrImageDamaged>(path.c_str(), "too short for the pixels it announces");
   }
   if (!PngReadPixelsSteps(reader.Png(), reader.Info(), &store)) {
     return DecodeFailure(store, path, reader.Reason());
@@ -383,27 +383,27 @@ long DecodeJpeg(const QVFilePath& path, std::FILE* file, uint64_t fileSize,
                 AGNativeImagePtr* image) {
   JpegReader reader;
   if (!JpegReadHeaderSteps(&reader, file)) {
-    return QVLogStatus(kQVErrImageDamaged, path.c_str(), reader.Reason());
+    return QVLogStatus<kQVErrImageDamaged>(path.c_str(), reader.Reason());
   }
   jpeg_decompress_struct* cinfo = reader.Cinfo();
   const J_COLOR_SPACE space = cinfo->jpeg_color_space;
   if (!(space == JCS_GRAYSCALE && cinfo->num_components == 1) &&
       !((space == JCS_YCbCr || space == JCS_RGB) && cinfo->num_components == 3)) {
-    return QVLogStatus(kQVErrImageFormat, path.c_str(),
+    return QVLogStatus<kQVErrImageFormat>(path.c_str(),
                        "JPEG colours other than grey and RGB (CMYK, YCCK...)");
   }
   PixelStore store;
   long status = store.Open(path, cinfo->image_width, cinfo->image_height);
   if (status != kQVNoErr) return status;
   if (!JpegCanHoldItsBlocks(cinfo, fileSize)) {
-    return QVLogStatus(kQVErrImageDamaged, path.c_str(), "too short for the pixels it announces");
+    return QVLogStatus<kQVErrImageDamaged>(path.c_str(), "too short for the pixels it announces");
   }
   cinfo->mem->max_memory_to_use =
       kJpegBaseMemory + kJpegBytesPerPixel * long(cinfo->image_width) * long(cinfo->image_height);
   if (!JpegReadPixelsSteps(&reader, &store)) {
     const int code = cinfo->err->msg_code;
     if (code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE) {
-      return QVLogStatus(kQVErrImageTooLarge, path.c_str(), reader.Reason());
+      return QVLogStatus<kQVErrImageTooLarge>(path.c_str(), reader.Reason());
     }
     return DecodeFailure(store, path, reader.Reason());
   }
@@ -433,18 +433,18 @@ size_t LastDecodePeakBytes() { return sLastDecodePeakBytes; }
 
 long DecodeFile(const QVFilePath& path, AGNativeImagePtr* image) {
   sLastDecodePeakBytes = 0;
-  if (!image) return QVLogStatus(kQVErrImageFile, path.c_str());
+  if (!image) return QVLogStatus<kQVErrImageFile>(path.c_str());
   image->reset();
   char systemPath[kQVSystemPathMax];
   if (!QVFileUtils::FileExists(path) || !QVFileUtils::GetAsSystemPath(systemPath, path, false)) {
-    return QVLogStatus(kQVErrImageFile, path.c_str());
+    return QVLogStatus<kQVErrImageFile>(path.c_str());
   }
   FilePtr file(std::fopen(systemPath, "rb"));
-  if (!file) return QVLogStatus(kQVErrImageFile, path.c_str());
+  if (!file) return QVLogStatus<kQVErrImageFile>(path.c_str());
   uint8_t head[8];
   size_t length = std::fread(head, 1, sizeof head, file.get());
   if (std::ferror(file.get()) || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-    return QVLogStatus(kQVErrImageFile, path.c_str());
+    return QVLogStatus<kQVErrImageFile>(path.c_str());
   }
   struct stat info;
   // Unknown, the size bounds nothing.
@@ -458,14 +458,14 @@ long DecodeFile(const QVFilePath& path, AGNativeImagePtr* image) {
     case FileFormat::kUnknown:
       break;
   }
-  return QVLogStatus(kQVErrImageFormat, path.c_str(),
+  return QVLogStatus<kQVErrImageFormat>(path.c_str(),
                      length == 0 ? "an empty file" : "neither PNG nor JPEG data");
 }
 
 long CopyImage(const AGNativeImage* image, AGNativeImagePtr* copy) {
   if (!copy) return kQVErrDrawPort;
   copy->reset();
-  if (!image) return QVLogStatus(kQVErrDrawPort, "copy of no image");
+  if (!image) return QVLogStatus<kQVErrDrawPort>("copy of no image");
   // Images are only ever drawn, so the copy is the image drawn pixel for
   // pixel (nearest pixel, no transform) into a fresh transparent bitmap.
   AGSize size = AGGraphicsLow::AGNativeImageGetSize(image);
@@ -476,7 +476,7 @@ long CopyImage(const AGNativeImage* image, AGNativeImagePtr* copy) {
   AGContext context(port.get(), {0.0, 0.0, size.width, size.height});
   if (!AGGraphicsLow::AGContextDrawImage(context, image, kAGNullPoint, kAGAffineTransformIdentity,
                                          false)) {
-    return QVLogStatus(kQVErrDrawPort, "image copy");
+    return QVLogStatus<kQVErrDrawPort>("image copy");
   }
   return AGGraphicsLow::AGNativeImageCreateFromPort(port.get(), copy);
 }

@@ -27,7 +27,7 @@ namespace AGImagePlatform {
 //                        memory for the pixels cannot be had.
 // The pixel memory grows as rows are decoded, so a file that announces
 // more rows than it holds costs little more than the rows it holds.
-long DecodeFile(const QVFilePath& path, AGNativeImagePtr* image);
+[[nodiscard]] long DecodeFile(const QVFilePath& path, AGNativeImagePtr* image);
 
 // The most memory (bytes) the decoder held for pixels at any one time
 // during the last DecodeFile; for tests and diagnostics.
@@ -35,7 +35,7 @@ size_t LastDecodePeakBytes();
 
 // A new native image with the same pixels as image. kQVErrDrawPort (logged)
 // when image is null or the copy cannot be made.
-long CopyImage(const AGNativeImage* image, AGNativeImagePtr* copy);
+[[nodiscard]] long CopyImage(const AGNativeImage* image, AGNativeImagePtr* copy);
 
 }  // namespace AGImagePlatform
 
