@@ -408,10 +408,13 @@ char* strPrepareFloatScanf(char* dst, const char* src) {
   size_t n = strnlen(src, kQVFloatScanfSize - 1);
   std::memcpy(dst, src, n);
   dst[n] = '\0';
-  if (sUseCommaSeparator) {
-    for (char* c = dst; *c; c++) {
-      if (*c == '.') *c = ',';
-    }
+  // Either separator reads under either locale: the printers write the
+  // locale's own, so text written under a comma locale ("1,5") must still
+  // read as 1.5, not 1, in a process under the C locale.
+  const char other = sUseCommaSeparator ? '.' : ',';
+  const char own = sUseCommaSeparator ? ',' : '.';
+  for (char* c = dst; *c; c++) {
+    if (*c == other) *c = own;
   }
   return dst;
 }

@@ -96,8 +96,10 @@ bool strGetasAGColorHex(const char* text, AGColor* out, AGColor def);
 bool strGetasTimeHMS(const char* text, double* out, double def);
 
 // Copies src into dst (at most kQVFloatScanfSize - 1 bytes, terminated; null
-// or empty src gives ""), replacing "." by "," when the locale's decimal
-// separator is a comma (tested once per process). dst must hold
+// or empty src gives ""), turning either decimal separator into the
+// locale's: "." into "," when the locale's decimal separator is a comma
+// (tested once per process), "," into "." otherwise, so that numbers written
+// under one locale read back under the other. dst must hold
 // kQVFloatScanfSize bytes. Returns dst.
 inline constexpr size_t kQVFloatScanfSize = 128;
 char* strPrepareFloatScanf(char* dst, const char* src);

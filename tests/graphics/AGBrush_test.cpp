@@ -314,6 +314,16 @@ TEST(BrushFileForm, ReadingClampsStoredValues) {
   EXPECT_EQ(b.GradientCenterY(), 0.0f);
 }
 
+TEST(BrushFileForm, AFileNotOpenFailsAsNotOpenedAndLeavesTheNullBrush) {
+  QVFile closed(QVFile::kTemporary);
+  AGBrush b = LinearSample();
+  EXPECT_EQ(b.ReadFromFile(closed), kQVErrFileNotOpened);
+  EXPECT_TRUE(b == kAGNullBrush);
+  b = LinearSample();
+  EXPECT_EQ(b.ReadFromFile_OFF(closed), kQVErrFileNotOpened);
+  EXPECT_TRUE(b == kAGNullBrush);
+}
+
 TEST(BrushFileForm, TruncatedFormsFailAndLeaveTheNullBrush) {
   AGTestFile f(QVFile::kEndianBig);
   ASSERT_EQ(LinearSample().WriteToFile(f.File()), 0);

@@ -215,6 +215,16 @@ TEST(PenFileForm, ReadingClampsStoredValues) {
   EXPECT_TRUE(p.Appears());
 }
 
+TEST(PenFileForm, AFileNotOpenFailsAsNotOpenedAndLeavesTheNullPen) {
+  QVFile closed(QVFile::kTemporary);
+  AGPen p = Sample();
+  EXPECT_EQ(p.ReadFromFile(closed), kQVErrFileNotOpened);
+  EXPECT_TRUE(p == kAGNullPen);
+  p = Sample();
+  EXPECT_EQ(p.ReadFromFile_OFF(closed), kQVErrFileNotOpened);
+  EXPECT_TRUE(p == kAGNullPen);
+}
+
 TEST(PenFileForm, TruncatedFormsFailAndLeaveTheNullPen) {
   AGTestFile f(QVFile::kEndianLittle);
   ASSERT_EQ(Sample().WriteToFile(f.File()), 0);

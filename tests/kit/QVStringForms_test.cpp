@@ -292,6 +292,11 @@ TEST(QVStringFormsRead, PrepareFloatScanfCopiesAtMost127Bytes) {
   EXPECT_STREQ(strPrepareFloatScanf(dst, nullptr), "");
   // The tests run under the C locale, whose separator is the point.
   EXPECT_STREQ(strPrepareFloatScanf(dst, "1.5;2.5"), "1.5;2.5");
+  // A comma written under a comma locale becomes the point.
+  EXPECT_STREQ(strPrepareFloatScanf(dst, "(1,5;-2,25)"), "(1.5;-2.25)");
+  double real = 0.0;
+  EXPECT_TRUE(strGetasFloat64("-1234,5625", &real, 0.0));
+  EXPECT_EQ(real, -1234.5625);
 }
 
 }  // namespace

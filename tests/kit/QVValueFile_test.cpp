@@ -295,6 +295,29 @@ TEST_P(ValueFileTest, DamagedInputFailsAsAReadErrorAndLeavesTheTargetEmpty) {
   EXPECT_NE(log.All().find("-977"), std::string::npos);
 }
 
+// A file that is not open fails at its first read as not opened (-980); one
+// whose size can't be had, as such (-972). The target is left empty.
+TEST_P(ValueFileTest, AFileNotOpenFailsWithTheFilesOwnStatus) {
+  LogCapture log;
+  WriteBytes(mPath, Make().Tag("intg").U32(8).U64(1).Get());
+  QVFile closed{QVFilePath(mPath.c_str())};
+  QVFile missing{QVFilePath(mDir.Path("missing").c_str())};
+  for (QVFile* file : {&closed, &missing}) {
+    const long expected = file == &closed ? kQVErrFileNotOpened : kQVErrFileGetSize;
+    QVValue value = QVValueSetasBool(true);
+    EXPECT_EQ(value.ReadFromFile(*file), expected);
+    EXPECT_TRUE(value.IsEmpty());
+    QVValueArray array(1);
+    EXPECT_EQ(array.ReadFromFile(*file), expected);
+    EXPECT_TRUE(array.empty());
+    QVDictionary dict;
+    ASSERT_EQ(dict.SetValue("keep", QVValueSetasBool(true)), 0);
+    EXPECT_EQ(dict.ReadFromFile(*file), expected);
+    EXPECT_TRUE(dict.IsEmpty());
+    EXPECT_EQ(QVDictionary::SkipFromFile(*file), expected);
+  }
+}
+
 TEST_P(ValueFileTest, NestingIsLimitedWhenWritingAndReading) {
   QVValue deepest = Nested(kQVValueMaxNesting);
   EXPECT_TRUE(RoundTrip(deepest).IsEqual(deepest));
