@@ -11,6 +11,9 @@ packages=(
   libxkbcommon-dev libxkbregistry-dev xkb-data
   libpng-dev libjpeg-dev
   libsndfile1-dev
+  libgstreamer1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+  libfftw3-dev
   gettext python3-fonttools
 )
 
