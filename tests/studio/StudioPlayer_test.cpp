@@ -3,7 +3,6 @@
 // window turns it.
 #include "StudioPlayer.h"
 
-#include <glib.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -13,40 +12,17 @@
 #include <fstream>
 #include <vector>
 
+#include "StudioTestMainLoop.h"
 #include "StudioTestRecordings.h"
 #include "kit/QVErrors.h"
 
-// GLib leaks its first table of quarks on purpose when the table grows
-// (GStreamer makes thousands), and the table is made by GLib's library
-// initialiser: such memory is not the player's. Seeing the initialiser in
-// the stack needs the slow unwinder, GLib having no frame pointers.
-#define STUDIO_EXPORT extern "C" __attribute__((visibility("default")))
-STUDIO_EXPORT const char* __lsan_default_suppressions() { return "leak:_dl_init\n"; }
-STUDIO_EXPORT const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = StudioTestClock;
 
 constexpr int kRate = 48000;
 // How far the playhead may stray from the wall clock.
 constexpr double kToleranceMs = 50.0;
-
-double MsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Turns the default main context for ms milliseconds, calling each (if
-// given) after every turn.
-void RunLoopFor(double ms, const std::function<void()>& each = {}) {
-  Clock::time_point start = Clock::now();
-  while (MsSince(start) < ms) {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-    if (each) each();
-    g_usleep(2000);
-  }
-}
 
 class StudioPlayerTest : public testing::Test {
  protected:
@@ -69,9 +45,9 @@ TEST_F(StudioPlayerTest, PlayingOneSecondMovesThePlayheadOneSecond) {
   ASSERT_EQ(player.PlayFrom(0.0), 0);
   Clock::time_point start = Clock::now();
   EXPECT_TRUE(player.IsPlaying());
-  RunLoopFor(1000.0);
+  StudioRunLoopFor(1000.0);
   double position = player.PositionMs();
-  double elapsed = MsSince(start);
+  double elapsed = StudioMsSince(start);
   EXPECT_NEAR(position, elapsed, kToleranceMs);
   EXPECT_NEAR(position, 1000.0, kToleranceMs);
   EXPECT_TRUE(finished.empty());
@@ -81,25 +57,25 @@ TEST_F(StudioPlayerTest, PlayingFromATimeStartsThere) {
   ASSERT_EQ(player.Open(tone), 0);
   ASSERT_EQ(player.PlayFrom(1500.0), 0);
   Clock::time_point start = Clock::now();
-  RunLoopFor(300.0);
-  EXPECT_NEAR(player.PositionMs(), 1500.0 + MsSince(start), kToleranceMs);
+  StudioRunLoopFor(300.0);
+  EXPECT_NEAR(player.PositionMs(), 1500.0 + StudioMsSince(start), kToleranceMs);
 }
 
 TEST_F(StudioPlayerTest, PauseHoldsThePlayheadAndResumeGoesOnFromIt) {
   ASSERT_EQ(player.Open(tone), 0);
   ASSERT_EQ(player.PlayFrom(0.0), 0);
-  RunLoopFor(400.0);
+  StudioRunLoopFor(400.0);
   ASSERT_EQ(player.Pause(), 0);
   EXPECT_FALSE(player.IsPlaying());
   double held = player.PositionMs();
   EXPECT_NEAR(held, 400.0, kToleranceMs);
-  RunLoopFor(400.0);
+  StudioRunLoopFor(400.0);
   EXPECT_NEAR(player.PositionMs(), held, 1.0);
 
   ASSERT_EQ(player.Resume(), 0);
   Clock::time_point start = Clock::now();
-  RunLoopFor(300.0);
-  EXPECT_NEAR(player.PositionMs(), held + MsSince(start), kToleranceMs);
+  StudioRunLoopFor(300.0);
+  EXPECT_NEAR(player.PositionMs(), held + StudioMsSince(start), kToleranceMs);
   EXPECT_TRUE(finished.empty());
 }
 
@@ -109,7 +85,7 @@ TEST_F(StudioPlayerTest, LoopingARangeReturnsToItsStart) {
   EXPECT_TRUE(player.IsLooping());
   double lowest = 1e9, highest = -1e9, previous = -1.0;
   int wraps = 0;
-  RunLoopFor(1100.0, [&] {
+  StudioRunLoopFor(1100.0, [&] {
     double position = player.PositionMs();
     lowest = std::min(lowest, position);
     highest = std::max(highest, position);
@@ -132,7 +108,7 @@ TEST_F(StudioPlayerTest, LoopingARangeReturnsToItsStart) {
 TEST_F(StudioPlayerTest, ARangeWithoutLoopStopsAtItsEnd) {
   ASSERT_EQ(player.Open(tone), 0);
   ASSERT_EQ(player.PlayRange(200.0, 500.0, false), 0);
-  RunLoopFor(600.0);
+  StudioRunLoopFor(600.0);
   EXPECT_FALSE(player.IsPlaying());
   ASSERT_EQ(finished, std::vector<int32_t>{0});
   EXPECT_NEAR(player.PositionMs(), 500.0, kToleranceMs);
@@ -141,13 +117,13 @@ TEST_F(StudioPlayerTest, ARangeWithoutLoopStopsAtItsEnd) {
 TEST_F(StudioPlayerTest, PlayingToTheEndFinishes) {
   ASSERT_EQ(player.Open(tone), 0);
   ASSERT_EQ(player.PlayFrom(2700.0), 0);
-  RunLoopFor(500.0);
+  StudioRunLoopFor(500.0);
   EXPECT_FALSE(player.IsPlaying());
   EXPECT_EQ(finished, std::vector<int32_t>{0});
   EXPECT_NEAR(player.PositionMs(), 3000.0, kToleranceMs);
   // Playing again from the start works after the end.
   ASSERT_EQ(player.PlayFrom(0.0), 0);
-  RunLoopFor(200.0);
+  StudioRunLoopFor(200.0);
   EXPECT_NEAR(player.PositionMs(), 200.0, kToleranceMs);
 }
 
@@ -177,7 +153,7 @@ TEST_F(StudioPlayerTest, FilesThePlayerCannotPlayAreRefusedWithAStatus) {
   // The player is not harmed: the next recording opens and plays.
   ASSERT_EQ(player.Open(tone), 0);
   ASSERT_EQ(player.PlayFrom(0.0), 0);
-  RunLoopFor(100.0);
+  StudioRunLoopFor(100.0);
   EXPECT_GT(player.PositionMs(), 0.0);
 }
 
@@ -215,8 +191,8 @@ TEST_F(StudioPlayerTest, CompressedRecordingsPlayToo) {
     EXPECT_NEAR(player.DurationMs(), 1000.0, 5.0) << c.name;
     ASSERT_EQ(player.PlayFrom(0.0), 0) << c.name;
     Clock::time_point start = Clock::now();
-    RunLoopFor(300.0);
-    EXPECT_NEAR(player.PositionMs(), MsSince(start), kToleranceMs) << c.name;
+    StudioRunLoopFor(300.0);
+    EXPECT_NEAR(player.PositionMs(), StudioMsSince(start), kToleranceMs) << c.name;
   }
 }
 

@@ -63,6 +63,10 @@ class StudioPlayer {
   // again at startMs each time endMs is reached until Pause, Stop or another
   // play. 0 or -1421.
   int32_t PlayRange(double startMs, double endMs, bool loop);
+  // The same, starting at fromMs inside the range (startMs <= fromMs <
+  // endMs); a loop comes back to startMs. Switching the loop on or off while
+  // a range plays is this from the playhead.
+  int32_t PlayRangeFrom(double startMs, double endMs, double fromMs, bool loop);
   // Holds the playhead where it is; Resume goes on from there, with the same
   // range and loop. Pausing what is not playing does nothing. 0 or -1421.
   int32_t Pause();

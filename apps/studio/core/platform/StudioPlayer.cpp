@@ -283,13 +283,18 @@ int32_t StudioPlayer::PlayFrom(double ms) {
 }
 
 int32_t StudioPlayer::PlayRange(double startMs, double endMs, bool loop) {
+  return PlayRangeFrom(startMs, endMs, startMs, loop);
+}
+
+int32_t StudioPlayer::PlayRangeFrom(double startMs, double endMs, double fromMs, bool loop) {
   if (!IsOpen()) return Fail(kQVErrPlayback, "nothing is open");
-  if (!std::isfinite(startMs) || !std::isfinite(endMs) || startMs < 0.0 || endMs <= startMs) {
+  if (!std::isfinite(startMs) || !std::isfinite(endMs) || !std::isfinite(fromMs) || startMs < 0.0 ||
+      endMs <= startMs || fromMs < startMs || fromMs >= endMs) {
     return Fail(kQVErrPlayback, "bad time range");
   }
   double duration = DurationMs();
   if (duration > 0.0) {
-    if (startMs >= duration) return Fail(kQVErrPlayback, "the range starts past the end");
+    if (fromMs >= duration) return Fail(kQVErrPlayback, "the range starts past the end");
     endMs = std::min(endMs, duration);
   }
   mLoop = loop;
@@ -297,7 +302,7 @@ int32_t StudioPlayer::PlayRange(double startMs, double endMs, bool loop) {
   mRangeEnd = endMs;
   // A looped range reports its end instead of ending, so that the next round
   // can be queued behind it.
-  int32_t status = Seek(startMs, endMs, loop, true);
+  int32_t status = Seek(fromMs, endMs, loop, true);
   return status != 0 ? status : Start();
 }
 
