@@ -197,6 +197,30 @@ TEST_F(StudioSonogramTest, SilenceShowsOnlyTheFloorColour) {
   }
 }
 
+// Not-a-number and infinite samples (a damaged float file) spoil the
+// transforms of the windows that hold them; those columns show the floor and
+// the others their tone.
+TEST_F(StudioSonogramTest, DamagedSamplesShowAsTheFloor) {
+  std::vector<float> samples = StudioSine(4 * kRate, kRate, 1000.0, 0.5f);
+  for (int64_t i = 2 * kRate; i < 3 * kRate; i += 100) {
+    samples[static_cast<size_t>(i)] = (i / 100) % 2 ? NAN : INFINITY;
+  }
+  std::string path = folder.File("damaged.wav");
+  ASSERT_TRUE(StudioWriteFloatWav(path, kRate, 1, samples));
+  ASSERT_EQ(sonogram.Open(path), 0);
+  StudioSonogram::Settings settings;
+  settings.axis = StudioFrequencyAxis(Scale::kLinear, 0.0, 16000.0);
+  ASSERT_EQ(sonogram.SetSettings(settings), 0);
+  // 20 ms a pixel from 1 s to 4 s, columns 16 ms apart, windows 64 ms
+  // wide: pixels up to 46 see only tone, 51 to 99 damage, 104 to 146 tone
+  // again (later windows reach past the end of the recording).
+  std::vector<uint32_t> pixels = PaintAll(1000.0, 4000.0, 150, 256);
+  std::vector<uint8_t> tone = ExpectedRows(Scale::kLinear, 0.0, 16000.0, 256, 15.625, 1025, {64});
+  ExpectColumns(pixels, 150, tone, 0, 46, "before");
+  ExpectColumns(pixels, 150, std::vector<uint8_t>(256, 0), 51, 99, "damaged");
+  ExpectColumns(pixels, 150, tone, 104, 146, "after");
+}
+
 TEST_F(StudioSonogramTest, ChannelsAreMixedDown) {
   // 1 kHz at full scale on the left, silence on the right: the mix holds it
   // at half, -6.02 dBFS.
@@ -361,6 +385,10 @@ TEST_F(StudioSonogramTest, BadSettingsAreRefusedAndTheOldOnesStay) {
       with([](S& s) { s.rangeDb = 0.0; }),
       with([](S& s) { s.rangeDb = -10.0; }),
       with([](S& s) { s.rangeDb = INFINITY; }),
+      with([](S& s) { s.rangeDb = 0.99; }),
+      with([](S& s) { s.rangeDb = 300.01; }),
+      with([](S& s) { s.floorDb = -300.01; }),
+      with([](S& s) { s.floorDb = 100.01; }),
       with([](S& s) { s.axis = StudioFrequencyAxis(Scale::kLogarithmic, 0.0, 16000.0); }),
       with([](S& s) { s.axis = StudioFrequencyAxis(Scale::kLinear, -1.0, 16000.0); }),
       with([](S& s) { s.axis = StudioFrequencyAxis(Scale::kLinear, 5000.0, 5000.0); }),
@@ -377,6 +405,13 @@ TEST_F(StudioSonogramTest, BadSettingsAreRefusedAndTheOldOnesStay) {
   for (int32_t size : {256, 8192, 1000}) {
     good.windowSize = size;
     EXPECT_EQ(sonogram.SetSettings(good), 0) << size;
+  }
+  for (double floor : {-300.0, 100.0}) {
+    for (double range : {1.0, 300.0}) {
+      good.floorDb = floor;
+      good.rangeDb = range;
+      EXPECT_EQ(sonogram.SetSettings(good), 0) << floor << " " << range;
+    }
   }
 }
 

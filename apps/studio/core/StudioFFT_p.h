@@ -24,11 +24,12 @@ class StudioFFT {
   StudioFFT& operator=(const StudioFFT&) = delete;
 
   int32_t Size() const { return mSize; }
-  // Size() samples to fill before Power.
+  // Size() samples to fill before Transform.
   float* Input() { return mInput; }
-  // Transforms the input and writes |X[k]|^2 for k = 0 .. Size() / 2 into
-  // power (Size() / 2 + 1 floats). The input is kept.
-  void Power(float* power);
+  // Transforms the input (which is kept) and returns X[k] for k = 0 ..
+  // Size() / 2 as pairs of floats, real then imaginary, owned by this
+  // object until the next Transform.
+  const float* Transform();
 
  private:
   StudioFFT() = default;

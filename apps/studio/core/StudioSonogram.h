@@ -9,8 +9,10 @@
 //   dB = 20 log10(|X[k]| * 2 / sum(window)),
 // so that a sine of amplitude 1 on a bin reads 0 dBFS. A column keeps one
 // level per bin: level L (0..255) where dB >= floor + L * range / 256 (the
-// highest such L; 0 for everything at or below floor + range / 256, silence
-// included) and StudioColorMap paints it.
+// highest such L; 0 for everything below floor + range / 256, silence and
+// damaged not-a-number samples included), the dB taken through a fast
+// logarithm good to 2e-5 dB, so a bin within that of a level's edge may
+// take the level beside it; StudioColorMap paints it.
 //
 // Zoom levels: at level z the columns are Hop() * 2^z frames apart, column c
 // centred on frame c * Hop() * 2^z, for the columns whose centre lies in the
@@ -67,6 +69,10 @@ class StudioSonogram {
   // The widest and tallest Paint, in pixels.
   static constexpr uint32_t kMaxPaintSize = 65536;
   static constexpr size_t kDefaultMemoryBudget = size_t{64} << 20;
+  static constexpr double kMinFloorDb = -300.0;
+  static constexpr double kMaxFloorDb = 100.0;
+  static constexpr double kMinRangeDb = 1.0;
+  static constexpr double kMaxRangeDb = 300.0;
 
   struct Settings {
     // Frames per transform, kMinWindowSize to kMaxWindowSize (any whole
@@ -75,7 +81,8 @@ class StudioSonogram {
     // 0 to kMaxOverlap.
     double overlap = 0.75;
     // The darkest colour at floorDb and below, the brightest from
-    // floorDb + rangeDb up; finite, range above 0.
+    // floorDb + rangeDb up; floor kMinFloorDb to kMaxFloorDb, range
+    // kMinRangeDb to kMaxRangeDb.
     double floorDb = -100.0;
     double rangeDb = 100.0;
     // The rows' frequencies; a high end above the recording's Nyquist
@@ -115,6 +122,9 @@ class StudioSonogram {
 
   void SetTileProc(TileProc proc);
   // Bytes the tiles may take; the tiles of the latest Paint stay even over it.
+  // The memory of tiles that were dropped is kept for new tiles, up to the
+  // budget again, so that scrolling and recomputing write into memory the
+  // process has already touched.
   void SetMemoryBudget(size_t bytes);
   size_t MemoryBytes() const;
   // Tiles computed since the tiles were last dropped (Open, Close, new
@@ -143,6 +153,7 @@ class StudioSonogram {
 
  private:
   struct Tile;
+  struct TileMemory;
   struct Worker;
   struct TileKey {
     int32_t level;
@@ -220,6 +231,9 @@ class StudioSonogram {
   int64_t mComputed = 0;
   TileProc mTileProc;
   bool mQuit = false;
+  // Memory of tiles that went, for the next ones; shared with the tiles,
+  // which give their memory back when they go.
+  std::shared_ptr<TileMemory> mTileMemory;
   std::vector<std::unique_ptr<Worker>> mWorkers;
 };
 

@@ -66,11 +66,9 @@ StudioFFT::~StudioFFT() {
   fftwf_free(mOutput);
 }
 
-void StudioFFT::Power(float* power) {
+const float* StudioFFT::Transform() {
   auto* spectrum = static_cast<fftwf_complex*>(mOutput);
   fftwf_execute_dft_r2c(static_cast<fftwf_plan>(mPlan), mInput, spectrum);
-  int32_t bins = mSize / 2 + 1;
-  for (int32_t k = 0; k < bins; ++k) {
-    power[k] = spectrum[k][0] * spectrum[k][0] + spectrum[k][1] * spectrum[k][1];
-  }
+  // fftwf_complex is float[2]: the pairs lie one after another.
+  return reinterpret_cast<const float*>(spectrum);
 }
