@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need,
-# when they are missing. Safe to run again: it does nothing once all are there.
+# Installs the Debian packages the build, the tests, the benchmarks and the
+# fuzzing campaign (Clang with libFuzzer) need, when they are missing. Safe to run again: it does nothing once all are there.
 set -euo pipefail
 
 packages=(
@@ -15,6 +15,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   libfftw3-dev
   gettext python3-fonttools
+  clang libclang-rt-14-dev
 )
 
 missing=()

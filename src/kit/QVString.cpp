@@ -186,8 +186,10 @@ int32_t QVString::Compare(const QVString& other, bool caseSensitive) const {
     int r = std::memcmp(mStr.data(), other.mStr.data(), common);
     if (r != 0) return r;
   }
-  if (mStr.size() == other.mStr.size()) return 0;
-  return mStr.size() < other.mStr.size() ? -1 : 1;
+  // A prefix orders by the length difference, clamped so that strings of
+  // more than 2 GB keep the sign.
+  int64_t difference = static_cast<int64_t>(mStr.size()) - static_cast<int64_t>(other.mStr.size());
+  return static_cast<int32_t>(std::clamp<int64_t>(difference, INT32_MIN, INT32_MAX));
 }
 
 QVString QVString::SubString(uint32_t begin, uint32_t end) const {

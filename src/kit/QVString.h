@@ -133,7 +133,9 @@ class QVString {
   // ---- Comparison
   // Case-sensitive: bytes over the shorter length, then the longer string is
   // greater. Case-insensitive: strcasecmp of the texts (ASCII folding, stops at
-  // the first NUL byte). Compare returns <0, 0 or >0.
+  // the first NUL byte). Compare returns <0, 0 or >0: case-sensitive, the
+  // memcmp result of the first differing bytes, or Length() - other.Length()
+  // when one string starts with the other ("abc" against "abcdef" gives -3).
   bool IsEqual(const QVString& other, bool caseSensitive = true) const;
   int32_t Compare(const QVString& other, bool caseSensitive = true) const;
 

@@ -394,4 +394,19 @@ TEST_F(HostEndToEnd, RasterPicturesAreCappedByTheirPixelCount) {
   EXPECT_EQ(svg.exitCode, 0) << svg.out;
 }
 
+// The keypad and the ISO key beside left Shift come with the system's
+// keyboard, not with the symbol layout: they type nothing into the symbols.
+TEST_F(HostEndToEnd, KeysTheSymbolLayoutDoesNotListLeaveTheTextAlone) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  const std::string before = ReadFile(doc);
+  HostRun run = Host("type " + Quote(doc) + " 0 55 74 78 98 KEY_102ND shift+KEY_102ND");
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("KEY_102ND: no change\nshift+KEY_102ND: no change\n"
+                         "UnicodeText = \"E01C;E033;E034;E036;E037;E038;E000;E000;E000;E085\"\n"
+                         "unchanged, not saved\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(ReadFile(doc), before);
+}
+
 }  // namespace
