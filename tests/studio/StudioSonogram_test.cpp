@@ -425,6 +425,12 @@ TEST_F(StudioSonogramTest, BadRecordingsAndPaintsAreRefusedWithAStatus) {
   EXPECT_FALSE(sonogram.IsOpen());
   EXPECT_EQ(sonogram.Open(text), kQVErrSoundFormat);
   EXPECT_FALSE(sonogram.IsOpen());
+  std::string fifo = folder.File("pipe.wav");
+  int32_t status = 0;
+  EXPECT_TRUE(StudioOpensFifoWithoutWaiting(
+      fifo, [&] { return sonogram.Open(fifo); }, status));
+  EXPECT_EQ(status, kQVErrSoundFormat);
+  EXPECT_FALSE(sonogram.IsOpen());
   EXPECT_EQ(sonogram.Paint(0.0, 1000.0, 100, 10, pixels.data(), 100, nullptr), kQVErrSonogram);
 
   ASSERT_EQ(sonogram.Open(tones), 0);

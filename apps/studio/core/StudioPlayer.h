@@ -20,7 +20,8 @@
 //
 // Status codes (kit/QVErrors.h), each logged where detected:
 //   kQVErrSoundOpen   (-1401) the file cannot be opened (missing, unreadable)
-//   kQVErrSoundFormat (-1402) the file holds no sound the player can decode
+//   kQVErrSoundFormat (-1402) not a regular file (a folder, a FIFO), or no
+//                             sound in it the player can decode
 //   kQVErrSoundOutput (-1420) no sound output device
 //   kQVErrPlayback    (-1421) nothing open, a bad time or range, the media
 //                             framework failed to start or reported an error

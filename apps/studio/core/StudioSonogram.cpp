@@ -394,11 +394,16 @@ int32_t StudioSonogram::Paint(double startMs, double endMs, uint32_t width, uint
   }
 
   std::vector<std::shared_ptr<const Tile>> tiles;
+  {
+    // What earlier views asked for and no worker has started is not needed
+    // any more, unless this view asks again.
+    std::lock_guard<std::mutex> hold(mLock);
+    mQueue.clear();
+  }
   if (firstTile >= 0) {
     tiles.resize(static_cast<size_t>(lastTile - firstTile + 1));
     std::lock_guard<std::mutex> hold(mLock);
     ++mPaintSerial;
-    mQueue.clear();
     auto want = [&](int64_t index, bool visible) {
       TileKey key{level, index};
       auto found = mCache.find(key);

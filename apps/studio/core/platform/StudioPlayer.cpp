@@ -138,13 +138,14 @@ int32_t StudioPlayer::Open(const std::string& path) {
   mPath = path;
 
   // The file is looked at first, so that a missing or unreadable one is told
-  // apart from one that holds no sound.
-  int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // apart from one that holds no sound; without blocking, which opening a
+  // FIFO would do until a writer came. Only regular files are recordings.
+  int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (descriptor < 0) return Fail(kQVErrSoundOpen, std::strerror(errno));
   struct stat info {};
   bool regular = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
   ::close(descriptor);
-  if (!regular) return Fail(kQVErrSoundOpen, "not a regular file");
+  if (!regular) return Fail(kQVErrSoundFormat, "not a regular file");
 
   std::string reason;
   if (!StartFramework(reason)) return Fail(kQVErrPlayback, reason.c_str());
