@@ -5,8 +5,8 @@
 #define FUZZ_HOST_H
 
 #include "FuzzSupport.h"
-#include "HostEnvironment.h"
-#include "HostPlugin.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostPlugin.h"
 #include "object/CStdTalvaneRegistration.h"
 
 class FuzzHost {

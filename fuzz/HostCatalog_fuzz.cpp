@@ -17,8 +17,8 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "HostCatalog.h"
-#include "HostEnvironment.h"
+#include "bridge/HostCatalog.h"
+#include "bridge/HostEnvironment.h"
 
 namespace {
 

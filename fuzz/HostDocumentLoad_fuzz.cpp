@@ -17,8 +17,8 @@
 
 #include "FuzzHost.h"
 #include "FuzzSupport.h"
-#include "HostDocument.h"
-#include "HostObject.h"
+#include "bridge/HostDocument.h"
+#include "bridge/HostObject.h"
 #include "HostText.h"
 #include "graphics/AGBitmap.h"
 #include "host/QVDrawEvent.h"

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "HostEdit.h"
+#include "bridge/HostEdit.h"
 #include "HostText.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVString.h"

@@ -17,7 +17,7 @@
 #include "FuzzHost.h"
 #include "FuzzKitFile.h"
 #include "FuzzSupport.h"
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "kit/QVArgs.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVFile.h"

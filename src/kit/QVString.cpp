@@ -1,7 +1,6 @@
 #include "kit/QVString.h"
 
 #include <strings.h>
-#include <uuid/uuid.h>
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +9,7 @@
 #include <cstring>
 
 #include "kit/QVTextEncoding_p.h"
+#include "kit/platform/QVSystem_p.h"
 
 namespace {
 
@@ -469,9 +469,11 @@ bool QVStringSuffixNumberAdd(QVString* str, int32_t increment, uint32_t startVal
 // ---------------------------------------------------------------- UUID
 
 QVString QVStringGenerateUUID() {
-  uuid_t uuid;
-  uuid_generate(uuid);
-  char text[37];
-  uuid_unparse_upper(uuid, text);
-  return QVString(text);
+  return QVString(QVSystem::GenerateUUID());
 }
+
+// Defined once, in the shared kits, so that every module of the process (the
+// hosts, the plug-in) refers to the same object; constructed before the
+// kits' other statics (init_priority), which may use it.
+__attribute__((init_priority(101))) const QVString kQVNullString;
+__attribute__((init_priority(101))) const QVStringArray kQVNullStringArray;

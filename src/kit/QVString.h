@@ -216,10 +216,12 @@ bool operator>(const QVString& a, const QVString& b);
 bool operator>=(const QVString& a, const QVString& b);
 QVString operator+(const QVString& a, const QVString& b);
 
-// Returned by reference where an operation has no result. Inline variables:
-// initialised before any static of a file that includes this header.
-inline const QVString kQVNullString;
-inline const QVStringArray kQVNullStringArray;
+// Returned by reference where an operation has no result. One object each in
+// the process (defined in the shared kits, so the hosts and the plug-in may
+// compare addresses with them), ready before any other static of the kits
+// and before any static of a program or plug-in that loads them.
+extern const QVString kQVNullString;
+extern const QVStringArray kQVNullStringArray;
 
 namespace std {
 template <>

@@ -13,6 +13,8 @@
 #include <iterator>
 #include <string>
 
+#include "TalvaneVersion.h"
+
 namespace {
 
 struct HostRun {
@@ -245,6 +247,13 @@ TEST_F(HostEndToEnd, DemoRunsThroughAndUsageErrorsExitTwo) {
   EXPECT_EQ(Host("frobnicate").exitCode, 2);
   EXPECT_EQ(Host("set onlyone").exitCode, 2);
   EXPECT_EQ(Host("create " + Quote(doc) + " 0").exitCode, 2);
+}
+
+TEST_F(HostEndToEnd, VersionIsTheProjectsAndNeedsNoPlugin) {
+  // --version alone: no plug-in is loaded, so a missing one does not matter.
+  HostRun version = Host("", "", Quote(TALVANE_HOST_EXE) + " --version; exit $?; ");
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, std::string("talvane-host ") + TALVANE_VERSION + "\n");
 }
 
 TEST_F(HostEndToEnd, TypingEditsTheObjectInPlaceAndSavesOnlyAChangedText) {

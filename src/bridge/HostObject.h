@@ -61,8 +61,8 @@ class HostObject {
   QVObject* Object() const { return mObject; }
 
  private:
-  template <class Method, class Dict>
-  int32_t WalkChain(uint32_t slotIndex, Dict& dict) const;
+  template <auto Slot, class Dict>
+  int32_t WalkChain(Dict& dict) const;
 
   struct FreeStorage {
     void operator()(void* p) const;

@@ -1,4 +1,4 @@
-#include "HostEnvironment.h"
+#include "bridge/HostEnvironment.h"
 
 #include <sys/stat.h>
 

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 
 class HostDocumentLock;
 class HostPlugin;

@@ -1,11 +1,11 @@
-#include "HostEdit.h"
+#include "bridge/HostEdit.h"
 
 #include <linux/input-event-codes.h>
 
 #include <cstdint>
 #include <cstdlib>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "host/QVClass.h"
 #include "host/QVObject.h"
 #include "kit/QVErrors.h"
@@ -112,9 +112,9 @@ int32_t HostEditSession::Send(QVEditEvent& event) {
   event.rotation = mRotation;
   const int32_t request = event.request;
   QVObject* object = mObject.Object();
-  const QVMethodSlot& slot = object->ClassRecord()->methods[kQVClassSlotEdit];
+  const QVMethodSlot& slot = QVSlotIn<kQVClassSlotEdit>(*object->ClassRecord());
   int32_t status = kQVErrGeneric;
-  if (!slot.IsEmpty()) status = (object->*slot.As<QVMethodEdit>())(mContext, event);
+  if (!slot.IsEmpty()) status = (object->*slot.Get<kQVClassSlotEdit>())(mContext, event);
   if (request == kQVEditEventBegin && status == 0) mEditing = true;
   // An end request, or the answer that asks for one, ends editing.
   if (event.request == kQVEditEventEnd) mEditing = false;

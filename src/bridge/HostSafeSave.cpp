@@ -1,4 +1,4 @@
-#include "HostSafeSave.h"
+#include "bridge/HostSafeSave.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -10,8 +10,8 @@
 #include <chrono>
 #include <cstring>
 
-#include "HostFd.h"
-#include "HostFiles.h"
+#include "bridge/HostFd.h"
+#include "bridge/HostFiles_p.h"
 #include "kit/QVErrors.h"
 #include "kit/QVFile.h"
 #include "kit/QVLog.h"

@@ -1,4 +1,4 @@
-#include "HostFiles.h"
+#include "bridge/HostFiles_p.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

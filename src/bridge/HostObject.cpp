@@ -1,10 +1,10 @@
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "HostPlugin.h"
+#include "bridge/HostPlugin.h"
 #include "host/QVClass.h"
 #include "host/QVGUIDesc.h"
 #include "host/QVGUIEvent.h"
@@ -35,90 +35,90 @@ HostObject::HostObject(HostPlugin& plugin) : mPlugin(plugin) {
 
 HostObject::~HostObject() {
   if (mInitialised) {
-    const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotDelete];
-    if (!slot.IsEmpty()) (mObject->*slot.As<QVMethodDelete>())();
+    const QVMethodSlot& slot = QVSlotIn<kQVClassSlotDelete>(*mPlugin.PluginClass());
+    if (!slot.IsEmpty()) (mObject->*slot.Get<kQVClassSlotDelete>())();
   }
   mPlugin.Hook().objectDtor(mObject);
 }
 
 int32_t HostObject::Init(const QVArgs& args) {
-  const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotInit];
+  const QVMethodSlot& slot = QVSlotIn<kQVClassSlotInit>(*mPlugin.PluginClass());
   if (slot.IsEmpty()) return kQVErrGeneric;
   mInitialised = true;
-  return (mObject->*slot.As<QVMethodInit>())(args);
+  return (mObject->*slot.Get<kQVClassSlotInit>())(args);
 }
 
 int32_t HostObject::InitFromFile(const QVFile& file) {
-  const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotInitFromFile];
+  const QVMethodSlot& slot = QVSlotIn<kQVClassSlotInitFromFile>(*mPlugin.PluginClass());
   if (slot.IsEmpty()) return kQVErrGeneric;
   mInitialised = true;
-  return (mObject->*slot.As<QVMethodInitFromFile>())(file);
+  return (mObject->*slot.Get<kQVClassSlotInitFromFile>())(file);
 }
 
 int32_t HostObject::WriteToFile(QVFile& file) const {
-  const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotWriteToFile];
+  const QVMethodSlot& slot = QVSlotIn<kQVClassSlotWriteToFile>(*mPlugin.PluginClass());
   if (slot.IsEmpty()) return kQVErrGeneric;
-  return (mObject->*slot.As<QVMethodWriteToFile>())(file);
+  return (mObject->*slot.Get<kQVClassSlotWriteToFile>())(file);
 }
 
 int32_t HostObject::GetObjectProperties(QVDictionary& dict) const {
-  const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotGetObjectProperties];
+  const QVMethodSlot& slot = QVSlotIn<kQVClassSlotGetObjectProperties>(*mPlugin.PluginClass());
   if (slot.IsEmpty()) return kQVErrGeneric;
-  return (mObject->*slot.As<QVMethodGetObjectProperties>())(dict);
+  return (mObject->*slot.Get<kQVClassSlotGetObjectProperties>())(dict);
 }
 
 int32_t HostObject::SetObjectProperties(const QVDictionary& dict) {
-  const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotSetObjectProperties];
+  const QVMethodSlot& slot = QVSlotIn<kQVClassSlotSetObjectProperties>(*mPlugin.PluginClass());
   if (slot.IsEmpty()) return kQVErrGeneric;
-  return (mObject->*slot.As<QVMethodSetObjectProperties>())(dict);
+  return (mObject->*slot.Get<kQVClassSlotSetObjectProperties>())(dict);
 }
 
 // The class chain in order, each class's property slot called with the
 // object; the first non-zero status ends the walk.
-template <class Method, class Dict>
-int32_t HostObject::WalkChain(uint32_t slotIndex, Dict& dict) const {
+template <auto Slot, class Dict>
+int32_t HostObject::WalkChain(Dict& dict) const {
   QVClassRecord* const* chain = nullptr;
   uint32_t count = static_cast<HostClassRecord*>(mPlugin.PluginClass())->SupClasses(&chain);
   for (uint32_t i = 0; i < count; ++i) {
-    const QVMethodSlot& slot = chain[i]->methods[slotIndex];
+    const QVMethodSlot& slot = QVSlotIn<Slot>(*chain[i]);
     if (slot.IsEmpty()) continue;
-    int32_t status = (mObject->*slot.As<Method>())(dict);
+    int32_t status = (mObject->*slot.Get<Slot>())(dict);
     if (status != 0) return status;
   }
   return 0;
 }
 
 int32_t HostObject::GetAllProperties(QVDictionary& dict) const {
-  return WalkChain<QVMethodGetObjectProperties>(kQVClassSlotGetObjectProperties, dict);
+  return WalkChain<kQVClassSlotGetObjectProperties>(dict);
 }
 
 int32_t HostObject::SetAllProperties(const QVDictionary& dict) {
-  return WalkChain<QVMethodSetObjectProperties>(kQVClassSlotSetObjectProperties, dict);
+  return WalkChain<kQVClassSlotSetObjectProperties>(dict);
 }
 
 bool HostObject::GetNaturalBounds(AGRect& bounds) const {
-  const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotGetNaturalBounds];
+  const QVMethodSlot& slot = QVSlotIn<kQVClassSlotGetNaturalBounds>(*mPlugin.PluginClass());
   if (slot.IsEmpty()) return false;
-  bounds = (mObject->*slot.As<QVMethodGetNaturalBounds>())();
+  bounds = (mObject->*slot.Get<kQVClassSlotGetNaturalBounds>())();
   return true;
 }
 
 int32_t HostObject::Draw(const AGContext& context, const QVDrawEvent& event) const {
-  const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotDraw];
+  const QVMethodSlot& slot = QVSlotIn<kQVClassSlotDraw>(*mPlugin.PluginClass());
   if (slot.IsEmpty()) return kQVErrGeneric;
-  return (mObject->*slot.As<QVMethodDraw>())(context, event);
+  return (mObject->*slot.Get<kQVClassSlotDraw>())(context, event);
 }
 
 int32_t HostObject::Inspect(QVGUIDescObject* desc, int32_t kind, uint32_t id,
                             std::string& actionName) {
   actionName.clear();
-  const QVMethodSlot& slot = mPlugin.PluginClass()->methods[kQVClassSlotInspector];
+  const QVMethodSlot& slot = QVSlotIn<kQVClassSlotInspector>(*mPlugin.PluginClass());
   if (slot.IsEmpty()) return kQVErrGeneric;
   QVGUIDesc handle(desc);
   QVGUIEvent event;
   event.kind = kind;
   event.id = id;
-  int32_t status = (mObject->*slot.As<QVMethodInspector>())(handle, event);
+  int32_t status = (mObject->*slot.Get<kQVClassSlotInspector>())(handle, event);
   actionName = event.actionName.Std();
   return status;
 }

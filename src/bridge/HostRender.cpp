@@ -1,10 +1,10 @@
-#include "HostRender.h"
+#include "bridge/HostRender.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "HostDocument.h"
+#include "bridge/HostDocument.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "host/QVDrawEvent.h"

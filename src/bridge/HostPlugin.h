@@ -13,6 +13,8 @@
 #include "host/QVGUIDesc.h"
 #include "host/QVHandler.h"
 #include "host/QVPluginHook.h"
+#include "kit/QVHostPaths.h"
+#include "kit/QVLog.h"
 
 class HostEnvironment;
 
@@ -27,9 +29,17 @@ class HostClassRecord : public QVClassRecord {
   std::string name;  // UTF-8, as the plug-in named it
 };
 
+// The plug-in and its host share one copy of the kits (libtalvane-kits), so
+// what the plug-in installs in the kit at registration (the log's forwarding
+// to the host's log procedure, the host path provider that answers through
+// the environment record) serves the host's own kit calls too. Those
+// installations point into the plug-in and at this host's environment record:
+// a HostPlugin puts back what the kit had before it registered when it goes.
 class HostPlugin {
  public:
   explicit HostPlugin(HostEnvironment& environment);
+  // Releases the inspector descriptions and restores the kit's log
+  // forwarding and host path provider as they were before registration.
   ~HostPlugin();
   HostPlugin(const HostPlugin&) = delete;
   HostPlugin& operator=(const HostPlugin&) = delete;
@@ -66,6 +76,10 @@ class HostPlugin {
   static void AddInspectorGUIDesc(QVClassRecord* cls, QVGUIDescObject* desc);
 
   HostEnvironment& mEnvironment;
+  // What the kit had installed before this plug-in first registered.
+  bool mKitHooksSaved = false;
+  QVLogMessageProc mKitLogProcBefore = nullptr;
+  const QVHostPathProvider* mKitPathProviderBefore = nullptr;
   void* mLibrary = nullptr;
   bool mRegistered = false;
   std::string mError;

@@ -2,13 +2,13 @@
 // command line (on Linux usually UTF-8, but any bytes but NUL), used
 // untouched in system calls and shown untouched in log messages; they never
 // pass through the kit's 8-bit text encoding.
-#ifndef HOST_FILES_H
-#define HOST_FILES_H
+#ifndef HOST_FILES_P_H
+#define HOST_FILES_P_H
 
 #include <cstdint>
 #include <string>
 
-#include "HostFd.h"
+#include "bridge/HostFd.h"
 
 // Opens path for reading. What is not a regular file (a directory, a FIFO, a
 // device) is refused before it is opened and checked again on the open

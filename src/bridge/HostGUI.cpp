@@ -1,4 +1,4 @@
-#include "HostGUI.h"
+#include "bridge/HostGUI.h"
 
 #include <cmath>
 #include <cstdio>
@@ -113,33 +113,21 @@ QVGUICtrlObject* HostGUIDesc::GetController(uint32_t id) {
 void HostGUIDesc::FillTables(QVGUIDescTable& d, QVGUICtrlTable& c) {
   d.construct = &ConstructDesc;
   d.destroy = &DestroyDesc;
-  d.methods[kQVGUIDescSlotSetPanelSize] =
-      QVMethodSlot::From(static_cast<QVGUIDescSetPanelSizeMethod>(&HostGUIDesc::SetPanelSize));
-  d.methods[kQVGUIDescSlotAddController] =
-      QVMethodSlot::From(static_cast<QVGUIDescAddControllerMethod>(&HostGUIDesc::AddController));
-  d.methods[kQVGUIDescSlotGetController] =
-      QVMethodSlot::From(static_cast<QVGUIDescGetControllerMethod>(&HostGUIDesc::GetController));
+  QVSlotSet<kQVGUIDescSlotSetPanelSize>(d, &HostGUIDesc::SetPanelSize);
+  QVSlotSet<kQVGUIDescSlotAddController>(d, &HostGUIDesc::AddController);
+  QVSlotSet<kQVGUIDescSlotGetController>(d, &HostGUIDesc::GetController);
 
   c.construct = &ConstructCtrl;
   c.destroy = &DestroyCtrl;
-  c.methods[kQVGUICtrlSlotSetAttribute] =
-      QVMethodSlot::From(static_cast<QVGUICtrlSetAttributeMethod>(&HostGUICtrl::SetAttribute));
-  c.methods[kQVGUICtrlSlotGetAttribute] =
-      QVMethodSlot::From(static_cast<QVGUICtrlGetAttributeMethod>(&HostGUICtrl::GetAttribute));
-  c.methods[kQVGUICtrlSlotSetMenuItemList] =
-      QVMethodSlot::From(static_cast<QVGUICtrlSetTextMethod>(&HostGUICtrl::SetMenuItemList));
-  c.methods[kQVGUICtrlSlotSetMenuIndex] =
-      QVMethodSlot::From(static_cast<QVGUICtrlSetIndexMethod>(&HostGUICtrl::SetMenuIndex));
-  c.methods[kQVGUICtrlSlotGetMenuIndex] =
-      QVMethodSlot::From(static_cast<QVGUICtrlGetIndexMethod>(&HostGUICtrl::GetMenuIndex));
-  c.methods[kQVGUICtrlSlotSetMenuItem] =
-      QVMethodSlot::From(static_cast<QVGUICtrlSetTextMethod>(&HostGUICtrl::SetMenuItem));
-  c.methods[kQVGUICtrlSlotGetMenuItem] =
-      QVMethodSlot::From(static_cast<QVGUICtrlGetTextMethod>(&HostGUICtrl::GetMenuItem));
-  c.methods[kQVGUICtrlSlotSetValueAsFloat32] =
-      QVMethodSlot::From(static_cast<QVGUICtrlSetFloat32Method>(&HostGUICtrl::SetValueAsFloat32));
-  c.methods[kQVGUICtrlSlotGetValueAsFloat32] =
-      QVMethodSlot::From(static_cast<QVGUICtrlGetFloat32Method>(&HostGUICtrl::GetValueAsFloat32));
+  QVSlotSet<kQVGUICtrlSlotSetAttribute>(c, &HostGUICtrl::SetAttribute);
+  QVSlotSet<kQVGUICtrlSlotGetAttribute>(c, &HostGUICtrl::GetAttribute);
+  QVSlotSet<kQVGUICtrlSlotSetMenuItemList>(c, &HostGUICtrl::SetMenuItemList);
+  QVSlotSet<kQVGUICtrlSlotSetMenuIndex>(c, &HostGUICtrl::SetMenuIndex);
+  QVSlotSet<kQVGUICtrlSlotGetMenuIndex>(c, &HostGUICtrl::GetMenuIndex);
+  QVSlotSet<kQVGUICtrlSlotSetMenuItem>(c, &HostGUICtrl::SetMenuItem);
+  QVSlotSet<kQVGUICtrlSlotGetMenuItem>(c, &HostGUICtrl::GetMenuItem);
+  QVSlotSet<kQVGUICtrlSlotSetValueAsFloat32>(c, &HostGUICtrl::SetValueAsFloat32);
+  QVSlotSet<kQVGUICtrlSlotGetValueAsFloat32>(c, &HostGUICtrl::GetValueAsFloat32);
 }
 
 std::string HostDescribePanel(const HostGUIDesc& desc) {

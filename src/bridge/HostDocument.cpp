@@ -1,14 +1,14 @@
-#include "HostDocument.h"
+#include "bridge/HostDocument.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 
-#include "HostDocumentLock.h"
-#include "HostFd.h"
-#include "HostFiles.h"
-#include "HostPlugin.h"
-#include "HostSafeSave.h"
+#include "bridge/HostDocumentLock.h"
+#include "bridge/HostFd.h"
+#include "bridge/HostFiles_p.h"
+#include "bridge/HostPlugin.h"
+#include "bridge/HostSafeSave.h"
 #include "kit/QVArgs.h"
 #include "kit/QVErrors.h"
 #include "kit/QVFile.h"

@@ -1,12 +1,12 @@
-#include "HostPlugin.h"
+#include "bridge/HostPlugin.h"
 
 #include <dlfcn.h>
 
 #include <cstring>
 
-#include "HostEnvironment.h"
-#include "HostGUI.h"
-#include "HostUndoHandler.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostGUI.h"
+#include "bridge/HostUndoHandler.h"
 #include "host/QVObject.h"
 #include "kit/QVErrors.h"
 #include "kit/QVString.h"
@@ -43,10 +43,8 @@ HostPlugin::HostPlugin(HostEnvironment& environment) : mEnvironment(environment)
   mClass.chain = {&mClass, &mBaseClass};
   mBaseClass.chain = {&mBaseClass};
   mBaseClass.name = "GraphicObject";
-  mBaseClass.methods[kQVClassSlotGetObjectProperties] = QVMethodSlot::From(
-      static_cast<QVMethodGetObjectProperties>(&QVObject::hostBaseGetObjectProperties));
-  mBaseClass.methods[kQVClassSlotSetObjectProperties] = QVMethodSlot::From(
-      static_cast<QVMethodSetObjectProperties>(&QVObject::hostBaseSetObjectProperties));
+  QVSlotSet<kQVClassSlotGetObjectProperties>(mBaseClass, &QVObject::hostBaseGetObjectProperties);
+  QVSlotSet<kQVClassSlotSetObjectProperties>(mBaseClass, &QVObject::hostBaseSetObjectProperties);
 
   HostGUIDesc::FillTables(mGUIDescTable, mGUICtrlTable);
   HostUndoHandler::FillTable(mHandlerTable);
@@ -60,6 +58,10 @@ HostPlugin::HostPlugin(HostEnvironment& environment) : mEnvironment(environment)
 HostPlugin::~HostPlugin() {
   for (QVGUIDescObject* desc : mInspectorDescs) {
     if (mGUIDescTable.destroy) mGUIDescTable.destroy(desc);
+  }
+  if (mKitHooksSaved) {
+    QVSetCustomLogMessageProc(mKitLogProcBefore);
+    QVSetHostPathProvider(mKitPathProviderBefore);
   }
   // The library stays loaded: objects' code may still be referenced by
   // static destructors that run at exit.
@@ -110,6 +112,11 @@ int32_t HostPlugin::Register(QVPluginMainProc entry) {
   mHook.guiCtrlTable = &mGUICtrlTable;
   mHook.guiDescTable = &mGUIDescTable;
 
+  if (!mKitHooksSaved) {
+    mKitLogProcBefore = QVGetCustomLogMessageProc();
+    mKitPathProviderBefore = QVGetHostPathProvider();
+    mKitHooksSaved = true;
+  }
   sRegistering = this;
   int32_t status = entry(&mHook);
   sRegistering = nullptr;

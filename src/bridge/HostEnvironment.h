@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "HostCatalog.h"
+#include "bridge/HostCatalog.h"
 #include "host/QVEnv.h"
 
 struct HostEnvironmentOptions {

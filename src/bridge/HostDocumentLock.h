@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <string>
 
-#include "HostFd.h"
+#include "bridge/HostFd.h"
 
 class HostDocumentLock {
  public:

@@ -1,4 +1,4 @@
-#include "HostDocumentLock.h"
+#include "bridge/HostDocumentLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-#include "HostFiles.h"
+#include "bridge/HostFiles_p.h"
 #include "kit/QVErrors.h"
 #include "kit/QVLog.h"
 

@@ -1,4 +1,4 @@
-#include "HostCatalog.h"
+#include "bridge/HostCatalog.h"
 
 #include <cstdint>
 #include <fstream>

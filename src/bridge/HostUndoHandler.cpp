@@ -1,4 +1,4 @@
-#include "HostUndoHandler.h"
+#include "bridge/HostUndoHandler.h"
 
 #include <algorithm>
 
@@ -48,16 +48,10 @@ int32_t HostUndoHandler::TouchObjects(QVObject* const* objects, uint32_t count) 
 void HostUndoHandler::FillTable(QVHandlerTable& t) {
   t.construct = &Construct;
   t.destroy = &Destroy;
-  t.methods[kQVHandlerSlotIsActive] =
-      QVMethodSlot::From(static_cast<QVHandlerIsActiveMethod>(&HostUndoHandler::IsActive));
-  t.methods[kQVHandlerSlotSetActionName] =
-      QVMethodSlot::From(static_cast<QVHandlerSetActionNameMethod>(&HostUndoHandler::SetActionName));
-  t.methods[kQVHandlerSlotGetActionName] =
-      QVMethodSlot::From(static_cast<QVHandlerGetActionNameMethod>(&HostUndoHandler::GetActionName));
-  t.methods[kQVHandlerSlotAddObjects] =
-      QVMethodSlot::From(static_cast<QVHandlerObjectsMethod>(&HostUndoHandler::AddObjects));
-  t.methods[kQVHandlerSlotDeleteObjects] =
-      QVMethodSlot::From(static_cast<QVHandlerObjectsMethod>(&HostUndoHandler::DeleteObjects));
-  t.methods[kQVHandlerSlotTouchObjects] =
-      QVMethodSlot::From(static_cast<QVHandlerObjectsMethod>(&HostUndoHandler::TouchObjects));
+  QVSlotSet<kQVHandlerSlotIsActive>(t, &HostUndoHandler::IsActive);
+  QVSlotSet<kQVHandlerSlotSetActionName>(t, &HostUndoHandler::SetActionName);
+  QVSlotSet<kQVHandlerSlotGetActionName>(t, &HostUndoHandler::GetActionName);
+  QVSlotSet<kQVHandlerSlotAddObjects>(t, &HostUndoHandler::AddObjects);
+  QVSlotSet<kQVHandlerSlotDeleteObjects>(t, &HostUndoHandler::DeleteObjects);
+  QVSlotSet<kQVHandlerSlotTouchObjects>(t, &HostUndoHandler::TouchObjects);
 }
