@@ -102,7 +102,8 @@ void BM_SonogramWholeRecording(benchmark::State& state) {
     // Opening drops every tile: each round computes them all.
     if (sonogram.Open(Recording()) != 0) state.SkipWithError("open failed");
     if (sonogram.LevelFor(0.0, endMs, width) != 0) state.SkipWithError("not level 0");
-    sonogram.Paint(0.0, endMs, width, height, pixels.data(), width, nullptr);
+    if (sonogram.Paint(0.0, endMs, width, height, pixels.data(), width, nullptr) != 0)
+      state.SkipWithError("paint refused");
     if (!sonogram.WaitUntilIdle(600000)) state.SkipWithError("tiles did not arrive");
     state.SetIterationTime(ProcessSeconds() - start);
   }
@@ -142,7 +143,10 @@ void BM_ReadThrough(benchmark::State& state) {
     int64_t read = 0;
     float sum = 0.0f;
     do {
-      file.Read(block.data(), 16384, read);
+      if (file.Read(block.data(), 16384, read) != 0) {
+        state.SkipWithError("read failed");
+        break;
+      }
       sum += block[0];
     } while (read > 0);
     benchmark::DoNotOptimize(sum);
@@ -162,11 +166,12 @@ void BM_FirstScreen(benchmark::State& state) {
     auto start = std::chrono::steady_clock::now();
     if (sonogram.Open(Recording()) != 0) state.SkipWithError("open failed");
     bool complete = false;
-    sonogram.Paint(0.0, durationMs, width, height, pixels.data(), width, &complete);
-    while (!complete) {
+    int32_t status = sonogram.Paint(0.0, durationMs, width, height, pixels.data(), width, &complete);
+    while (status == 0 && !complete) {
       sonogram.WaitUntilIdle(10000);
-      sonogram.Paint(0.0, durationMs, width, height, pixels.data(), width, &complete);
+      status = sonogram.Paint(0.0, durationMs, width, height, pixels.data(), width, &complete);
     }
+    if (status != 0) state.SkipWithError("paint refused");
     state.SetIterationTime(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     level = sonogram.LevelFor(0.0, durationMs, width);

@@ -17,7 +17,7 @@ class StudioFFT {
   // A transform of size samples into out. 0, or kQVErrSonogram (-1422) for a
   // size outside [kMinSize, kMaxSize] or a plan the library cannot make;
   // out is empty on failure.
-  static int32_t Make(int32_t size, std::unique_ptr<StudioFFT>& out);
+  [[nodiscard]] static int32_t Make(int32_t size, std::unique_ptr<StudioFFT>& out);
 
   ~StudioFFT();
   StudioFFT(const StudioFFT&) = delete;

@@ -34,6 +34,8 @@
 #include <memory>
 #include <string>
 
+#include "kit/QVErrors.h"
+
 class StudioPlayer {
  public:
   enum class Output { kDevice, kSilentRealTime };
@@ -50,7 +52,7 @@ class StudioPlayer {
   // Opens path (UTF-8) and readies it, paused at 0, closing what was open
   // first. Waits for the first decoded sound (up to 10 s). 0, -1401, -1402,
   // -1420 or -1421; on failure the player is closed.
-  int32_t Open(const std::string& path);
+  [[nodiscard]] int32_t Open(const std::string& path);
   void Close();
   bool IsOpen() const;
   const std::string& Path() const { return mPath; }
@@ -59,19 +61,19 @@ class StudioPlayer {
 
   // Plays from ms (not negative, finite) to the end, ending any loop. Times
   // past the end play nothing and finish at once. 0 or -1421.
-  int32_t PlayFrom(double ms);
+  [[nodiscard]] int32_t PlayFrom(double ms);
   // Plays [startMs, endMs) (0 <= startMs < endMs, finite); with loop, starts
   // again at startMs each time endMs is reached until Pause, Stop or another
   // play. 0 or -1421.
-  int32_t PlayRange(double startMs, double endMs, bool loop);
+  [[nodiscard]] int32_t PlayRange(double startMs, double endMs, bool loop);
   // The same, starting at fromMs inside the range (startMs <= fromMs <
   // endMs); a loop comes back to startMs. Switching the loop on or off while
   // a range plays is this from the playhead.
-  int32_t PlayRangeFrom(double startMs, double endMs, double fromMs, bool loop);
+  [[nodiscard]] int32_t PlayRangeFrom(double startMs, double endMs, double fromMs, bool loop);
   // Holds the playhead where it is; Resume goes on from there, with the same
   // range and loop. Pausing what is not playing does nothing. 0 or -1421.
-  int32_t Pause();
-  int32_t Resume();
+  [[nodiscard]] int32_t Pause();
+  [[nodiscard]] int32_t Resume();
   // Ends playback and forgets the range: the playhead stays where it stopped
   // and Resume has nothing to go on with.
   void Stop();
@@ -89,11 +91,17 @@ class StudioPlayer {
   struct Pipeline;
   friend struct Pipeline;
 
-  int32_t Fail(int32_t code, const char* reason) const;
+  // Logs code with the file's path (none for kQVErrSoundOutput) and reason,
+  // and returns it.
+  template <QVStatus code>
+  int32_t Fail(const char* reason) const;
+  // The same for a code chosen at run time among those of the file
+  // (kQVErrSoundOpen, kQVErrSoundFormat, else kQVErrPlayback).
+  int32_t FailWithFile(int32_t code, const char* reason) const;
   // Moves to startMs and plays to endMs (negative: the end), as a segment
   // that reports its end when segment is set. 0 or -1421.
-  int32_t Seek(double startMs, double endMs, bool segment, bool flush);
-  int32_t Start();
+  [[nodiscard]] int32_t Seek(double startMs, double endMs, bool segment, bool flush);
+  [[nodiscard]] int32_t Start();
   // Playback ended by itself: status 0 at an end, else the error.
   void Finish(int32_t status);
 

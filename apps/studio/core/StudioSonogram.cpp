@@ -227,7 +227,7 @@ StudioSonogram::~StudioSonogram() {
 }
 
 int32_t StudioSonogram::Fail(const char* reason) const {
-  return static_cast<int32_t>(QVLogStatus(kQVErrSonogram, reason));
+  return static_cast<int32_t>(QVLogStatus<kQVErrSonogram>(reason));
 }
 
 void StudioSonogram::ResetLocked() {

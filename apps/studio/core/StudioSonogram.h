@@ -103,7 +103,7 @@ class StudioSonogram {
   // Shows the recording at path (UTF-8), dropping every tile of what was
   // shown before. 0 or a StudioSoundFile status; on failure nothing is
   // shown.
-  int32_t Open(const std::string& path);
+  [[nodiscard]] int32_t Open(const std::string& path);
   void Close();
   bool IsOpen() const;
   int64_t Frames() const { return mFrames; }
@@ -112,7 +112,7 @@ class StudioSonogram {
 
   // 0 or -1422 (then the settings stay as they were). Changing the window,
   // overlap, floor or range drops the tiles; the axis alone does not.
-  int32_t SetSettings(const Settings& settings);
+  [[nodiscard]] int32_t SetSettings(const Settings& settings);
   const Settings& GetSettings() const { return mSettings; }
   // Frames between level-0 columns: WindowSize * (1 - overlap), rounded, at
   // least 1.
@@ -144,7 +144,7 @@ class StudioSonogram {
   // recording was painted. 0 or -1422 (nothing open; a bad range: an end not
   // finite, endMs <= startMs; width or height 0 or above kMaxPaintSize;
   // stride < width; pixels null).
-  int32_t Paint(double startMs, double endMs, uint32_t width, uint32_t height, uint32_t* pixels,
+  [[nodiscard]] int32_t Paint(double startMs, double endMs, uint32_t width, uint32_t height, uint32_t* pixels,
                 size_t stride, bool* complete);
 
   // Blocks until the workers have nothing left to compute, or timeoutMs

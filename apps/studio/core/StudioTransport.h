@@ -48,8 +48,8 @@ class StudioTransport {
   double RangeEnd() const { return mRangeEnd; }
 
   // 0 or the player's status (playback then stays as it was).
-  int32_t TogglePlay();
-  int32_t SetLoop(bool loop);
+  [[nodiscard]] int32_t TogglePlay();
+  [[nodiscard]] int32_t SetLoop(bool loop);
   bool Loop() const { return mLoop; }
   bool IsPlaying() const;
 

@@ -35,14 +35,14 @@ std::map<int32_t, fftwf_plan>& Plans() {
 int32_t StudioFFT::Make(int32_t size, std::unique_ptr<StudioFFT>& out) {
   out.reset();
   if (size < kMinSize || size > kMaxSize) {
-    return static_cast<int32_t>(QVLogStatus(kQVErrSonogram, "transform size out of range"));
+    return static_cast<int32_t>(QVLogStatus<kQVErrSonogram>("transform size out of range"));
   }
   std::unique_ptr<StudioFFT> fft(new StudioFFT);
   fft->mSize = size;
   fft->mInput = fftwf_alloc_real(static_cast<size_t>(size));
   fft->mOutput = fftwf_alloc_complex(static_cast<size_t>(size / 2 + 1));
   if (!fft->mInput || !fft->mOutput) {
-    return static_cast<int32_t>(QVLogStatus(kQVErrSonogram, "no memory for the transform"));
+    return static_cast<int32_t>(QVLogStatus<kQVErrSonogram>("no memory for the transform"));
   }
   std::lock_guard<std::mutex> hold(sPlannerLock);
   fftwf_plan& plan = Plans()[size];
@@ -53,7 +53,7 @@ int32_t StudioFFT::Make(int32_t size, std::unique_ptr<StudioFFT>& out) {
                                  FFTW_ESTIMATE | FFTW_PRESERVE_INPUT);
     if (!plan) {
       Plans().erase(size);
-      return static_cast<int32_t>(QVLogStatus(kQVErrSonogram, "the FFT library made no plan"));
+      return static_cast<int32_t>(QVLogStatus<kQVErrSonogram>("the FFT library made no plan"));
     }
   }
   fft->mPlan = plan;

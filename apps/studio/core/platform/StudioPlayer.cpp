@@ -97,7 +97,7 @@ struct StudioPlayer::Pipeline {
         StudioGError error(raw);
         StudioGString details(debug);
         int32_t code = error ? CodeOfError(error.get()) : kQVErrPlayback;
-        player->Fail(code, error ? error->message : "unknown error");
+        player->FailWithFile(code, error ? error->message : "unknown error");
         broken = true;
         gst_element_set_state(playbin.get(), GST_STATE_NULL);
         player->Finish(code);
@@ -113,10 +113,26 @@ StudioPlayer::StudioPlayer(Output output) : mOutput(output) {}
 
 StudioPlayer::~StudioPlayer() { Close(); }
 
-int32_t StudioPlayer::Fail(int32_t code, const char* reason) const {
-  if (code == kQVErrSoundOutput) return static_cast<int32_t>(QVLogStatus(code, reason));
-  const char* path = mPath.empty() ? "(none)" : mPath.c_str();
-  return static_cast<int32_t>(QVLogStatus(code, path, reason));
+template <QVStatus code>
+int32_t StudioPlayer::Fail(const char* reason) const {
+  // The output's message names no file.
+  if constexpr (code == kQVErrSoundOutput) {
+    return static_cast<int32_t>(QVLogStatus<code>(reason));
+  } else {
+    const char* path = mPath.empty() ? "(none)" : mPath.c_str();
+    return static_cast<int32_t>(QVLogStatus<code>(path, reason));
+  }
+}
+
+int32_t StudioPlayer::FailWithFile(int32_t code, const char* reason) const {
+  switch (code) {
+    case kQVErrSoundOpen:
+      return Fail<kQVErrSoundOpen>(reason);
+    case kQVErrSoundFormat:
+      return Fail<kQVErrSoundFormat>(reason);
+    default:
+      return Fail<kQVErrPlayback>(reason);
+  }
 }
 
 bool StudioPlayer::IsOpen() const { return mPipeline && !mPipeline->broken; }
@@ -141,14 +157,14 @@ int32_t StudioPlayer::Open(const std::string& path) {
   // apart from one that holds no sound; without blocking, which opening a
   // FIFO would do until a writer came. Only regular files are recordings.
   int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (descriptor < 0) return Fail(kQVErrSoundOpen, std::strerror(errno));
+  if (descriptor < 0) return Fail<kQVErrSoundOpen>(std::strerror(errno));
   struct stat info {};
   bool regular = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
   ::close(descriptor);
-  if (!regular) return Fail(kQVErrSoundFormat, "not a regular file");
+  if (!regular) return Fail<kQVErrSoundFormat>("not a regular file");
 
   std::string reason;
-  if (!StartFramework(reason)) return Fail(kQVErrPlayback, reason.c_str());
+  if (!StartFramework(reason)) return Fail<kQVErrPlayback>(reason.c_str());
 
   StudioGstElement sink;
   if (mOutput == Output::kSilentRealTime) {
@@ -156,12 +172,12 @@ int32_t StudioPlayer::Open(const std::string& path) {
     if (sink) g_object_set(sink.get(), "sync", TRUE, nullptr);
   } else {
     sink = StudioGstMake("autoaudiosink");
-    if (!sink) return Fail(kQVErrSoundOutput, "the automatic audio sink is not installed");
+    if (!sink) return Fail<kQVErrSoundOutput>("the automatic audio sink is not installed");
     // Without a device the automatic sink settles for a fake one: readying
     // it alone shows which it chose.
     if (gst_element_set_state(sink.get(), GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
       gst_element_set_state(sink.get(), GST_STATE_NULL);
-      return Fail(kQVErrSoundOutput, "the audio sink did not start");
+      return Fail<kQVErrSoundOutput>("the audio sink did not start");
     }
     bool device = false;
     GstIterator* children = gst_bin_iterate_elements(GST_BIN(sink.get()));
@@ -175,17 +191,17 @@ int32_t StudioPlayer::Open(const std::string& path) {
     g_value_unset(&child);
     gst_iterator_free(children);
     gst_element_set_state(sink.get(), GST_STATE_NULL);
-    if (!device) return Fail(kQVErrSoundOutput, "no audio sink could reach a sound device");
+    if (!device) return Fail<kQVErrSoundOutput>("no audio sink could reach a sound device");
   }
-  if (!sink) return Fail(kQVErrPlayback, "the fake sink is not installed");
+  if (!sink) return Fail<kQVErrPlayback>("the fake sink is not installed");
 
   auto pipeline = std::make_unique<Pipeline>();
   pipeline->playbin = StudioGstMake("playbin");
-  if (!pipeline->playbin) return Fail(kQVErrPlayback, "playbin is not installed");
+  if (!pipeline->playbin) return Fail<kQVErrPlayback>("playbin is not installed");
   GError* rawError = nullptr;
   StudioGString uri(gst_filename_to_uri(path.c_str(), &rawError));
   StudioGError uriError(rawError);
-  if (!uri) return Fail(kQVErrSoundOpen, uriError ? uriError->message : "no file address");
+  if (!uri) return Fail<kQVErrSoundOpen>(uriError ? uriError->message : "no file address");
   g_object_set(pipeline->playbin.get(), "uri", uri.get(), "audio-sink", sink.get(), "flags",
                kPlayAudio | kPlaySoftVolume, nullptr);
 
@@ -207,32 +223,32 @@ int32_t StudioPlayer::Open(const std::string& path) {
       }
     }
     stop();
-    return Fail(code, why.c_str());
+    return FailWithFile(code, why.c_str());
   }
   StudioGstMessage message(gst_bus_timed_pop_filtered(
       bus.get(), kPrerollTimeout,
       static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE)));
   if (!message) {
     stop();
-    return Fail(kQVErrPlayback, "no sound was decoded within 10 s");
+    return Fail<kQVErrPlayback>("no sound was decoded within 10 s");
   }
   if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
     GError* raw = nullptr;
     gst_message_parse_error(message.get(), &raw, nullptr);
     StudioGError error(raw);
     stop();
-    return Fail(error ? CodeOfError(error.get()) : kQVErrSoundFormat,
-                error ? error->message : "unknown error");
+    return FailWithFile(error ? CodeOfError(error.get()) : kQVErrSoundFormat,
+                        error ? error->message : "unknown error");
   }
   gint audioStreams = 0;
   g_object_get(playbin, "n-audio", &audioStreams, nullptr);
   if (audioStreams < 1) {
     stop();
-    return Fail(kQVErrSoundFormat, "no sound in it");
+    return Fail<kQVErrSoundFormat>("no sound in it");
   }
   if (!pipeline->watch.Add(bus.get(), &Pipeline::OnBusMessage, this)) {
     stop();
-    return Fail(kQVErrPlayback, "the pipeline's messages cannot be watched");
+    return Fail<kQVErrPlayback>("the pipeline's messages cannot be watched");
   }
   mPipeline = std::move(pipeline);
   return 0;
@@ -257,7 +273,7 @@ int32_t StudioPlayer::Seek(double startMs, double endMs, bool segment, bool flus
   if (!gst_element_seek(mPipeline->playbin.get(), 1.0, GST_FORMAT_TIME,
                         static_cast<GstSeekFlags>(flags), GST_SEEK_TYPE_SET, ToNanos(startMs),
                         stopType, stop)) {
-    return Fail(kQVErrPlayback, "the recording refused to move to the asked time");
+    return Fail<kQVErrPlayback>("the recording refused to move to the asked time");
   }
   mLastPosition = startMs;
   return 0;
@@ -266,7 +282,7 @@ int32_t StudioPlayer::Seek(double startMs, double endMs, bool segment, bool flus
 int32_t StudioPlayer::Start() {
   if (gst_element_set_state(mPipeline->playbin.get(), GST_STATE_PLAYING) ==
       GST_STATE_CHANGE_FAILURE) {
-    return Fail(kQVErrPlayback, "playback did not start");
+    return Fail<kQVErrPlayback>("playback did not start");
   }
   mPlaying = true;
   mResumable = true;
@@ -274,10 +290,10 @@ int32_t StudioPlayer::Start() {
 }
 
 int32_t StudioPlayer::PlayFrom(double ms) {
-  if (!IsOpen()) return Fail(kQVErrPlayback, "nothing is open");
-  if (!std::isfinite(ms) || ms < 0.0) return Fail(kQVErrPlayback, "bad start time");
+  if (!IsOpen()) return Fail<kQVErrPlayback>("nothing is open");
+  if (!std::isfinite(ms) || ms < 0.0) return Fail<kQVErrPlayback>("bad start time");
   double duration = DurationMs();
-  if (duration > 0.0 && ms >= duration) return Fail(kQVErrPlayback, "the start is past the end");
+  if (duration > 0.0 && ms >= duration) return Fail<kQVErrPlayback>("the start is past the end");
   mLoop = false;
   int32_t status = Seek(ms, -1.0, false, true);
   return status != 0 ? status : Start();
@@ -288,14 +304,14 @@ int32_t StudioPlayer::PlayRange(double startMs, double endMs, bool loop) {
 }
 
 int32_t StudioPlayer::PlayRangeFrom(double startMs, double endMs, double fromMs, bool loop) {
-  if (!IsOpen()) return Fail(kQVErrPlayback, "nothing is open");
+  if (!IsOpen()) return Fail<kQVErrPlayback>("nothing is open");
   if (!std::isfinite(startMs) || !std::isfinite(endMs) || !std::isfinite(fromMs) || startMs < 0.0 ||
       endMs <= startMs || fromMs < startMs || fromMs >= endMs) {
-    return Fail(kQVErrPlayback, "bad time range");
+    return Fail<kQVErrPlayback>("bad time range");
   }
   double duration = DurationMs();
   if (duration > 0.0) {
-    if (fromMs >= duration) return Fail(kQVErrPlayback, "the range starts past the end");
+    if (fromMs >= duration) return Fail<kQVErrPlayback>("the range starts past the end");
     endMs = std::min(endMs, duration);
   }
   mLoop = loop;
@@ -308,21 +324,21 @@ int32_t StudioPlayer::PlayRangeFrom(double startMs, double endMs, double fromMs,
 }
 
 int32_t StudioPlayer::Pause() {
-  if (!IsOpen()) return Fail(kQVErrPlayback, "nothing is open");
+  if (!IsOpen()) return Fail<kQVErrPlayback>("nothing is open");
   if (!mPlaying) return 0;
   mLastPosition = PositionMs();
   if (gst_element_set_state(mPipeline->playbin.get(), GST_STATE_PAUSED) ==
       GST_STATE_CHANGE_FAILURE) {
-    return Fail(kQVErrPlayback, "playback did not pause");
+    return Fail<kQVErrPlayback>("playback did not pause");
   }
   mPlaying = false;
   return 0;
 }
 
 int32_t StudioPlayer::Resume() {
-  if (!IsOpen()) return Fail(kQVErrPlayback, "nothing is open");
+  if (!IsOpen()) return Fail<kQVErrPlayback>("nothing is open");
   if (mPlaying) return 0;
-  if (!mResumable) return Fail(kQVErrPlayback, "nothing to resume");
+  if (!mResumable) return Fail<kQVErrPlayback>("nothing to resume");
   return Start();
 }
 
