@@ -151,12 +151,14 @@ AGSize AGNativeImageGetSize(const AGNativeImage* image);
 // False for an empty path, and when neither the fill nor the stroke was
 // handed to the port.
 //
-// Fill: the brush's fill mode chooses the rule (non-zero winding or
-// even-odd). A pattern is an 8x8 tile of one-pixel cells in the brush's two
-// colours (bit k of the tile is the cell of row k / 8 counted from the
-// bottom, column k % 8 from the left). A gradient spans the brush's custom
-// gradient bounds when it has some, otherwise the path's flattened
-// bounding box, and follows the path through t and context.transform.
+// Fill: for solid colours and patterns the brush's fill mode chooses the
+// rule (1 non-zero winding, any other value even-odd); gradients always
+// fill by the non-zero winding rule. A pattern is an 8x8 tile of one-pixel
+// cells in the brush's two colours (bit k of the tile is the cell of row
+// k / 8 counted from the bottom, column k % 8 from the left). A gradient
+// spans the brush's custom gradient bounds when it has some, otherwise the
+// path's flattened bounding box, and follows the path through t and
+// context.transform.
 //
 // Stroke: width = pen size in the port's units, multiplied, for a
 // relative pen, by the scale of context.transform (not t). A pen ratio
