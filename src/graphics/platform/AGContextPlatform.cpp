@@ -11,9 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "graphics/platform/AGContextPlatform_p.h"
-#include "graphics/platform/AGNativePath.h"
 #include "graphics/platform/AGCairoOwners_p.h"
+#include "graphics/platform/AGContextPlatform_p.h"
+#include "graphics/platform/AGMaskCache_p.h"
+#include "graphics/platform/AGNativePath.h"
 #include "graphics/platform/AGPortPath_p.h"
 #include "kit/QVLog.h"
 
@@ -577,6 +578,76 @@ cairo_line_join_t CairoJoin(AGStrokeJoin join) {
 
 bool IsIdentity(const AGAffineTransform& t) { return t == kAGAffineTransformIdentity; }
 
+// Makes a coverage mask for the cache: the same geometry and rasterisation
+// as a direct fill, mapped into the mask's pixels.
+bool PaintMask(cairo_t* cr, const AGNativePath& path, const AGAffineTransform& toMask,
+               bool evenOdd) {
+  AGPortPath geometry;
+  if (!geometry.Assign(path, toMask)) return false;
+  AppendPath(cr, geometry, nullptr);
+  cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+  cairo_fill(cr);
+  return true;
+}
+
+// Whether a clip is one rectangle on whole pixels (a window's damaged area,
+// say): its coverage is then 0 or 1 everywhere. Any other clip shades the
+// pixels its edges cross, and a fill clipped there is the area of both
+// together, which a mask composited through the clip would not reproduce.
+bool IsWholePixelBox(const AGPortPath& clip) {
+  std::vector<AGPoint> corners;
+  for (const AGPortPath::Element& e : clip.Elements()) {
+    if (e.verb == AGPortPath::Verb::kCubic || (e.verb == AGPortPath::Verb::kMove && !corners.empty())) {
+      return false;
+    }
+    if (e.verb == AGPortPath::Verb::kClose) continue;
+    if (e.p[0].x != std::floor(e.p[0].x) || e.p[0].y != std::floor(e.p[0].y)) return false;
+    if (corners.empty() || e.p[0] != corners.back()) corners.push_back(e.p[0]);
+  }
+  if (corners.size() > 4 && corners.back() == corners.front()) corners.pop_back();
+  if (corners.size() != 4) return false;
+  // Four corners joined by sides along the axes, each side turning.
+  for (size_t i = 0; i < 4; ++i) {
+    const AGPoint& p = corners[i];
+    const AGPoint& q = corners[(i + 1) % 4];
+    const AGPoint& r = corners[(i + 2) % 4];
+    const bool alongX = p.y == q.y, nextAlongX = q.y == r.y;
+    if ((p.x == q.x) == alongX || alongX == nextAlongX) return false;
+  }
+  return true;
+}
+
+// The coverage mask of the job's fill, when the cache can serve it: bitmap
+// ports with anti-aliasing only (vector ports keep real outlines, and
+// aliased edges are not what the masks hold), unclipped or clipped to whole
+// pixels. Gradients paint through the path with the non-zero winding rule,
+// which SetUpFill has chosen.
+AGMaskStore::Result FindMask(AGNativePort& port, const AGDrawJob& job, const ClipGeometry& clip,
+                             AGCoverageMask* mask) {
+  if (!port.HasPixels() || !job.antialias || job.fillPaint.kind == AGPaint::kNone ||
+      (clip.ready && !IsWholePixelBox(*clip.ready))) {
+    return AGMaskStore::Result::kDirect;
+  }
+  // The port's y-up coordinates are device rows counted from the top.
+  const AGAffineTransform& t = job.fillToPort;
+  const AGAffineTransform toDevice = {t.a, -t.b, t.c, -t.d, t.tx, port.Height() - t.ty};
+  return AGMaskStore::Find(*job.path, toDevice, job.evenOdd, int(port.Width()),
+                           int(port.Height()), PaintMask, mask);
+}
+
+// Paints paint through mask at its device pixel, within the clip and with
+// the operator in force, as a fill of the same coverage would.
+void CompositeMask(cairo_t* cr, const AGPaint& paint, const AGCoverageMask& mask) {
+  cairo_save(cr);
+  // The source is locked to the port's user space as it is set; the mask is
+  // placed in device pixels after.
+  if (SetSource(cr, paint)) {
+    cairo_identity_matrix(cr);
+    cairo_mask_surface(cr, mask.surface.get(), mask.x, mask.y);
+  }
+  cairo_restore(cr);
+}
+
 // Saves the drawing state on construction and restores it on destruction.
 class SavedState {
  public:
@@ -606,26 +677,38 @@ bool DrawPath(AGNativePort* port, const AGDrawJob& job) {
   AGPortPath fillGeometry, fillClipped, strokeGeometry, strokeClipped;
   const AGPortPath* fillReady = nullptr;
   const AGPortPath* strokeReady = nullptr;
+  AGCoverageMask mask;
+  bool fillByMask = false;
   if (job.fill) {
-    if (!fillGeometry.Assign(*job.path, job.fillToPort)) return false;
-    fillReady = Ready(fillGeometry, RegionOf(*port, kAntialiasMargin), AGPortPath::Use::kFill,
-                      &fillClipped);
+    switch (FindMask(*port, job, clip, &mask)) {
+      case AGMaskStore::Result::kMask:
+        fillByMask = true;
+        break;
+      case AGMaskStore::Result::kOutside:
+        break;
+      case AGMaskStore::Result::kDirect:
+        if (!fillGeometry.Assign(*job.path, job.fillToPort)) return false;
+        fillReady = Ready(fillGeometry, RegionOf(*port, kAntialiasMargin), AGPortPath::Use::kFill,
+                          &fillClipped);
+        break;
+    }
   }
   const bool stroke = job.stroke && IsInvertible(job.strokeSpace);
   if (stroke) {
     const AGPortPath* geometry = &fillGeometry;
-    if (!job.fill || job.strokeToPort != job.fillToPort) {
+    if (fillGeometry.IsEmpty() || job.strokeToPort != job.fillToPort) {
       if (!strokeGeometry.Assign(*job.path, job.strokeToPort)) return false;
       geometry = &strokeGeometry;
     }
     strokeReady = Ready(*geometry, RegionOf(*port, StrokeMargin(job)), AGPortPath::Use::kStroke,
                         &strokeClipped);
   }
-  if (!fillReady && !strokeReady) return true;  // nothing reaches the port
+  if (!fillByMask && !fillReady && !strokeReady) return true;  // nothing reaches the port
 
   SavedState saved(cr);
   cairo_set_antialias(cr, job.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
   InstallClip(cr, clip);
+  if (fillByMask) CompositeMask(cr, job.fillPaint, mask);
 
   // A stroke of the very geometry of the fill reuses the path.
   bool shared = fillReady && fillReady == strokeReady && IsIdentity(job.strokeSpace);

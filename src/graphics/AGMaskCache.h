@@ -1,0 +1,87 @@
+// AGMaskCache: coverage masks of filled paths, kept between drawings so that
+// filling an unchanged path again on a bitmap port composites a ready 8-bit
+// mask instead of rasterising the outline once more.
+//
+// What it applies to: fills (never strokes) drawn with anti-aliasing on
+// bitmap and PNG ports. SVG and PDF ports always receive the outlines
+// themselves. A path whose mask would be larger than kMaxMaskSide pixels on
+// a side or kMaxMaskPixels in all (a long prolongation line, text at a very
+// large size), or larger than the whole budget, is filled directly, exactly
+// as without the cache.
+//
+// A mask is the path's coverage in device pixels and nothing else: the
+// brush (solid colour, pattern or gradient), the opacity, the clip and the
+// compositing operator apply when it is composited, exactly as they apply
+// to a direct fill. It is found again by
+// - the outline itself (every element and coordinate of the path, compared
+//   in full, so a changed text, size or shape never finds an old mask),
+// - the linear part (a, b, c, d) of the mapping into device pixels, exactly,
+// - the fill rule (gradients always fill by the non-zero winding rule),
+// - the sub-pixel phase at which the outline's corner (the least x and y of
+//   its points) lands in the port, rounded to the nearest 1/kPhaseSteps
+//   pixel on each axis.
+// A mask is drawn at its phase and composited at whole pixels, so a cached
+// fill lies within 1/(2 kPhaseSteps) pixel of the exact position on each
+// axis, and exactly there when that corner lands on a whole or a phase
+// pixel position (a rectangle mapped onto whole pixels fills them exactly);
+// nothing is hinted or snapped beyond that. The first fill of a path
+// already goes through its mask, so a drawing looks the same on every
+// frame.
+//
+// Memory: masks (one byte a pixel, rows padded to 4 bytes) and one copy of
+// each outline they belong to count against a byte budget (kDefaultBudget
+// unless changed); the least recently used masks are dropped to make room.
+//
+// Threads: one cache serves the whole process (each copy of the graphics kit
+// linked into a program or plug-in has its own). Every operation, and every
+// fill that uses the cache, may run on any thread: the cache is guarded by
+// a mutex, and a mask once made is never changed, so a fill that holds one
+// composites it outside the lock even while another thread drops it.
+#ifndef AG_MASK_CACHE_H
+#define AG_MASK_CACHE_H
+
+#include <cstddef>
+#include <cstdint>
+
+class AGMaskCache {
+ public:
+  // Counts since the last ResetCounters (or the start), and the present
+  // contents.
+  struct Stats {
+    uint64_t hits = 0;       // fills that composited a cached mask
+    uint64_t misses = 0;     // masks made (a path's first fill at its scale and phase)
+    uint64_t evictions = 0;  // masks dropped to stay within the budget
+    uint64_t direct = 0;     // fills on bitmap ports too large for a mask, filled directly
+    size_t bytes = 0;        // memory held now (masks and outlines)
+    size_t peakBytes = 0;    // the most held at any time since ResetCounters
+    size_t budget = 0;       // the byte budget
+    uint32_t masks = 0;      // masks held now
+    uint32_t outlines = 0;   // distinct outlines they belong to
+  };
+
+  static constexpr size_t kDefaultBudget = size_t(32) << 20;  // 32 MiB
+  // Largest mask kept, in device pixels.
+  static constexpr int kMaxMaskSide = 1024;
+  static constexpr int kMaxMaskPixels = 256 * 1024;
+  // Sub-pixel positions a mask is made for, per pixel and axis.
+  static constexpr int kPhaseStepsX = 8;
+  static constexpr int kPhaseStepsY = 8;
+
+  static Stats GetStats();
+  // Zeroes hits, misses, evictions and direct fills, and sets peakBytes to
+  // the bytes held now.
+  static void ResetCounters();
+  // Sets the byte budget and drops least recently used masks until the
+  // cache fits in it. 0 keeps nothing: every fill is then direct.
+  static void SetBudget(size_t bytes);
+  // Drops every mask and outline (the counters stay).
+  static void Clear();
+  // With the cache off every fill is direct and nothing is kept or counted;
+  // what it holds stays until Clear. On by default.
+  static void SetEnabled(bool enabled);
+  static bool IsEnabled();
+
+  AGMaskCache() = delete;
+};
+
+#endif

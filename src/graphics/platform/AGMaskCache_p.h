@@ -1,0 +1,46 @@
+// The drawing layer's side of AGMaskCache (see AGMaskCache.h): finding or
+// making the coverage mask of a fill.
+#ifndef AG_MASK_CACHE_P_H
+#define AG_MASK_CACHE_P_H
+
+#include <cairo.h>
+
+#include "graphics/AGGeometry.h"
+#include "graphics/platform/AGCairoOwners_p.h"
+
+class AGNativePath;
+
+// A mask ready to composite: an A8 surface (this holds a reference of its
+// own, so the mask outlives its eviction) and the device pixel its top left
+// corner goes to.
+struct AGCoverageMask {
+  CairoSurfacePtr surface;
+  int x = 0;
+  int y = 0;
+};
+
+namespace AGMaskStore {
+
+enum class Result {
+  kMask,     // *mask holds the mask to composite
+  kOutside,  // nothing of the fill reaches the port: nothing to draw
+  kDirect,   // fill the path directly (cache off, too large, far away, not finite)
+};
+
+// Fills path, mapped by toMask, into cr (a new A8 surface, identity
+// matrix, anti-aliased, opaque source) with the even-odd rule when evenOdd
+// is set, else non-zero winding. False when a mapped coordinate is not
+// finite.
+using Painter = bool (*)(cairo_t* cr, const AGNativePath& path, const AGAffineTransform& toMask,
+                         bool evenOdd);
+
+// The mask of path filled under toDevice (path coordinates to device pixels
+// of a width x height port, y down) by the rule evenOdd chooses; paint makes
+// it when the cache holds none. Counts a hit or a miss for kMask, a direct
+// fill for kDirect when the cache is on.
+Result Find(const AGNativePath& path, const AGAffineTransform& toDevice, bool evenOdd, int width,
+            int height, Painter paint, AGCoverageMask* mask);
+
+}  // namespace AGMaskStore
+
+#endif
