@@ -168,6 +168,39 @@ TEST_F(MaskCacheTest, AnOutlineCornerOnWholePixelsGivesTheDirectFillsCoverage) {
   EXPECT_EQ(AGMaskCache::GetStats().hits, 1u);
 }
 
+TEST_F(MaskCacheTest, SolidFillsBlendedIntoThePixelsEqualCairosCompositingOfTheSameMask) {
+  // Solid colours are composited by the kit itself; a pattern whose two
+  // colours are the same paints that colour through Cairo, from the same
+  // mask. Over a half-transparent background, at a fractional position,
+  // within a clip on whole pixels, and in both fill rules.
+  const AGPath text = TextPath(SymbolText(), 30.0f);
+  const AGRect box = text.GetBoundingBox();
+  const AGAffineTransform t = {1, 0, 0, 1, 3.3 - box.x1, 2.6 - box.y1};
+  const int width = int(box.x2 - box.x1) + 8, height = int(box.y2 - box.y1) + 8;
+  void (*const backgrounds[])(AGContext&) = {
+      [](AGContext& c) {
+        c.brush = SolidBrush(0x3080C0A0u);
+        c.DrawRect({0, 0, 1000, 1000});
+      },
+      [](AGContext& c) { c.SetClipRect({10, 2, 150, 20}); },
+  };
+  for (AGColor colour : {kAGColorBlack, kAGColorRed, 0x20A0F0FFu, 0x808080FFu}) {
+    for (uint32_t mode : {kAGBrushFillModeEvenOdd, kAGBrushFillModeWinding}) {
+      for (auto background : backgrounds) {
+        AGBrush solid = SolidBrush(colour), pattern;
+        pattern.SetStylePattern(colour, colour, 46);
+        solid.SetFillMode(mode);
+        pattern.SetFillMode(mode);
+        const Drawing blended = Draw(true, width, height, text, t, solid, background);
+        const Drawing composited = Draw(true, width, height, text, t, pattern, background);
+        EXPECT_EQ(Compare(blended, composited).largest, 0) << std::hex << colour << " " << mode;
+      }
+    }
+  }
+  // Every fill came from one of the two masks (one per fill rule).
+  EXPECT_EQ(AGMaskCache::GetStats().misses, 2u);
+}
+
 TEST_F(MaskCacheTest, ChangedTextSizeOrTransformRedrawsTheNewOutlineNeverAnOldMask) {
   const AGBrush black = SolidBrush(kAGColorBlack);
   const AGAffineTransform place = {1, 0, 0, 1, 10.3, 20.6};
@@ -218,6 +251,35 @@ TEST_F(MaskCacheTest, APathChangedInPlaceGetsANewMaskAndEqualCopiesShareOne) {
   int opaque = 0;
   for (uint32_t word : grown.pixels) opaque += word == 0xFF000000u;
   EXPECT_EQ(opaque, 200);
+
+  // Moved in place by 3 pixels: the same outline (its origin moved), so the
+  // same mask, and the squares land 3 pixels to the right.
+  const uint64_t hits = AGMaskCache::GetStats().hits;
+  path.ApplyTransform({1, 0, 0, 1, 3, 0});
+  const Drawing moved = Draw(true, 40, 20, path, kAGAffineTransformIdentity, black);
+  EXPECT_EQ(AGMaskCache::GetStats().misses, 2u);
+  EXPECT_EQ(AGMaskCache::GetStats().hits, hits + 1);
+  opaque = 0;
+  int atOldLeftEdge = 0;
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      const bool inside = y >= 2 && y < 12 && ((x >= 5 && x < 15) || (x >= 23 && x < 33));
+      opaque += inside && moved.pixels[size_t(y) * 40 + x] == 0xFF000000u;
+      atOldLeftEdge += (x == 2 || x == 20) && moved.pixels[size_t(y) * 40 + x] != 0;
+    }
+  }
+  EXPECT_EQ(opaque, 200);
+  EXPECT_EQ(atOldLeftEdge, 0);
+
+  // Halved in width in place: a new outline, x 2.5 to 7.5 and 11.5 to 16.5,
+  // four whole columns each and half columns at their edges.
+  path.ApplyTransform({0.5, 0, 0, 1, 0, 0});
+  const Drawing narrowed = Draw(true, 40, 20, path, kAGAffineTransformIdentity, black);
+  EXPECT_EQ(AGMaskCache::GetStats().misses, 3u);
+  const Difference d = Compare(Draw(false, 40, 20, path, kAGAffineTransformIdentity, black), narrowed);
+  EXPECT_EQ(d.largest, 0);
+  EXPECT_NEAR(d.inkCached, 100.0, 0.5);
+  EXPECT_EQ(std::count(narrowed.pixels.begin(), narrowed.pixels.end(), 0xFF000000u), 80);
 }
 
 TEST_F(MaskCacheTest, EveryBrushPaintsThroughTheSameMask) {

@@ -13,6 +13,7 @@
 
 #include "graphics/platform/AGCairoOwners_p.h"
 #include "graphics/platform/AGContextPlatform_p.h"
+#include "graphics/platform/AGMaskBlend_p.h"
 #include "graphics/platform/AGMaskCache_p.h"
 #include "graphics/platform/AGNativePath.h"
 #include "graphics/platform/AGPortPath_p.h"
@@ -635,6 +636,72 @@ AGMaskStore::Result FindMask(AGNativePort& port, const AGDrawJob& job, const Cli
                            int(port.Height()), PaintMask, mask);
 }
 
+// The premultiplied pixel word Cairo composites for a solid colour, found
+// by painting it: Cairo's own rounding of the colour, whatever its version.
+// The last colour asked for on each thread is kept.
+uint32_t SolidWord(const AGPaintColor& c) {
+  struct Memo {
+    AGPaintColor colour;
+    uint32_t word = 0;
+    bool valid = false;
+  };
+  thread_local Memo memo;
+  if (memo.valid && memo.colour.red == c.red && memo.colour.green == c.green &&
+      memo.colour.blue == c.blue && memo.colour.alpha == c.alpha) {
+    return memo.word;
+  }
+  CairoSurfacePtr pixel(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  CairoPtr cr(cairo_create(pixel.get()));
+  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgba(cr.get(), c.red, c.green, c.blue, c.alpha);
+  cairo_paint(cr.get());
+  cairo_surface_flush(pixel.get());
+  uint32_t word = 0;
+  if (cairo_surface_status(pixel.get()) == CAIRO_STATUS_SUCCESS) {
+    std::memcpy(&word, cairo_image_surface_get_data(pixel.get()), sizeof word);
+  }
+  memo = {c, word, true};
+  return word;
+}
+
+// Composites a solid colour through mask straight into the port's pixels,
+// within the clip (a box on whole pixels, or none): the pixels Cairo's
+// compositing gives, without its set-up for each piece.
+void BlendMask(AGNativePort& port, const ClipGeometry& clip, const AGPaintColor& colour,
+               const AGCoverageMask& mask) {
+  cairo_surface_t* surface = port.Surface();
+  cairo_surface_flush(surface);
+  uint8_t* pixels = cairo_image_surface_get_data(surface);
+  if (!pixels) return;
+  const int width = cairo_image_surface_get_width(surface);
+  const int height = cairo_image_surface_get_height(surface);
+  const size_t stride = size_t(cairo_image_surface_get_stride(surface));
+  // The area that may change, in device pixels (rows from the top).
+  int x1 = 0, y1 = 0, x2 = width, y2 = height;
+  if (clip.ready) {
+    const AGRect box = clip.ready->Bounds();
+    x1 = std::max(x1, int(box.x1));
+    x2 = std::min(x2, int(box.x2));
+    y1 = std::max(y1, int(port.Height() - box.y2));
+    y2 = std::min(y2, int(port.Height() - box.y1));
+  }
+  const uint32_t word = SolidWord(colour);
+  for (const AGMaskPiece& piece : *mask.pieces) {
+    cairo_surface_t* coverage = piece.surface.get();
+    const int px = mask.x + piece.left, py = mask.y + piece.top;
+    const int bx1 = std::max(x1, px), by1 = std::max(y1, py);
+    const int bx2 = std::min(x2, px + cairo_image_surface_get_width(coverage));
+    const int by2 = std::min(y2, py + cairo_image_surface_get_height(coverage));
+    if (bx1 >= bx2 || by1 >= by2) continue;
+    const size_t coverageStride = size_t(cairo_image_surface_get_stride(coverage));
+    const uint8_t* from = cairo_image_surface_get_data(coverage) +
+                          size_t(by1 - py) * coverageStride + size_t(bx1 - px);
+    AGMaskBlendSolid(word, from, coverageStride, pixels + size_t(by1) * stride + size_t(bx1) * 4,
+                     stride, bx2 - bx1, by2 - by1);
+    cairo_surface_mark_dirty_rectangle(surface, bx1, by1, bx2 - bx1, by2 - by1);
+  }
+}
+
 // Paints paint through mask at its device pixel, within the clip and with
 // the operator in force, as a fill of the same coverage would.
 void CompositeMask(cairo_t* cr, const AGPaint& paint, const AGCoverageMask& mask) {
@@ -643,7 +710,9 @@ void CompositeMask(cairo_t* cr, const AGPaint& paint, const AGCoverageMask& mask
   // placed in device pixels after.
   if (SetSource(cr, paint)) {
     cairo_identity_matrix(cr);
-    cairo_mask_surface(cr, mask.surface.get(), mask.x, mask.y);
+    for (const AGMaskPiece& piece : *mask.pieces) {
+      cairo_mask_surface(cr, piece.surface.get(), mask.x + piece.left, mask.y + piece.top);
+    }
   }
   cairo_restore(cr);
 }
@@ -703,7 +772,11 @@ bool DrawPath(AGNativePort* port, const AGDrawJob& job) {
     strokeReady = Ready(*geometry, RegionOf(*port, StrokeMargin(job)), AGPortPath::Use::kStroke,
                         &strokeClipped);
   }
-  if (!fillByMask && !fillReady && !strokeReady) return true;  // nothing reaches the port
+  if (fillByMask && job.fillPaint.kind == AGPaint::kSolid) {
+    BlendMask(*port, clip, job.fillPaint.color, mask);
+    fillByMask = false;
+  }
+  if (!fillByMask && !fillReady && !strokeReady) return true;  // nothing more to draw
 
   SavedState saved(cr);
   cairo_set_antialias(cr, job.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);

@@ -1,6 +1,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <list>
@@ -39,6 +40,7 @@ uint32_t Bits(float f) {
 // for bit.
 struct Outline {
   uint64_t hash = 0;
+  uint64_t tag = 0;  // the content tag paths holding it carry (AGNativePath::ContentTag)
   std::vector<AGNativeElementType> types;
   std::vector<AGNativePoint> points;
   AGNativePoint low = {0.0f, 0.0f};  // the least x and y of its points
@@ -138,8 +140,8 @@ struct MaskKeyHash {
 // of its outline's low corner.
 struct Mask {
   MaskKey key;
-  CairoSurfacePtr surface;
-  int left = 0, top = 0, width = 0, height = 0;
+  std::shared_ptr<const std::vector<AGMaskPiece>> pieces;
+  int left = 0, top = 0, width = 0, height = 0;  // the whole area the fill can touch
   size_t bytes = 0;
 };
 
@@ -202,6 +204,64 @@ bool MaskArea(const AGNativePath& path, const MaskKey& key, const AGNativePoint&
   return true;
 }
 
+size_t PieceBytes(const AGMaskPiece& piece) {
+  return size_t(cairo_image_surface_get_stride(piece.surface.get())) *
+             size_t(cairo_image_surface_get_height(piece.surface.get())) +
+         kEntryOverhead;
+}
+
+// Compositing walks every pixel of a mask, inked or not, and each piece
+// costs a call of its own: a mask is cut where at least this many columns
+// hold no ink (the spaces of a text), and each piece is trimmed to its ink.
+constexpr int kPieceGap = 16;
+
+// The inked pieces of an A8 surface; none when nothing is inked, the surface
+// itself when its ink reaches every edge and has no gap to cut at.
+std::vector<AGMaskPiece> CutIntoPieces(CairoSurfacePtr surface) {
+  std::vector<AGMaskPiece> pieces;
+  const int w = cairo_image_surface_get_width(surface.get());
+  const int h = cairo_image_surface_get_height(surface.get());
+  const int stride = cairo_image_surface_get_stride(surface.get());
+  const unsigned char* data = cairo_image_surface_get_data(surface.get());
+  std::vector<uint8_t> inked(size_t(w), 0);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) inked[size_t(x)] |= data[size_t(y) * stride + x] != 0;
+  }
+  int x = 0;
+  while (x < w) {
+    while (x < w && !inked[size_t(x)]) ++x;
+    if (x == w) break;
+    const int x1 = x;
+    int x2 = x + 1, gap = 0;
+    for (++x; x < w && gap < kPieceGap; ++x) {
+      gap = inked[size_t(x)] ? 0 : gap + 1;
+      if (inked[size_t(x)]) x2 = x + 1;
+    }
+    x = x2;
+    int y1 = 0, y2 = h;
+    auto rowInked = [&](int y) {
+      const unsigned char* row = data + size_t(y) * stride;
+      return std::any_of(row + x1, row + x2, [](unsigned char c) { return c != 0; });
+    };
+    while (!rowInked(y1)) ++y1;
+    while (!rowInked(y2 - 1)) --y2;
+    if (x1 == 0 && y1 == 0 && x2 == w && y2 == h) {
+      pieces.push_back({std::move(surface), 0, 0});
+      break;
+    }
+    CairoSurfacePtr piece(cairo_image_surface_create(CAIRO_FORMAT_A8, x2 - x1, y2 - y1));
+    if (cairo_surface_status(piece.get()) != CAIRO_STATUS_SUCCESS) return {};
+    unsigned char* to = cairo_image_surface_get_data(piece.get());
+    const int toStride = cairo_image_surface_get_stride(piece.get());
+    for (int y = y1; y < y2; ++y) {
+      std::memcpy(to + size_t(y - y1) * toStride, data + size_t(y) * stride + x1, size_t(x2 - x1));
+    }
+    cairo_surface_mark_dirty(piece.get());
+    pieces.push_back({std::move(piece), x1, y1});
+  }
+  return pieces;
+}
+
 // The coverage of path under key at its phase, in an A8 surface whose
 // pixel (0, 0) is device pixel (left, top) relative to the whole-pixel part
 // of the low corner. Null when Cairo refuses or paint fails.
@@ -235,8 +295,14 @@ class Store {
                            AGCoverageMask* out) {
     std::lock_guard<std::mutex> lock(mMutex);
     if (!mEnabled) return AGMaskStore::Result::kDirect;
-    const uint64_t hash = HashOf(path);
-    Outline* outline = FindOutline(path, hash);
+    // A path met before carries its outline's tag; any other is read whole.
+    Outline* outline = TaggedOutline(path);
+    uint64_t hash = 0;
+    if (!outline) {
+      hash = HashOf(path);
+      outline = FindOutline(path, hash);
+      if (outline) path.SetContentTag(outline->tag);
+    }
     const AGNativePoint low = outline ? outline->low : LowCorner(path);
     const double x = m.a * low.x + m.c * low.y + m.tx, y = m.b * low.x + m.d * low.y + m.ty;
     // Not a number fails the comparisons too.
@@ -246,7 +312,11 @@ class Store {
     }
     const Split sx = SplitPosition(x, AGMaskCache::kPhaseStepsX),
                 sy = SplitPosition(y, AGMaskCache::kPhaseStepsY);
-    MaskKey key = {outline, m.a, m.b, m.c, m.d, evenOdd, sx.phase, sy.phase};
+    // The scale is kept to single precision, that of the outline's points:
+    // mappings that differ below it (the same size reached by different
+    // arithmetic) share their masks.
+    MaskKey key = {outline, double(float(m.a)), double(float(m.b)), double(float(m.c)),
+                   double(float(m.d)), evenOdd, sx.phase, sy.phase};
 
     auto placed = [&](const Mask& mask) {
       const double x = sx.whole + mask.left, y = sy.whole + mask.top;
@@ -274,18 +344,28 @@ class Store {
                  kEntryOverhead;
     std::unique_ptr<Outline> fresh;
     if (!outline) fresh = CopyOutline(path, hash, low);
-    // Evicting every other mask must make room for this one with its outline.
+    // Evicting every other mask must make room for this one with its outline
+    // (counted whole: its pieces can only be smaller).
     const size_t need = mask.bytes + (fresh ? fresh.get() : outline)->Bytes();
     if (need > mStats.budget) return Direct();
-    mask.surface = RenderMask(path, mask, low, paint);
-    if (!mask.surface) return Direct();
+    CairoSurfacePtr rendered = RenderMask(path, mask, low, paint);
+    if (!rendered) return Direct();
+    auto pieces = std::make_shared<std::vector<AGMaskPiece>>(CutIntoPieces(std::move(rendered)));
+    mask.bytes = kEntryOverhead;
+    for (const AGMaskPiece& piece : *pieces) mask.bytes += PieceBytes(piece);
+    mask.pieces = std::move(pieces);
     ++mStats.misses;
 
     if (fresh) {
       outline = fresh.get();
+      do {
+        outline->tag = mSalt + ++mSerial;
+      } while (outline->tag == 0);
       mask.key.outline = outline;
       mOutlines.emplace(hash, std::move(fresh));
+      mByTag.emplace(outline->tag, outline);
       mStats.bytes += outline->Bytes();
+      path.SetContentTag(outline->tag);
     }
     // The new mask's outline must survive the evictions that make room.
     ++outline->masks;
@@ -321,6 +401,7 @@ class Store {
     std::lock_guard<std::mutex> lock(mMutex);
     mIndex.clear();
     mLru.clear();
+    mByTag.clear();
     mOutlines.clear();
     mStats.bytes = 0;
   }
@@ -336,7 +417,13 @@ class Store {
   }
 
  private:
-  Store() { mStats.budget = AGMaskCache::kDefaultBudget; }
+  // Tags start from a number of this store's own, so that a path tagged by
+  // another copy of the kit in the process is not taken for one of ours.
+  Store()
+      : mSalt(Mix(reinterpret_cast<uintptr_t>(this),
+                  uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()))) {
+    mStats.budget = AGMaskCache::kDefaultBudget;
+  }
 
   AGMaskStore::Result Direct() {
     ++mStats.direct;
@@ -345,10 +432,21 @@ class Store {
 
   AGMaskStore::Result Hand(const Mask& mask, const Split& sx, const Split& sy,
                            AGCoverageMask* out) {
-    out->surface.reset(cairo_surface_reference(mask.surface.get()));
+    out->pieces = mask.pieces;
     out->x = int(sx.whole) + mask.left;
     out->y = int(sy.whole) + mask.top;
     return AGMaskStore::Result::kMask;
+  }
+
+  // The outline whose tag path carries, when it is still here.
+  Outline* TaggedOutline(const AGNativePath& path) {
+    const uint64_t tag = path.ContentTag();
+    if (tag == 0) return nullptr;
+    auto found = mByTag.find(tag);
+    if (found == mByTag.end() || found->second->types.size() != path.GetElementCount()) {
+      return nullptr;
+    }
+    return found->second;
   }
 
   Outline* FindOutline(const AGNativePath& path, uint64_t hash) {
@@ -371,6 +469,7 @@ class Store {
       ++mStats.evictions;
       if (--outline->masks == 0) {
         mStats.bytes -= outline->Bytes();
+        mByTag.erase(outline->tag);
         auto range = mOutlines.equal_range(outline->hash);
         for (auto it = range.first; it != range.second; ++it) {
           if (it->second.get() == outline) {
@@ -389,7 +488,10 @@ class Store {
   AGMaskCache::Stats mStats;
   std::list<Mask> mLru;  // most recently used first
   std::unordered_map<MaskKey, std::list<Mask>::iterator, MaskKeyHash> mIndex;
-  std::unordered_multimap<uint64_t, std::unique_ptr<Outline>> mOutlines;
+  std::unordered_multimap<uint64_t, std::unique_ptr<Outline>> mOutlines;  // by content hash
+  std::unordered_map<uint64_t, Outline*> mByTag;
+  const uint64_t mSalt;
+  uint64_t mSerial = 0;
 };
 
 }  // namespace

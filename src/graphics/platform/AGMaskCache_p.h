@@ -5,16 +5,27 @@
 
 #include <cairo.h>
 
+#include <memory>
+#include <vector>
+
 #include "graphics/AGGeometry.h"
 #include "graphics/platform/AGCairoOwners_p.h"
 
 class AGNativePath;
 
-// A mask ready to composite: an A8 surface (this holds a reference of its
-// own, so the mask outlives its eviction) and the device pixel its top left
-// corner goes to.
-struct AGCoverageMask {
+// One inked part of a mask: an A8 surface, and where its top left corner
+// lies relative to the mask's.
+struct AGMaskPiece {
   CairoSurfacePtr surface;
+  int left = 0;
+  int top = 0;
+};
+
+// A mask ready to composite: its pieces (shared with the cache and never
+// changed, so they outlive an eviction) and the device pixel the mask's top
+// left corner goes to.
+struct AGCoverageMask {
+  std::shared_ptr<const std::vector<AGMaskPiece>> pieces;
   int x = 0;
   int y = 0;
 };
