@@ -44,6 +44,22 @@ std::string StatusText(cairo_status_t status) { return cairo_status_to_string(st
 
 double Clamp01(double v) { return v > 0.0 ? (v < 1.0 ? v : 1.0) : 0.0; }
 
+// The premultiplied pixel word Cairo composites for a solid colour, found
+// by painting it: Cairo's own rounding of the colour, whatever its version.
+uint32_t PaintedWord(const AGPaintColor& c) {
+  CairoSurfacePtr pixel(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  CairoPtr cr(cairo_create(pixel.get()));
+  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgba(cr.get(), c.red, c.green, c.blue, c.alpha);
+  cairo_paint(cr.get());
+  cairo_surface_flush(pixel.get());
+  uint32_t word = 0;
+  if (cairo_surface_status(pixel.get()) == CAIRO_STATUS_SUCCESS) {
+    std::memcpy(&word, cairo_image_surface_get_data(pixel.get()), sizeof word);
+  }
+  return word;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -64,6 +80,18 @@ class AGNativePort {
     // A vector file left unfinished is completed here; its errors can no
     // longer reach anyone but the log.
     if (!mFinished && (mKind == kAGNativePortSVG || mKind == kAGNativePortPDF)) Finish();
+  }
+
+  // The pixel word of a solid colour as Cairo composites it; the last one
+  // asked for is kept (a port draws on one thread at a time).
+  uint32_t SolidWord(const AGPaintColor& colour) {
+    if (!mHasSolid || mSolidColour.red != colour.red || mSolidColour.green != colour.green ||
+        mSolidColour.blue != colour.blue || mSolidColour.alpha != colour.alpha) {
+      mSolidColour = colour;
+      mSolidWord = PaintedWord(colour);
+      mHasSolid = true;
+    }
+    return mSolidWord;
   }
 
   AGNativePortKind Kind() const { return mKind; }
@@ -128,6 +156,9 @@ class AGNativePort {
   double mHeight;
   std::string mPath;  // the file of a file port
   bool mFinished = false;
+  AGPaintColor mSolidColour;
+  uint32_t mSolidWord = 0;
+  bool mHasSolid = false;
 };
 
 class AGNativeImage {
@@ -636,34 +667,6 @@ AGMaskStore::Result FindMask(AGNativePort& port, const AGDrawJob& job, const Cli
                            int(port.Height()), PaintMask, mask);
 }
 
-// The premultiplied pixel word Cairo composites for a solid colour, found
-// by painting it: Cairo's own rounding of the colour, whatever its version.
-// The last colour asked for on each thread is kept.
-uint32_t SolidWord(const AGPaintColor& c) {
-  struct Memo {
-    AGPaintColor colour;
-    uint32_t word = 0;
-    bool valid = false;
-  };
-  thread_local Memo memo;
-  if (memo.valid && memo.colour.red == c.red && memo.colour.green == c.green &&
-      memo.colour.blue == c.blue && memo.colour.alpha == c.alpha) {
-    return memo.word;
-  }
-  CairoSurfacePtr pixel(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
-  CairoPtr cr(cairo_create(pixel.get()));
-  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_rgba(cr.get(), c.red, c.green, c.blue, c.alpha);
-  cairo_paint(cr.get());
-  cairo_surface_flush(pixel.get());
-  uint32_t word = 0;
-  if (cairo_surface_status(pixel.get()) == CAIRO_STATUS_SUCCESS) {
-    std::memcpy(&word, cairo_image_surface_get_data(pixel.get()), sizeof word);
-  }
-  memo = {c, word, true};
-  return word;
-}
-
 // Composites a solid colour through mask straight into the port's pixels,
 // within the clip (a box on whole pixels, or none): the pixels Cairo's
 // compositing gives, without its set-up for each piece.
@@ -685,7 +688,7 @@ void BlendMask(AGNativePort& port, const ClipGeometry& clip, const AGPaintColor&
     y1 = std::max(y1, int(port.Height() - box.y2));
     y2 = std::min(y2, int(port.Height() - box.y1));
   }
-  const uint32_t word = SolidWord(colour);
+  const uint32_t word = port.SolidWord(colour);
   for (const AGMaskPiece& piece : *mask.pieces) {
     cairo_surface_t* coverage = piece.surface.get();
     const int px = mask.x + piece.left, py = mask.y + piece.top;

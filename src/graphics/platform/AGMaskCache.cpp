@@ -204,6 +204,41 @@ bool MaskArea(const AGNativePath& path, const MaskKey& key, const AGNativePoint&
   return true;
 }
 
+// Whether every side of the path (closing sides included) runs along an
+// axis of the device under the key's scale: rectangles and their unions,
+// which the drawing service fills as boxes faster than any mask is
+// composited, with nothing to rasterise.
+bool IsRectilinear(const AGNativePath& path, const MaskKey& key) {
+  AGNativePoint start = {0.0f, 0.0f}, current = {0.0f, 0.0f};
+  // Within a billionth: a quarter turn's cosine is not exactly 0.
+  auto alongAnAxis = [&](const AGNativePoint& to) {
+    const double dx = double(to.x) - current.x, dy = double(to.y) - current.y;
+    const double x = std::fabs(key.a * dx + key.c * dy), y = std::fabs(key.b * dx + key.d * dy);
+    return x <= 1e-9 * y || y <= 1e-9 * x;
+  };
+  for (uint32_t i = 0; i < path.GetElementCount(); ++i) {
+    const AGNativeElement e = path.GetElement(i);
+    switch (e.type) {
+      case AGNativeElementType::kMoveTo:
+        // The sub-path before closes along its first point when filled.
+        if (!alongAnAxis(start)) return false;
+        start = current = e.points[0];
+        break;
+      case AGNativeElementType::kLineTo:
+        if (!alongAnAxis(e.points[0])) return false;
+        current = e.points[0];
+        break;
+      case AGNativeElementType::kClose:
+        if (!alongAnAxis(start)) return false;
+        current = start;
+        break;
+      default:
+        return false;
+    }
+  }
+  return alongAnAxis(start);
+}
+
 size_t PieceBytes(const AGMaskPiece& piece) {
   return size_t(cairo_image_surface_get_stride(piece.surface.get())) *
              size_t(cairo_image_surface_get_height(piece.surface.get())) +
@@ -339,6 +374,7 @@ class Store {
       return Direct();
     }
     if (!placed(mask)) return AGMaskStore::Result::kOutside;
+    if (IsRectilinear(path, key)) return Direct();
     mask.bytes = size_t(cairo_format_stride_for_width(CAIRO_FORMAT_A8, mask.width)) *
                      size_t(mask.height) +
                  kEntryOverhead;
