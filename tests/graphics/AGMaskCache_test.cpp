@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "graphics/AGContext.h"
@@ -454,6 +455,50 @@ TEST_F(MaskCacheTest, BudgetIsNeverExceededAndLeastRecentlyUsedMasksGoFirst) {
   EXPECT_EQ(stats.outlines, 0u);
   Draw(true, 64, 40, EllipsePath({1, 1, 31, 31}), kAGAffineTransformIdentity, black);
   EXPECT_EQ(AGMaskCache::GetStats().direct, 1u);
+}
+
+TEST_F(MaskCacheTest, ThreadsFillingTogetherShareTheCacheWhileItEvicts) {
+  // Two threads, each with its own port and paths, fill twenty ellipses over
+  // and over against a budget that holds about eight masks: masks are made,
+  // found and dropped under each other's feet, and every drawing still
+  // shows its own ellipse.
+  AGMaskCache::SetBudget(16 * 1024);
+  const AGBrush black = SolidBrush(kAGColorBlack);
+  std::vector<AGPath> ellipses;
+  std::vector<Drawing> expected;
+  for (int k = 0; k < 20; ++k) {
+    ellipses.push_back(EllipsePath({1.5, 1, 31 + k * 0.75, 30}));
+    expected.push_back(Draw(false, 64, 40, ellipses.back(), kAGAffineTransformIdentity, black));
+  }
+  int wrong[2] = {0, 0};
+  auto work = [&](int who) {
+    const std::vector<AGPath> mine = ellipses;  // a thread's paths are its own
+    TestPort port(64, 40);
+    for (int round = 0; round < 10; ++round) {
+      for (int k = 0; k < 20; ++k) {
+        const int index = who ? 19 - k : k;
+        AGContext ctx = port.Context();
+        ctx.ClearPixels(kAGColorWhite);
+        ctx.brush = black;
+        ctx.DrawPath(mine[size_t(index)], kAGDrawModeFillOnly);
+        // White under black: each pixel's red tells its coverage.
+        const std::vector<uint32_t> pixels = Pixels(port, 64, 40);
+        for (size_t i = 0; i < pixels.size(); ++i) {
+          const int alpha = int(expected[size_t(index)].pixels[i] >> 24);
+          wrong[who] += std::abs(int((pixels[i] >> 16) & 0xFF) - (255 - alpha)) > 1;
+        }
+      }
+    }
+  };
+  std::thread other(work, 1);
+  work(0);
+  other.join();
+  EXPECT_EQ(wrong[0], 0);
+  EXPECT_EQ(wrong[1], 0);
+  const AGMaskCache::Stats stats = AGMaskCache::GetStats();
+  EXPECT_GT(stats.evictions, 0u);
+  EXPECT_LE(stats.peakBytes, size_t(16 * 1024));
+  EXPECT_EQ(stats.hits + stats.misses, 400u);
 }
 
 }  // namespace
