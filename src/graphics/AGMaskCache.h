@@ -4,11 +4,10 @@
 //
 // What it applies to: fills (never strokes) drawn with anti-aliasing on
 // bitmap and PNG ports, unclipped or clipped to a rectangle on whole
-// pixels, of paths with a side that is curved or slanted in the port.
-// Rectangles and other shapes whose sides all run along the port's axes
-// are filled directly: the drawing service fills them as boxes, faster
-// than a mask is composited. SVG and PDF ports always receive the outlines
-// themselves, and a
+// pixels. Rectangles and other shapes whose sides all run along the
+// port's axes are filled directly as boxes, which is faster, unless they
+// are small (kMaxBoxMaskPixels) and in a solid colour. SVG and PDF ports
+// always receive the outlines themselves, and a
 // clip that shades the pixels its edges cross keeps the fill direct (where
 // both edges cross one pixel, a fill covers the area of both together,
 // which no mask composited through the clip reproduces). A path whose mask
@@ -77,6 +76,8 @@ class AGMaskCache {
   // Largest mask kept, in device pixels.
   static constexpr int kMaxMaskSide = 1024;
   static constexpr int kMaxMaskPixels = 256 * 1024;
+  // Largest mask of a shape whose sides all run along the port's axes.
+  static constexpr int kMaxBoxMaskPixels = 8192;
   // Sub-pixel positions a mask is made for, per pixel across and down.
   static constexpr int kPhaseStepsX = 8;
   static constexpr int kPhaseStepsY = 8;

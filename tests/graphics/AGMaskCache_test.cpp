@@ -291,26 +291,49 @@ TEST_F(MaskCacheTest, APathChangedInPlaceGetsANewMaskAndEqualCopiesShareOne) {
   EXPECT_NEAR(d.inkCached, 25 * kPi, 25 * kPi * 0.025);
 }
 
-TEST_F(MaskCacheTest, RectanglesAndTheirUnionsAreFilledDirectlyUnlessTurned) {
-  // Sides along the device's axes are filled as boxes, faster than any mask
-  // is composited: no mask is made for them, a quarter turn included.
+TEST_F(MaskCacheTest, BoxesAreFilledDirectlyUnlessSmallAndSolidOrTurned) {
+  // Sides along the device's axes are filled as boxes, faster than a mask
+  // is composited, a quarter turn included; only small boxes in a solid
+  // colour are blended from a mask, and turned boxes are polygons like any
+  // other.
+  AGPath small = RectPath({2.5, 2.25, 12.5, 10.75});
+  small.AddRect({14, 3, 30, 5});
+  const AGPath large = RectPath({1.5, 1.5, 99.5, 99.5});
+  AGBrush pattern;
+  pattern.SetStylePattern(kAGColorRed, kAGColorBlue, 46);
   const AGBrush black = SolidBrush(kAGColorBlack);
-  AGPath boxes = RectPath({2.5, 2.25, 12.5, 10.75});
-  boxes.AddRect({14, 3, 30, 5});
-  const AGAffineTransform quarter = AGAffineTransformConcatTranslation(
-      AGAffineTransformMakeRotation(kPi / 2), 36, 0);
-  for (const AGAffineTransform& t : {kAGAffineTransformIdentity, quarter}) {
-    const Drawing drawn = Draw(true, 40, 40, boxes, t, black);
-    EXPECT_EQ(Compare(Draw(false, 40, 40, boxes, t, black), drawn).largest, 0);
-  }
-  EXPECT_EQ(AGMaskCache::GetStats().direct, 2u);
-  EXPECT_EQ(AGMaskCache::GetStats().masks, 0u);
-
-  // Turned by a few degrees they are polygons like any other.
+  const AGAffineTransform quarter =
+      AGAffineTransformConcatTranslation(AGAffineTransformMakeRotation(kPi / 2), 101, 0);
   const AGAffineTransform turned =
-      AGAffineTransformConcatTranslation(AGAffineTransformMakeRotation(0.1), 4, 2);
-  ExpectClose(Draw(false, 40, 40, boxes, turned, black), Draw(true, 40, 40, boxes, turned, black));
-  EXPECT_EQ(AGMaskCache::GetStats().masks, 1u);
+      AGAffineTransformConcatTranslation(AGAffineTransformMakeRotation(0.1), 10, 2);
+  struct Case {
+    const char* name;
+    const AGPath& path;
+    AGAffineTransform t;
+    const AGBrush& brush;
+    bool masked;
+  };
+  const Case cases[] = {
+      {"small, solid", small, kAGAffineTransformIdentity, black, true},
+      {"small, pattern", small, kAGAffineTransformIdentity, pattern, false},
+      {"large, solid", large, kAGAffineTransformIdentity, black, false},
+      {"large, solid, quarter turn", large, quarter, black, false},
+      {"large, pattern, turned", large, turned, pattern, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const AGMaskCache::Stats before = AGMaskCache::GetStats();
+    const Drawing direct = Draw(false, 110, 110, c.path, c.t, c.brush);
+    const Drawing drawn = Draw(true, 110, 110, c.path, c.t, c.brush);
+    const AGMaskCache::Stats after = AGMaskCache::GetStats();
+    EXPECT_EQ(after.misses - before.misses, c.masked ? 1u : 0u);
+    EXPECT_EQ(after.direct - before.direct, c.masked ? 0u : 1u);
+    if (c.masked) {
+      ExpectClose(direct, drawn);
+    } else {
+      EXPECT_EQ(Compare(direct, drawn).largest, 0);
+    }
+  }
 }
 
 TEST_F(MaskCacheTest, EveryBrushPaintsThroughTheSameMask) {

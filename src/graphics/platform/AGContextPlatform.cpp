@@ -660,11 +660,17 @@ AGMaskStore::Result FindMask(AGNativePort& port, const AGDrawJob& job, const Cli
       (clip.ready && !IsWholePixelBox(*clip.ready))) {
     return AGMaskStore::Result::kDirect;
   }
+  AGMaskStore::Request request;
+  request.path = job.path;
   // The port's y-up coordinates are device rows counted from the top.
   const AGAffineTransform& t = job.fillToPort;
-  const AGAffineTransform toDevice = {t.a, -t.b, t.c, -t.d, t.tx, port.Height() - t.ty};
-  return AGMaskStore::Find(*job.path, toDevice, job.evenOdd, int(port.Width()),
-                           int(port.Height()), PaintMask, mask);
+  request.toDevice = {t.a, -t.b, t.c, -t.d, t.tx, port.Height() - t.ty};
+  request.evenOdd = job.evenOdd;
+  request.solid = job.fillPaint.kind == AGPaint::kSolid;
+  request.portWidth = int(port.Width());
+  request.portHeight = int(port.Height());
+  request.paint = PaintMask;
+  return AGMaskStore::Find(request, mask);
 }
 
 // Composites a solid colour through mask straight into the port's pixels,

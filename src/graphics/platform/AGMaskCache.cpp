@@ -143,6 +143,7 @@ struct Mask {
   std::shared_ptr<const std::vector<AGMaskPiece>> pieces;
   int left = 0, top = 0, width = 0, height = 0;  // the whole area the fill can touch
   size_t bytes = 0;
+  bool box = false;  // every side runs along an axis (IsRectilinear)
 };
 
 // A device coordinate split into whole pixels and a phase in [0, steps).
@@ -204,10 +205,16 @@ bool MaskArea(const AGNativePath& path, const MaskKey& key, const AGNativePoint&
   return true;
 }
 
+// Rectangles and their unions, which the drawing service fills as boxes
+// with nothing to rasterise, get a mask only in a solid colour and up to
+// AGMaskCache::kMaxBoxMaskPixels: a 200-pixel square is filled as boxes in
+// a third of the time its mask is blended, and in an eighth of the time a
+// pattern is composited through it, while a prolongation line a few pixels
+// thick is blended faster than the drawing service fills it.
+
 // Whether every side of the path (closing sides included) runs along an
-// axis of the device under the key's scale: rectangles and their unions,
-// which the drawing service fills as boxes faster than any mask is
-// composited, with nothing to rasterise.
+// axis of the device under the key's scale.
+
 bool IsRectilinear(const AGNativePath& path, const MaskKey& key) {
   AGNativePoint start = {0.0f, 0.0f}, current = {0.0f, 0.0f};
   // Within a billionth: a quarter turn's cosine is not exactly 0.
@@ -325,9 +332,9 @@ class Store {
     return store;
   }
 
-  AGMaskStore::Result Find(const AGNativePath& path, const AGAffineTransform& m, bool evenOdd,
-                           int portWidth, int portHeight, AGMaskStore::Painter paint,
-                           AGCoverageMask* out) {
+  AGMaskStore::Result Find(const AGMaskStore::Request& request, AGCoverageMask* out) {
+    const AGNativePath& path = *request.path;
+    const AGAffineTransform& m = request.toDevice;
     std::lock_guard<std::mutex> lock(mMutex);
     if (!mEnabled) return AGMaskStore::Result::kDirect;
     // A path met before carries its outline's tag; any other is read whole.
@@ -351,11 +358,12 @@ class Store {
     // mappings that differ below it (the same size reached by different
     // arithmetic) share their masks.
     MaskKey key = {outline, double(float(m.a)), double(float(m.b)), double(float(m.c)),
-                   double(float(m.d)), evenOdd, sx.phase, sy.phase};
+                   double(float(m.d)), request.evenOdd, sx.phase, sy.phase};
 
     auto placed = [&](const Mask& mask) {
       const double x = sx.whole + mask.left, y = sy.whole + mask.top;
-      return x < portWidth && y < portHeight && x + mask.width > 0 && y + mask.height > 0;
+      return x < request.portWidth && y < request.portHeight && x + mask.width > 0 &&
+             y + mask.height > 0;
     };
     if (outline) {
       auto found = mIndex.find(key);
@@ -363,6 +371,7 @@ class Store {
         mLru.splice(mLru.begin(), mLru, found->second);
         const Mask& mask = *found->second;
         if (!placed(mask)) return AGMaskStore::Result::kOutside;
+        if (mask.box && !request.solid) return Direct();
         ++mStats.hits;
         return Hand(mask, sx, sy, out);
       }
@@ -374,7 +383,11 @@ class Store {
       return Direct();
     }
     if (!placed(mask)) return AGMaskStore::Result::kOutside;
-    if (IsRectilinear(path, key)) return Direct();
+    mask.box = IsRectilinear(path, key);
+    if (mask.box &&
+        !(request.solid && mask.width * mask.height <= AGMaskCache::kMaxBoxMaskPixels)) {
+      return Direct();
+    }
     mask.bytes = size_t(cairo_format_stride_for_width(CAIRO_FORMAT_A8, mask.width)) *
                      size_t(mask.height) +
                  kEntryOverhead;
@@ -384,7 +397,7 @@ class Store {
     // (counted whole: its pieces can only be smaller).
     const size_t need = mask.bytes + (fresh ? fresh.get() : outline)->Bytes();
     if (need > mStats.budget) return Direct();
-    CairoSurfacePtr rendered = RenderMask(path, mask, low, paint);
+    CairoSurfacePtr rendered = RenderMask(path, mask, low, request.paint);
     if (!rendered) return Direct();
     auto pieces = std::make_shared<std::vector<AGMaskPiece>>(CutIntoPieces(std::move(rendered)));
     mask.bytes = kEntryOverhead;
@@ -534,9 +547,8 @@ class Store {
 
 namespace AGMaskStore {
 
-Result Find(const AGNativePath& path, const AGAffineTransform& toDevice, bool evenOdd, int width,
-            int height, Painter paint, AGCoverageMask* mask) {
-  return Store::Get().Find(path, toDevice, evenOdd, width, height, paint, mask);
+Result Find(const Request& request, AGCoverageMask* mask) {
+  return Store::Get().Find(request, mask);
 }
 
 }  // namespace AGMaskStore

@@ -45,12 +45,24 @@ enum class Result {
 using Painter = bool (*)(cairo_t* cr, const AGNativePath& path, const AGAffineTransform& toMask,
                          bool evenOdd);
 
-// The mask of path filled under toDevice (path coordinates to device pixels
-// of a width x height port, y down) by the rule evenOdd chooses; paint makes
-// it when the cache holds none. Counts a hit or a miss for kMask, a direct
-// fill for kDirect when the cache is on.
-Result Find(const AGNativePath& path, const AGAffineTransform& toDevice, bool evenOdd, int width,
-            int height, Painter paint, AGCoverageMask* mask);
+// One fill the cache is asked to serve.
+struct Request {
+  const AGNativePath* path = nullptr;
+  // Path coordinates to device pixels of the port (y down).
+  AGAffineTransform toDevice = kAGAffineTransformIdentity;
+  bool evenOdd = false;
+  // Painted in one colour, which the kit composites itself, cheaply enough
+  // for small boxes too.
+  bool solid = false;
+  int portWidth = 0;
+  int portHeight = 0;
+  // Makes the mask when the cache holds none.
+  Painter paint = nullptr;
+};
+
+// The mask of the request's fill. Counts a hit or a miss for kMask, a
+// direct fill for kDirect when the cache is on.
+Result Find(const Request& request, AGCoverageMask* mask);
 
 }  // namespace AGMaskStore
 
