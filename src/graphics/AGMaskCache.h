@@ -4,17 +4,19 @@
 //
 // What it applies to: fills (never strokes) drawn with anti-aliasing on
 // bitmap and PNG ports, unclipped or clipped to a rectangle on whole
-// pixels. Rectangles and other shapes whose sides all run along the
-// port's axes are filled directly as boxes, which is faster, unless they
-// are small (kMaxBoxMaskPixels) and in a solid colour. SVG and PDF ports
-// always receive the outlines themselves, and a
-// clip that shades the pixels its edges cross keeps the fill direct (where
-// both edges cross one pixel, a fill covers the area of both together,
-// which no mask composited through the clip reproduces). A path whose mask
-// would be larger than kMaxMaskSide pixels on a side or kMaxMaskPixels in
-// all (a long prolongation line, text at a very large size), or larger
-// than the whole budget, or placed more than 2^30 pixels away, is filled
-// directly, exactly as without the cache.
+// pixels. Everything else is filled directly, exactly as without the
+// cache:
+// - SVG and PDF ports, which receive the outlines themselves;
+// - fills under a clip that shades the pixels its edges cross (where both
+//   edges cross one pixel, a fill covers the area of both together, which
+//   no mask composited through the clip reproduces);
+// - rectangles and other shapes whose sides all run along the port's axes,
+//   filled as boxes, which is faster, unless they are small
+//   (kMaxBoxMaskPixels) and in a solid colour;
+// - paths whose mask would be larger than kMaxMaskSide pixels on a side or
+//   kMaxMaskPixels in all (a long prolongation line, text at a very large
+//   size), or larger than the whole budget, or that lie more than 2^30
+//   pixels away.
 //
 // A mask is the path's coverage in device pixels and nothing else: the
 // brush (solid colour, pattern or gradient), the opacity, the clip and the
