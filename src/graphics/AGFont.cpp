@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "graphics/AGGraphicsLow.h"
+#include "graphics/AGPath.h"
 #include "graphics/platform/AGFontPlatform_p.h"
+#include "graphics/platform/AGNativePath.h"
 
 const AGFont kAGNullFont;
 
@@ -126,4 +128,25 @@ const QVStringArray& AGFont::GetFontNameList() {
 
 long AGFont::AddApplicationFontFile(const QVString& path) {
   return AGNativeFont::AddApplicationFontFile(path);
+}
+
+double AGFont::GetCapHeight() const { return IsValid() ? NativeFont()->GetCapHeight() : 0.0; }
+
+uint32_t AGFont::GetGlyph(uint16_t unit) const { return IsValid() ? NativeFont()->GetGlyph(unit) : 0; }
+
+AGSize AGFont::GetGlyphAdvance(uint32_t glyph) const {
+  return IsValid() ? NativeFont()->GetAdvance(glyph) : kAGNullSize;
+}
+
+AGRect AGFont::GetGlyphInkBox(uint32_t glyph) const {
+  return IsValid() ? NativeFont()->GetInkBox(glyph) : kAGNullRect;
+}
+
+bool AGFont::AddGlyphOutline(uint32_t glyph, const AGPoint& pen, AGPath* path) const {
+  if (!path || !IsValid()) return false;
+  path->UpdateOrigin(pen);
+  AGPoint origin = path->GetOrigin();
+  // The native path holds coordinates relative to the path's origin.
+  return NativeFont()->AddGlyphOutline(glyph, {pen.x - origin.x, pen.y - origin.y},
+                                       path->NativePathToModify());
 }

@@ -113,7 +113,9 @@ class AGImage {
   AGSize mSize = kAGNullSize;
 };
 
-inline const AGImage kAGNullImage;
+// The empty image; one object in the process, defined in the shared kits and
+// ready before their other statics.
+extern const AGImage kAGNullImage;
 
 // Draws, through proc, an image of rect's width and height grown by margin
 // on every side (rounded half away from zero); rect's origin is not used.

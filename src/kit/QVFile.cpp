@@ -1,10 +1,5 @@
 #include "kit/QVFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <limits>
@@ -13,6 +8,7 @@
 #include "kit/QVFileMmap.h"
 #include "kit/QVFileUtils.h"
 #include "kit/QVLog.h"
+#include "kit/platform/QVSystem_p.h"
 
 namespace {
 
@@ -31,13 +27,8 @@ bool SystemPath(const QVFilePath& path, char (&buffer)[kQVSystemPathMax]) {
   return QVFileUtils::GetAsSystemPath(buffer, path, false);
 }
 
-int OpenRetrying(const char* path, int flags, mode_t mode) {
-  int fd;
-  do {
-    fd = ::open(path, flags | O_CLOEXEC, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
+// OpenWith's first argument: a system open mode.
+int OpenModeArg(QVSystem::OpenMode mode) { return static_cast<int>(mode); }
 
 template <class U>
 void SwapWord(void* p, U (*swap)(U)) {
@@ -138,8 +129,7 @@ void ReadAtLeast(int fd, uint8_t* buffer, size_t capacity, size_t need, uint64_t
                  size_t& got) {
   got = 0;
   while (got < need) {
-    ssize_t done = ::pread(fd, buffer + got, capacity - got, static_cast<off_t>(pos + got));
-    if (done < 0 && errno == EINTR) continue;
+    long done = QVSystem::ReadAt(fd, buffer + got, capacity - got, pos + got);
     // 0 is the end of the file.
     if (done <= 0) return;
     got += static_cast<size_t>(done);
@@ -147,12 +137,7 @@ void ReadAtLeast(int fd, uint8_t* buffer, size_t capacity, size_t need, uint64_t
 }
 
 // Size without logging, for IsEndOfFile and friends.
-bool RawSize(int fd, uint64_t& size) {
-  struct stat st;
-  if (::fstat(fd, &st) != 0) return false;
-  size = static_cast<uint64_t>(st.st_size);
-  return true;
-}
+bool RawSize(int fd, uint64_t& size) { return QVSystem::GetDescriptorSize(fd, size); }
 
 }  // namespace
 
@@ -175,7 +160,7 @@ long QVFile::OpenWith(int openFlags, uint32_t stateFlag) {
   if (IsOpened()) return QVLogStatus(kQVErrFileAlreadyOpened, LogPath());
   char sys[kQVSystemPathMax];
   if (!SystemPath(mPath, sys)) return QVLogStatus(kQVErrFileOpen, LogPath());
-  int fd = OpenRetrying(sys, openFlags, 0644);
+  int fd = QVSystem::Open(sys, static_cast<QVSystem::OpenMode>(openFlags), nullptr);
   if (fd < 0) return QVLogStatus(kQVErrFileOpen, LogPath());
   Adopt(fd, stateFlag);
   return 0;
@@ -217,18 +202,22 @@ void QVFile::CloseDescriptor() {
   // The map goes before the descriptor it was made from.
   mMmap.reset();
   // Linux releases the descriptor even when close reports EINTR: no retry.
-  ::close(mFD);
+  QVSystem::Close(mFD);
   ForgetDescriptor();
 }
 
-long QVFile::OpenForRead() { return OpenWith(O_RDONLY, kOpenedForRead); }
+long QVFile::OpenForRead() {
+  return OpenWith(OpenModeArg(QVSystem::OpenMode::kRead), kOpenedForRead);
+}
 
-long QVFile::OpenForReadWrite() { return OpenWith(O_RDWR, kOpenedForReadWrite); }
+long QVFile::OpenForReadWrite() {
+  return OpenWith(OpenModeArg(QVSystem::OpenMode::kReadWrite), kOpenedForReadWrite);
+}
 
 long QVFile::CreateForReadWrite() {
   if (IsOpened()) return QVLogStatus(kQVErrFileAlreadyOpened, LogPath());
   if (IsTemporary()) return CreateTemporary();
-  return OpenWith(O_RDWR | O_CREAT | O_TRUNC, kOpenedForReadWrite);
+  return OpenWith(OpenModeArg(QVSystem::OpenMode::kCreateTruncate), kOpenedForReadWrite);
 }
 
 long QVFile::CreateTemporary() {
@@ -240,12 +229,13 @@ long QVFile::CreateTemporary() {
     mFileName = mPath.FileName();
     char sys[kQVSystemPathMax];
     if (!SystemPath(mPath, sys)) break;
-    int fd = OpenRetrying(sys, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    int error = 0;
+    int fd = QVSystem::Open(sys, QVSystem::OpenMode::kCreateExclusive, &error);
     if (fd >= 0) {
       Adopt(fd, kOpenedForReadWrite);
       return 0;
     }
-    if (errno != EEXIST) break;
+    if (!QVSystem::IsAlreadyExists(error)) break;
   }
   long err = QVLogStatus(kQVErrFileOpen, LogPath());
   ForgetTemporaryPath();
@@ -262,7 +252,7 @@ void QVFile::Close() {
   CloseDescriptor();
   if (IsTemporary()) {
     char sys[kQVSystemPathMax];
-    if (SystemPath(mPath, sys)) ::unlink(sys);
+    if (SystemPath(mPath, sys)) QVSystem::RemoveFile(sys);
     ForgetTemporaryPath();
   }
 }
@@ -270,7 +260,7 @@ void QVFile::Close() {
 bool QVFile::Remove() {
   if (IsOpened()) CloseDescriptor();
   char sys[kQVSystemPathMax];
-  bool removed = SystemPath(mPath, sys) && ::unlink(sys) == 0;
+  bool removed = SystemPath(mPath, sys) && QVSystem::RemoveFile(sys);
   if (IsTemporary()) ForgetTemporaryPath();
   return removed;
 }
@@ -286,10 +276,8 @@ long QVFile::GetFileSize(uint64_t& size) const {
     return 0;
   }
   char sys[kQVSystemPathMax];
-  struct stat st;
-  if (!SystemPath(mPath, sys) || ::stat(sys, &st) != 0)
+  if (!SystemPath(mPath, sys) || !QVSystem::GetPathSize(sys, size))
     return QVLogStatus(kQVErrFileGetSize, LogPath());
-  size = static_cast<uint64_t>(st.st_size);
   return 0;
 }
 
@@ -298,11 +286,7 @@ long QVFile::SetFileSize(uint64_t size) {
   if (size > kMaxSeek) return QVLogStatus(kQVErrFileSetSize, LogPath());
   // Bytes read ahead may be cut off or, past a shorter size, become zeros.
   ForgetReadAhead();
-  int rc;
-  do {
-    rc = ::ftruncate(mFD, static_cast<off_t>(size));
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) return QVLogStatus(kQVErrFileSetSize, LogPath());
+  if (!QVSystem::SetDescriptorSize(mFD, size)) return QVLogStatus(kQVErrFileSetSize, LogPath());
   mKnownSize = size;
   return 0;
 }
@@ -361,8 +345,7 @@ long QVFile::Write(const void* bytes, size_t n) {
   ForgetReadAhead();
   const char* p = static_cast<const char*>(bytes);
   while (n > 0) {
-    ssize_t done = ::pwrite(mFD, p, n, static_cast<off_t>(mPos));
-    if (done < 0 && errno == EINTR) continue;
+    long done = QVSystem::WriteAt(mFD, p, n, mPos);
     if (done <= 0) return QVLogStatus(kQVErrFileWrite, LogPath());
     // Bytes written before a failure count, as with a plain write.
     p += done;

@@ -36,7 +36,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "graphics/AGGeometry.h"
+#include "kit/AGGeometryTypes.h"
 #include "kit/ATArray.h"
 #include "kit/QVFilePath.h"
 #include "kit/QVString.h"

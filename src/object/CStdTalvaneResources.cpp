@@ -35,16 +35,25 @@ QVString NativeFromUtf8(const std::string& utf8) {
   return QVString(utf8).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
 }
 
+// Folders added by CStdTalvaneAddFallbackResourcesDir (UTF-8, ending in "/").
+std::vector<std::string>& FallbackDirs() {
+  static std::vector<std::string> sDirs;
+  return sDirs;
+}
+
 // The resources folders where the plug-in's files are looked for (UTF-8,
-// ending in "/"), in order: beside the plug-in library, then the source
-// tree's. Folders the system cannot tell are left out.
+// ending in "/"), in order: resources/ beside the plug-in library (a build
+// folder), the installed tree's data folder found from the plug-in's own
+// place, then the fallback folders of programs that link the object
+// directly. Folders the system cannot tell are left out.
 std::vector<std::string> ResourcesDirCandidates() {
   std::vector<std::string> dirs;
   std::string module = ModuleDir();
-  if (!module.empty()) dirs.push_back(module + "resources/");
-#ifdef TALVANE_SOURCE_RESOURCES_DIR
-  dirs.push_back(std::string(TALVANE_SOURCE_RESOURCES_DIR) + "/");
-#endif
+  if (!module.empty()) {
+    dirs.push_back(module + "resources/");
+    dirs.push_back(module + TALVANE_PLUGIN_TO_DATA + "/");
+  }
+  for (const std::string& dir : FallbackDirs()) dirs.push_back(dir);
   return dirs;
 }
 
@@ -102,6 +111,13 @@ long CStdTalvaneAddSymbolFontFrom(const QVStringArray& resourceDirs) {
                        places.empty() ? "no resources folder is known" : places.c_str());
   }
   return AGFont::AddApplicationFontFile(NativeFromUtf8(dir + kSymbolFontFile));
+}
+
+void CStdTalvaneAddFallbackResourcesDir(const QVString& dir) {
+  std::string utf8 = dir.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8).Std();
+  if (utf8.empty()) return;
+  if (utf8.back() != '/') utf8 += '/';
+  FallbackDirs().push_back(utf8);
 }
 
 void CStdTalvaneAddKeyLayouts() { UKeyLayout::SetSymbolLayoutFolder(CStdTalvaneKeyLayoutsPath()); }

@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "HostDocument.h"
-#include "HostEnvironment.h"
-#include "HostObject.h"
-#include "HostPlugin.h"
+#include "bridge/HostDocument.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostObject.h"
+#include "bridge/HostPlugin.h"
 #include "graphics/AGBrush.h"
 #include "graphics/AGPen.h"
 #include "host/QVClass.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "HostGUI.h"
-#include "HostObject.h"
+#include "bridge/HostGUI.h"
+#include "bridge/HostObject.h"
 #include "StudioActions.h"
 #include "StudioObjectSnapshot.h"
 #include "StudioTestPlugin.h"

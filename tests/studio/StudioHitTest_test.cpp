@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "StudioActions.h"
 #include "StudioDocument.h"
 #include "StudioSelection.h"

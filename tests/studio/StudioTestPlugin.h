@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "HostEnvironment.h"
-#include "HostPlugin.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostPlugin.h"
 #include "object/CStdTalvaneRegistration.h"
 #include "object/TalvaneTestSupport.h"
 

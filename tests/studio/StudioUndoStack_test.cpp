@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "HostEnvironment.h"
-#include "HostPlugin.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostPlugin.h"
 #include "StudioDocument.h"
 #include "kit/QVErrors.h"
 

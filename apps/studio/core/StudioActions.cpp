@@ -5,8 +5,8 @@
 #include <cstring>
 #include <memory>
 
-#include "HostObject.h"
-#include "HostPlugin.h"
+#include "bridge/HostObject.h"
+#include "bridge/HostPlugin.h"
 #include "StudioDocument.h"
 #include "StudioFrameCommand.h"
 #include "StudioInsertCommand.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "HostObject.h"
-#include "HostPlugin.h"
+#include "bridge/HostObject.h"
+#include "bridge/HostPlugin.h"
 #include "StudioCommand.h"
 #include "kit/QVErrors.h"
 #include "kit/QVLog.h"

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "HostDocument.h"
+#include "bridge/HostDocument.h"
 #include "StudioObjectId.h"
 #include "StudioUndoStack.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "StudioDocument.h"
 #include "kit/QVErrors.h"
 #include "kit/QVLog.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "StudioDocument.h"
 #include "StudioViewport.h"
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "HostObject.h"
-#include "HostPlugin.h"
+#include "bridge/HostObject.h"
+#include "bridge/HostPlugin.h"
 #include "kit/QVErrors.h"
 #include "kit/QVFile.h"
 #include "kit/QVLog.h"

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "StudioDocument.h"
 #include "kit/QVErrors.h"
 #include "kit/QVLog.h"

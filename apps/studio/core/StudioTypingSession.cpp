@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "StudioDocument.h"
 #include "StudioStateCommand.h"
 #include "kit/QVErrors.h"

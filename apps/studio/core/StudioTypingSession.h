@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "HostEdit.h"
+#include "bridge/HostEdit.h"
 #include "StudioObjectId.h"
 #include "StudioObjectSnapshot.h"
 #include "graphics/AGContext.h"
