@@ -45,9 +45,9 @@
 #include <vector>
 
 #include "BenchCairoPath.h"
-#include "HostEnvironment.h"
-#include "HostObject.h"
-#include "HostPlugin.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostObject.h"
+#include "bridge/HostPlugin.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "graphics/AGMaskCache.h"
