@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstring>
 #include <limits>
-#include <vector>
 
 #include "kit/QVFileMmap.h"
 #include "kit/QVFileUtils.h"
@@ -25,6 +24,14 @@ constexpr uint64_t kMaxSeek = static_cast<uint64_t>(std::numeric_limits<int64_t>
 
 // Reads shorter than this are served from a read-ahead block of this size.
 constexpr size_t kReadAheadBytes = 16 * 1024;
+
+// Writes gather in a buffer of this size; a write at least this long goes
+// straight to the file.
+constexpr size_t kWriteBufferBytes = 64 * 1024;
+
+// Numbers are swapped through a stack buffer of this size: whole records of
+// up to this size at a time.
+constexpr size_t kSwapBytes = 4096;
 
 // The path as the operating system expects it, or false.
 bool SystemPath(const QVFilePath& path, char (&buffer)[kQVSystemPathMax]) {
@@ -188,6 +195,8 @@ void QVFile::Adopt(int fd, uint32_t stateFlag) {
   mKnownSize = 0;
   mReadLimit = kNoReadLimit;
   ForgetReadAhead();
+  mWriteLength = 0;
+  mWriteError = 0;
 }
 
 long QVFile::AdoptDescriptor(int fd, bool forWriting) {
@@ -197,11 +206,14 @@ long QVFile::AdoptDescriptor(int fd, bool forWriting) {
   return 0;
 }
 
-int QVFile::ReleaseDescriptor() {
-  if (!IsOpened()) return -1;
-  int fd = mFD;
+long QVFile::ReleaseDescriptor(int& fd) {
+  fd = -1;
+  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  FlushPending();
+  long err = mWriteError;
+  fd = mFD;
   ForgetDescriptor();
-  return fd;
+  return err;
 }
 
 void QVFile::ForgetDescriptor() {
@@ -211,14 +223,19 @@ void QVFile::ForgetDescriptor() {
   mReadLimit = kNoReadLimit;
   mReadAhead.reset();
   ForgetReadAhead();
+  mWriteBuffer.reset();
+  mWriteLength = 0;
+  mWriteError = 0;
 }
 
-void QVFile::CloseDescriptor() {
+bool QVFile::CloseDescriptor() {
   // The map goes before the descriptor it was made from.
   mMmap.reset();
-  // Linux releases the descriptor even when close reports EINTR: no retry.
-  ::close(mFD);
+  // Linux releases the descriptor even when close reports EINTR: no retry,
+  // and EINTR says nothing about the data.
+  bool closed = ::close(mFD) == 0 || errno == EINTR;
   ForgetDescriptor();
+  return closed;
 }
 
 long QVFile::OpenForRead() { return OpenWith(O_RDONLY, kOpenedForRead); }
@@ -257,17 +274,30 @@ void QVFile::ForgetTemporaryPath() {
   mFileName.Clear();
 }
 
-void QVFile::Close() {
-  if (!IsOpened()) return;
-  CloseDescriptor();
+long QVFile::Flush() {
+  if (!IsOpened()) return 0;
+  FlushPending();
+  return mWriteError;
+}
+
+long QVFile::Close() {
+  if (!IsOpened()) return 0;
+  FlushPending();
+  long err = mWriteError;
+  const bool writable = CanWrite();
+  // Some file systems report write errors only when the file is closed.
+  if (!CloseDescriptor() && writable && err == 0) err = QVLogStatus(kQVErrFileWrite, LogPath());
   if (IsTemporary()) {
     char sys[kQVSystemPathMax];
     if (SystemPath(mPath, sys)) ::unlink(sys);
     ForgetTemporaryPath();
   }
+  return err;
 }
 
 bool QVFile::Remove() {
+  // The file goes: its pending bytes are dropped unwritten.
+  mWriteLength = 0;
   if (IsOpened()) CloseDescriptor();
   char sys[kQVSystemPathMax];
   bool removed = SystemPath(mPath, sys) && ::unlink(sys) == 0;
@@ -281,6 +311,8 @@ void QVFile::SetEndianness(uint32_t order) {
 
 long QVFile::GetFileSize(uint64_t& size) const {
   if (IsOpened()) {
+    long err = FlushPending();
+    if (err) return err;
     if (!RawSize(mFD, size)) return QVLogStatus(kQVErrFileGetSize, LogPath());
     mKnownSize = size;
     return 0;
@@ -296,6 +328,10 @@ long QVFile::GetFileSize(uint64_t& size) const {
 long QVFile::SetFileSize(uint64_t size) {
   if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
   if (size > kMaxSeek) return QVLogStatus(kQVErrFileSetSize, LogPath());
+  // Pending bytes are cut off by a smaller size just as if they had been
+  // written at once.
+  long err = FlushPending();
+  if (err) return err;
   // Bytes read ahead may be cut off or, past a shorter size, become zeros.
   ForgetReadAhead();
   int rc;
@@ -327,6 +363,8 @@ long QVFile::Seek(int64_t offset, QVFileWhence whence) const {
   int64_t origin = 0;
   if (whence == kQVFileFromCurrent) origin = static_cast<int64_t>(mPos);
   if (whence == kQVFileFromEnd) {
+    long err = FlushPending();
+    if (err) return err;
     uint64_t size = 0;
     if (!RawSize(mFD, size)) return QVLogStatus(kQVErrFileSetPos, LogPath());
     origin = static_cast<int64_t>(size);
@@ -355,27 +393,92 @@ long QVFile::SkipBack(uint64_t n) const {
   return Seek(-static_cast<int64_t>(n), kQVFileFromCurrent);
 }
 
-long QVFile::Write(const void* bytes, size_t n) {
+long QVFile::WriteSlowly(const void* bytes, size_t n) {
   if (n == 0) return 0;
-  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
-  ForgetReadAhead();
-  const char* p = static_cast<const char*>(bytes);
-  while (n > 0) {
-    ssize_t done = ::pwrite(mFD, p, n, static_cast<off_t>(mPos));
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return QVLogStatus(kQVErrFileWrite, LogPath());
-    // Bytes written before a failure count, as with a plain write.
-    p += done;
-    n -= static_cast<size_t>(done);
-    mPos += static_cast<uint64_t>(done);
-    if (mPos > mKnownSize) mKnownSize = mPos;
+  if (!CanWrite()) {
+    // The descriptor would refuse it; a buffered write would only fail later.
+    return QVLogStatus(IsOpened() ? kQVErrFileWrite : kQVErrFileNotOpened, LogPath());
   }
+  // Beyond the largest file offset the system refuses to write.
+  if (n > kMaxSeek - mPos) return QVLogStatus(kQVErrFileWrite, LogPath());
+  ForgetReadAhead();
+  const uint8_t* p = static_cast<const uint8_t*>(bytes);
+  // Into the buffer: appended to the pending bytes or over some of them, or
+  // as the first of a new run.
+  const uint64_t offset = mPos - mWriteStart;
+  const bool joins = mWriteLength > 0
+                         ? mPos >= mWriteStart && offset <= mWriteLength && n <= mWriteCapacity - offset
+                         : n < kWriteBufferBytes;
+  if (!joins) return WriteOutsideBuffer(p, n);
+  if (mWriteLength == 0) {
+    if (!mWriteBuffer) mWriteBuffer.reset(new uint8_t[kWriteBufferBytes]);
+    mWriteStart = mPos;
+    // The run may not reach past the largest offset (n fits, checked above).
+    mWriteCapacity = kMaxSeek - mPos < kWriteBufferBytes ? static_cast<size_t>(kMaxSeek - mPos)
+                                                         : kWriteBufferBytes;
+  }
+  const size_t at = static_cast<size_t>(mPos - mWriteStart);
+  std::memcpy(mWriteBuffer.get() + at, p, n);
+  if (at + n > mWriteLength) mWriteLength = at + n;
+  mPos += n;
   return 0;
 }
 
-long QVFile::Read(void* bytes, size_t n) const {
+long QVFile::WriteOutsideBuffer(const uint8_t* p, size_t n) {
+  size_t written = 0;
+  if (mWriteLength > 0 && mPos + n <= mWriteStart) {
+    // Bytes that already left the buffer, such as the size in the header of
+    // a chunk begun long ago: the pending bytes do not overlap them and stay.
+    long err = WriteAt(p, n, mPos, written);
+    mPos += written;
+    return err;
+  }
+  if (mWriteLength > 0 && mPos == mWriteStart + mWriteLength) {
+    // Appending: the buffer is filled up first, so that the file receives
+    // whole buffers.
+    const size_t room = mWriteCapacity - mWriteLength;
+    std::memcpy(mWriteBuffer.get() + mWriteLength, p, room);
+    mWriteLength += room;
+    mPos += room;
+    p += room;
+    n -= room;
+  }
+  long err = FlushPending();
+  if (err) return err;
+  if (n < kWriteBufferBytes) return WriteSlowly(p, n);
+  err = WriteAt(p, n, mPos, written);
+  // Bytes written before a failure count, as with a plain write.
+  mPos += written;
+  return err;
+}
+
+long QVFile::WriteAt(const uint8_t* p, size_t n, uint64_t at, size_t& written) const {
+  written = 0;
+  while (written < n) {
+    ssize_t done = ::pwrite(mFD, p + written, n - written, static_cast<off_t>(at + written));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) break;
+    written += static_cast<size_t>(done);
+  }
+  if (written > 0 && at + written > mKnownSize) mKnownSize = at + written;
+  if (written < n) return KeepWriteError(QVLogStatus(kQVErrFileWrite, LogPath()));
+  return 0;
+}
+
+long QVFile::FlushPendingBytes() const {
+  // Emptied first: bytes that fail to be written are dropped, not retried
+  // by every later call.
+  const size_t n = mWriteLength;
+  mWriteLength = 0;
+  size_t written = 0;
+  return WriteAt(mWriteBuffer.get(), n, mWriteStart, written);
+}
+
+long QVFile::ReadSlowly(void* bytes, size_t n) const {
   if (n == 0) return 0;
   if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
+  long err = FlushPending();
+  if (err) return err;
   if (!WithinReadLimit(mPos, n)) return QVLogStatus(kQVErrFileRead, LogPath());
   uint8_t* out = static_cast<uint8_t*>(bytes);
   if (mReadAheadLength > 0 && mPos >= mReadAheadStart) {
@@ -406,7 +509,7 @@ long QVFile::Read(void* bytes, size_t n) const {
 
 bool QVFile::IsEndOfFile(uint64_t n) const {
   uint64_t size = 0;
-  if (!IsOpened() || !RawSize(mFD, size)) return true;
+  if (!IsOpened() || FlushPending() != 0 || !RawSize(mFD, size)) return true;
   if (size > mReadLimit) size = mReadLimit;
   uint64_t pos = mPos;
   if (n > std::numeric_limits<uint64_t>::max() - pos) return true;
@@ -431,6 +534,7 @@ long QVFileSkipBack(const QVFile& file, uint64_t n) { return file.SkipBack(n); }
 long QVFileCheckReadable(const QVFile& file, uint64_t n) {
   uint64_t pos = 0;
   long err = file.GetPos(pos);
+  if (!err) err = file.FlushPending();
   if (err) return err;
   if (!file.WithinReadLimit(pos, n)) return QVLogStatus(kQVErrFileRead, file.LogPath());
   // A size the file is known to have reached is enough when it holds n bytes
@@ -484,18 +588,36 @@ long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t r
   size_t width = SwapWidth(file, recordSize, numbersPerRecord, endianness);
   if (width == 0) return file.Write(data, total);
 
-  // Swap a copy, a batch of whole records at a time, leaving data untouched.
-  constexpr size_t kBatchBytes = 64 * 1024;
-  size_t perBatch = recordSize >= kBatchBytes ? 1 : kBatchBytes / recordSize;
-  std::vector<uint8_t> buffer(perBatch * recordSize);
+  // Swap a copy on the stack, leaving data untouched: whole records at a
+  // time, or a record larger than the copy in runs of whole numbers.
+  alignas(8) uint8_t buffer[kSwapBytes];
   const uint8_t* src = static_cast<const uint8_t*>(data);
-  for (size_t done = 0; done < count;) {
-    size_t n = count - done < perBatch ? count - done : perBatch;
-    std::memcpy(buffer.data(), src + done * recordSize, n * recordSize);
-    SwapRecords(buffer.data(), n, recordSize, numbersPerRecord, width);
-    long err = file.Write(buffer.data(), n * recordSize);
+  if (recordSize <= kSwapBytes) {
+    const size_t perBatch = kSwapBytes / recordSize;
+    for (size_t done = 0; done < count;) {
+      size_t n = count - done < perBatch ? count - done : perBatch;
+      std::memcpy(buffer, src + done * recordSize, n * recordSize);
+      SwapRecords(buffer, n, recordSize, numbersPerRecord, width);
+      long err = file.Write(buffer, n * recordSize);
+      if (err) return err;
+      done += n;
+    }
+    return 0;
+  }
+  const size_t numberBytes = width * numbersPerRecord;
+  const size_t run = kSwapBytes / width * width;
+  for (size_t r = 0; r < count; ++r) {
+    const uint8_t* record = src + r * recordSize;
+    for (size_t at = 0; at < numberBytes; at += run) {
+      size_t n = numberBytes - at < run ? numberBytes - at : run;
+      std::memcpy(buffer, record + at, n);
+      for (size_t i = 0; i < n; i += width) SwapInPlace(buffer + i, width);
+      long err = file.Write(buffer, n);
+      if (err) return err;
+    }
+    // The record's tail after its numbers moves as it is.
+    long err = file.Write(record + numberBytes, recordSize - numberBytes);
     if (err) return err;
-    done += n;
   }
   return 0;
 }
@@ -612,7 +734,11 @@ long QVFileSaveContentOfString(const QVFilePath& path, const QVString& string) {
   QVFile file(path);
   long err = file.CreateForReadWrite();
   if (err) return err;
-  return QVFileSaveContentOfString(file, string);
+  err = QVFileSaveContentOfString(file, string);
+  // The bytes may still be in the write buffer: closing tells whether they
+  // reached the file.
+  long closed = file.Close();
+  return err ? err : closed;
 }
 
 long QVFileLoadContentToString(const QVFile& file, QVString& string) {

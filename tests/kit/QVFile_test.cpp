@@ -763,10 +763,15 @@ TEST_F(FileTest, ReleasedDescriptorStaysOpenForTheCaller) {
   QVFile file{QVFilePath(path.c_str())};
   ASSERT_EQ(file.CreateForReadWrite(), 0);
   ASSERT_EQ(QVFileWriteUInt8(file, 7), 0);
-  int fd = file.ReleaseDescriptor();
+  int fd = -1;
+  // The byte still held back is written before the descriptor leaves.
+  ASSERT_EQ(file.ReleaseDescriptor(fd), 0);
   ASSERT_GE(fd, 0);
   EXPECT_FALSE(file.IsOpened());
-  EXPECT_EQ(file.ReleaseDescriptor(), -1);
+  int again = 5;
+  LogCapture log;
+  EXPECT_EQ(file.ReleaseDescriptor(again), kQVErrFileNotOpened);
+  EXPECT_EQ(again, -1);
   EXPECT_EQ(::pwrite(fd, "\x08", 1, 1), 1);
   EXPECT_EQ(::close(fd), 0);
   EXPECT_EQ(ReadBytes(path), (Bytes{7, 8}));
