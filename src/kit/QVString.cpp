@@ -325,6 +325,22 @@ void QVString::ChangeEncoding(QVStringEncoding from, QVStringEncoding to) {
   if (mStr.empty() || from == to) return;
   // ASCII is the same text in all three encodings.
   if (AllBytes(mStr, [](unsigned char c) { return c < 0x80; })) return;
+  // The two conversions of every stored text go without code points.
+  if (from == kQVStringEncodingNative && to == kQVStringEncodingUTF8) {
+    std::string utf8(QVTextNativeToUTF8Length(mStr.data(), mStr.size()), '\0');
+    QVTextNativeToUTF8(mStr.data(), mStr.size(), &utf8[0]);
+    mStr.swap(utf8);
+    return;
+  }
+  if (from == kQVStringEncodingUTF8 && to == kQVStringEncodingNative) {
+    size_t n = mStr.size();
+    if (QVTextUTF8ToNativeInPlace(&mStr[0], n)) {
+      mStr.resize(n);
+    } else {
+      mStr.clear();
+    }
+    return;
+  }
   std::u32string text;
   bool decoded = QVTextDecode(from, mStr.data(), mStr.size(), text);
   mStr.clear();

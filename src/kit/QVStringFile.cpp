@@ -7,6 +7,7 @@
 #include "kit/QVFilePath.h"
 #include "kit/QVLog.h"
 #include "kit/QVString.h"
+#include "kit/QVTextEncoding_p.h"
 
 namespace {
 
@@ -32,20 +33,23 @@ long ReadLengthAndBytes(const QVFile& file, QVString& string, uint32_t endiannes
 }  // namespace
 
 long QVFileWriteQVString(QVFile& file, const QVString& string) {
-  QVString utf8 = string.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
-  uint32_t count = utf8.Length();
+  const char* text = string.c_str();
+  const size_t length = string.Length();
+  const size_t count = QVTextNativeToUTF8Length(text, length);
   if (count > std::numeric_limits<uint32_t>::max() - 3)
     return QVLogStatus(kQVErrFileWrite, file.LogPath());
-  uint32_t padded = (count + 3) & ~3u;
-  // Length, text and padding leave in one write.
-  uint8_t head[4];
-  uint32_t stored = padded;
-  if (file.Endianness() != QVFile::kEndianHost) stored = __builtin_bswap32(stored);
-  std::memcpy(head, &stored, 4);
-  QVString form(reinterpret_cast<const char*>(head), 4);
-  form.Append(utf8);
-  form.SetLength(4 + padded);
-  return file.Write(form.Data(), form.Length());
+  const uint32_t padded = (static_cast<uint32_t>(count) + 3) & ~3u;
+  long err = QVFileWriteUInt32(file, padded);
+  // The UTF-8 form is made a piece at a time on the stack: no copy of the
+  // string is allocated for it.
+  constexpr size_t kPiece = 256;
+  char utf8[kPiece * 3];
+  for (size_t done = 0; err == 0 && done < length; done += kPiece) {
+    const size_t n = length - done < kPiece ? length - done : kPiece;
+    err = file.Write(utf8, QVTextNativeToUTF8(text + done, n, utf8));
+  }
+  if (err == 0) err = QVFileWriteZeros(file, padded - count);
+  return err;
 }
 
 long QVFileReadQVString(const QVFile& file, QVString& string) {
