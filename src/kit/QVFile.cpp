@@ -20,7 +20,7 @@ namespace {
 // times with fresh names.
 constexpr int kTemporaryCreateAttempts = 64;
 
-constexpr uint64_t kMaxSeek = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+constexpr uint64_t kMaxSeek = QVFile::kMaxOffset;
 
 // Reads shorter than this are served from a read-ahead block of this size.
 constexpr size_t kReadAheadBytes = 16 * 1024;
@@ -343,11 +343,7 @@ long QVFile::SetFileSize(uint64_t size) {
   return 0;
 }
 
-long QVFile::GetPos(uint64_t& pos) const {
-  if (!IsOpened()) return QVLogStatus(kQVErrFileNotOpened, LogPath());
-  pos = mPos;
-  return 0;
-}
+long QVFile::NotOpened() const { return QVLogStatus(kQVErrFileNotOpened, LogPath()); }
 
 long QVFile::GetPos(uint32_t& pos) const {
   uint64_t p = 0;
@@ -376,11 +372,6 @@ long QVFile::Seek(int64_t offset, QVFileWhence whence) const {
     return QVLogStatus(kQVErrFileSetPos, LogPath());
   mPos = static_cast<uint64_t>(target);
   return 0;
-}
-
-long QVFile::SetPos(uint64_t pos) const {
-  if (IsOpened() && pos > kMaxSeek) return QVLogStatus(kQVErrFileSetPos, LogPath());
-  return Seek(static_cast<int64_t>(pos), kQVFileFromStart);
 }
 
 long QVFile::Skip(uint64_t n) const {

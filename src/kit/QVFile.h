@@ -94,6 +94,8 @@ class QVFile {
 
   // ReadLimit() when reads may go up to the end of the file.
   static constexpr uint64_t kNoReadLimit = UINT64_MAX;
+  // The largest position a file may have (the system's largest offset).
+  static constexpr uint64_t kMaxOffset = INT64_MAX;
 
   // A closed file in the host's byte order. With kTemporary in options the
   // path is ignored: CreateForReadWrite picks a fresh temporary path.
@@ -172,12 +174,22 @@ class QVFile {
   // -973, -976 (nothing truncated).
   long SetFileSize(uint64_t size);
   // Current position. -980; the 32-bit form also -974 when it does not fit.
-  long GetPos(uint64_t& pos) const;
+  long GetPos(uint64_t& pos) const {
+    if (!IsOpened()) return NotOpened();
+    pos = mPos;
+    return 0;
+  }
   long GetPos(uint32_t& pos) const;
   // -980, -975 (also for a resulting position before the start); from the
   // end, the pending bytes are written first (-976).
   long Seek(int64_t offset, QVFileWhence whence) const;
-  long SetPos(uint64_t pos) const;
+  long SetPos(uint64_t pos) const {
+    if (IsOpened() && pos <= kMaxOffset) {
+      mPos = pos;
+      return 0;
+    }
+    return Seek(static_cast<int64_t>(pos), kQVFileFromStart);
+  }
   long Skip(uint64_t n) const;
   long SkipBack(uint64_t n) const;
 
@@ -255,6 +267,8 @@ class QVFile {
     return mWriteLength == 0 ? 0 : FlushPendingBytes();
   }
   long FlushPendingBytes() const;
+  // Logs and returns -980.
+  long NotOpened() const;
   // Write and Read in full, beyond their inline common cases.
   long WriteSlowly(const void* bytes, size_t n);
   long ReadSlowly(void* bytes, size_t n) const;

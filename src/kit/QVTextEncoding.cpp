@@ -257,32 +257,38 @@ size_t QVTextNativeToUTF8Length(const char* bytes, size_t n) {
 
 size_t QVTextNativeToUTF8(const char* bytes, size_t n, char* out) {
   const std::array<UTF8Form, 128>& forms = NativeUTF8();
-  char* o = out;
+  size_t o = 0;
   for (size_t i = 0; i < n; i++) {
-    uint8_t b = static_cast<uint8_t>(bytes[i]);
+    const uint8_t b = static_cast<uint8_t>(bytes[i]);
     if (b < 0x80) {
-      *o++ = static_cast<char>(b);
+      out[o++] = static_cast<char>(b);
       continue;
     }
-    const UTF8Form& f = forms[b - 0x80];
-    for (uint8_t k = 0; k < f.length; k++) *o++ = f.bytes[k];
+    const UTF8Form f = forms[b - 0x80];
+    out[o] = f.bytes[0];
+    out[o + 1] = f.bytes[1];
+    if (f.length == 3) out[o + 2] = f.bytes[2];
+    o += f.length;
   }
-  return static_cast<size_t>(o - out);
+  return o;
 }
 
 bool QVTextUTF8ToNativeInPlace(char* bytes, size_t& n) {
   const uint8_t* in = reinterpret_cast<const uint8_t*>(bytes);
+  const size_t length = n;
+  // ASCII before the first other character stays where it is.
+  size_t i = 0;
+  while (i < length && in[i] < 0x80) i++;
   // Every character takes at least one byte in and gives one byte out, so
   // the output never overtakes the input.
-  size_t o = 0;
-  size_t i = 0;
-  while (i < n) {
+  size_t o = i;
+  while (i < length) {
     if (in[i] < 0x80) {
       bytes[o++] = static_cast<char>(in[i++]);
       continue;
     }
     uint32_t code = 0;
-    size_t used = DecodeOneUTF8(in + i, n - i, code);
+    size_t used = DecodeOneUTF8(in + i, length - i, code);
     if (used == 0) return false;
     int b = NativeByteOf(code);
     bytes[o++] = b < 0 ? kQVTextLossByte : static_cast<char>(b);
