@@ -80,19 +80,34 @@ size_t SwapWidth(const QVFile& file, uint32_t recordSize, uint32_t numbersPerRec
   return (width == 2 || width == 4 || width == 8) ? width : 0;
 }
 
+template <class U>
+void CopySwappedWords(uint8_t* dst, const uint8_t* src, size_t n, U (*swap)(U)) {
+  for (size_t i = 0; i < n; i += sizeof(U)) {
+    U v;
+    std::memcpy(&v, src + i, sizeof v);
+    v = swap(v);
+    std::memcpy(dst + i, &v, sizeof v);
+  }
+}
+
+// Copies n bytes of numbers of width 2, 4 or 8 from src to dst (which may
+// be src) with each number's bytes reversed; n is a multiple of width.
+void CopySwapped(uint8_t* dst, const uint8_t* src, size_t n, size_t width) {
+  if (width == 2) CopySwappedWords<uint16_t>(dst, src, n, [](uint16_t v) { return __builtin_bswap16(v); });
+  if (width == 4) CopySwappedWords<uint32_t>(dst, src, n, [](uint32_t v) { return __builtin_bswap32(v); });
+  if (width == 8) CopySwappedWords<uint64_t>(dst, src, n, [](uint64_t v) { return __builtin_bswap64(v); });
+}
+
 // Swaps every number of count records in place. Bytes after the numbers of a
 // record (when recordSize is not a multiple of the width) stay as they are.
 void SwapRecords(uint8_t* bytes, size_t count, uint32_t recordSize, uint32_t numbersPerRecord,
                  size_t width) {
-  if (recordSize == width * numbersPerRecord) {
-    size_t total = count * recordSize;
-    for (size_t i = 0; i < total; i += width) SwapInPlace(bytes + i, width);
+  const size_t numberBytes = width * numbersPerRecord;
+  if (recordSize == numberBytes) {
+    CopySwapped(bytes, bytes, count * recordSize, width);
     return;
   }
-  for (size_t r = 0; r < count; ++r) {
-    uint8_t* record = bytes + r * recordSize;
-    for (uint32_t k = 0; k < numbersPerRecord; ++k) SwapInPlace(record + k * width, width);
-  }
+  for (size_t r = 0; r < count; ++r) CopySwapped(bytes + r * recordSize, bytes + r * recordSize, numberBytes, width);
 }
 
 template <class T>
@@ -543,8 +558,12 @@ long QVFileWriteZeros(QVFile& file, uint64_t n) {
   static const uint8_t kZeros[4096] = {};
   while (n > 0) {
     size_t piece = n < sizeof kZeros ? static_cast<size_t>(n) : sizeof kZeros;
-    long err = file.Write(kZeros, piece);
-    if (err) return err;
+    if (uint8_t* room = file.AppendInPlace(piece)) {
+      std::memset(room, 0, piece);
+    } else {
+      long err = file.Write(kZeros, piece);
+      if (err) return err;
+    }
     n -= piece;
   }
   return 0;
@@ -569,6 +588,25 @@ long QVFileReadPadding64(const QVFile& file) {
 
 // ---------------------------------------------------------------- Numbers
 
+// Writes n bytes of numbers of the given width swapped, leaving src
+// untouched: straight into the file's write buffer where they append to it,
+// else through a copy on the stack, a piece of whole numbers at a time.
+long WriteSwappedRun(QVFile& file, const uint8_t* src, size_t n, size_t width) {
+  alignas(8) uint8_t copy[kSwapBytes];
+  for (size_t done = 0; done < n;) {
+    const size_t piece = n - done < kSwapBytes ? n - done : kSwapBytes;
+    if (uint8_t* room = file.AppendInPlace(piece)) {
+      CopySwapped(room, src + done, piece, width);
+    } else {
+      CopySwapped(copy, src + done, piece, width);
+      long err = file.Write(copy, piece);
+      if (err) return err;
+    }
+    done += piece;
+  }
+  return 0;
+}
+
 long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
                         uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
   (void)isFloat;  // floats swap like integers of their width
@@ -579,35 +617,15 @@ long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t r
   size_t width = SwapWidth(file, recordSize, numbersPerRecord, endianness);
   if (width == 0) return file.Write(data, total);
 
-  // Swap a copy on the stack, leaving data untouched: whole records at a
-  // time, or a record larger than the copy in runs of whole numbers.
-  alignas(8) uint8_t buffer[kSwapBytes];
   const uint8_t* src = static_cast<const uint8_t*>(data);
-  if (recordSize <= kSwapBytes) {
-    const size_t perBatch = kSwapBytes / recordSize;
-    for (size_t done = 0; done < count;) {
-      size_t n = count - done < perBatch ? count - done : perBatch;
-      std::memcpy(buffer, src + done * recordSize, n * recordSize);
-      SwapRecords(buffer, n, recordSize, numbersPerRecord, width);
-      long err = file.Write(buffer, n * recordSize);
-      if (err) return err;
-      done += n;
-    }
-    return 0;
-  }
   const size_t numberBytes = width * numbersPerRecord;
-  const size_t run = kSwapBytes / width * width;
+  // Records of nothing but numbers are one run of them.
+  if (recordSize == numberBytes) return WriteSwappedRun(file, src, total, width);
   for (size_t r = 0; r < count; ++r) {
     const uint8_t* record = src + r * recordSize;
-    for (size_t at = 0; at < numberBytes; at += run) {
-      size_t n = numberBytes - at < run ? numberBytes - at : run;
-      std::memcpy(buffer, record + at, n);
-      for (size_t i = 0; i < n; i += width) SwapInPlace(buffer + i, width);
-      long err = file.Write(buffer, n);
-      if (err) return err;
-    }
+    long err = WriteSwappedRun(file, record, numberBytes, width);
     // The record's tail after its numbers moves as it is.
-    long err = file.Write(record + numberBytes, recordSize - numberBytes);
+    if (!err) err = file.Write(record + numberBytes, recordSize - numberBytes);
     if (err) return err;
   }
   return 0;

@@ -200,16 +200,28 @@ class QVFile {
   // come from a later call (see above). A read first writes the pending
   // bytes and returns their error (-976).
   long Write(const void* bytes, size_t n) {
-    // Appending to the pending bytes, the common case, stays inline (n - 1
-    // wraps for n = 0, which the full path answers).
-    if (mWriteLength > 0 && mPos == mWriteStart + mWriteLength &&
-        n - 1 < mWriteCapacity - mWriteLength) {
-      std::memcpy(mWriteBuffer.get() + mWriteLength, bytes, n);
-      mWriteLength += n;
-      mPos += n;
+    // Appending to the pending bytes, the common case, stays inline.
+    if (uint8_t* room = AppendInPlace(n)) {
+      std::memcpy(room, bytes, n);
       return 0;
     }
     return WriteSlowly(bytes, n);
+  }
+
+  // Where n bytes written now would simply append to the pending bytes: the
+  // place in the write buffer for them, the position then moved past them,
+  // for a writer that fills them in itself at once (numbers swapped on the
+  // way). Null otherwise, nothing changed: such bytes go through Write.
+  // Null for n = 0 (n - 1 wraps).
+  uint8_t* AppendInPlace(size_t n) {
+    if (mWriteLength == 0 || mPos != mWriteStart + mWriteLength ||
+        n - 1 >= mWriteCapacity - mWriteLength) {
+      return nullptr;
+    }
+    uint8_t* room = mWriteBuffer.get() + mWriteLength;
+    mWriteLength += n;
+    mPos += n;
+    return room;
   }
   long Read(void* bytes, size_t n) const {
     // Bytes already read ahead, the common case, stay inline (n - 1 wraps
