@@ -56,7 +56,8 @@ inline void BenchRunRounds(benchmark::State& state, const char* title,
       const double cpuStart = BenchProcessCpuMs();
       const auto start = std::chrono::steady_clock::now();
       const bool ok = figures[i].run();
-      const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+      const std::chrono::duration<double, std::milli> took =
+          std::chrono::steady_clock::now() - start;
       if (!ok) {
         state.SkipWithError((figures[i].name + " failed").c_str());
         return;

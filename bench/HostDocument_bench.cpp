@@ -70,7 +70,8 @@ std::string ReadWhole(const std::string& path) {
   if (HostOpenRegularFileForRead(path, fd) != 0) return bytes;
   char buffer[1 << 16];
   ssize_t n;
-  while ((n = ::read(fd.Get(), buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<size_t>(n));
+  while ((n = ::read(fd.Get(), buffer, sizeof buffer)) > 0)
+    bytes.append(buffer, static_cast<size_t>(n));
   return bytes;
 }
 
@@ -84,7 +85,8 @@ bool RawWriteRead(const std::string& path, const std::string& bytes, std::string
     return false;
   }
   HostFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  bool ok = in.IsOpen() && ::read(in.Get(), &back[0], back.size()) == static_cast<ssize_t>(back.size());
+  bool ok =
+      in.IsOpen() && ::read(in.Get(), &back[0], back.size()) == static_cast<ssize_t>(back.size());
   benchmark::DoNotOptimize(back.data());
   return ok;
 }
@@ -133,7 +135,8 @@ void BM_HostDocumentAgainstRaw(benchmark::State& state) {
       state, "10,000 default objects saved and loaded by the host",
       {{"host save (fsync file, folder) + load", [&] { return saveAndLoad(nullptr); }},
        {"host save (fsyncs skipped) + load", [&] { return saveAndLoad(&kWithoutFsync); }},
-       {"anchor: write() + fsync() + read()", [&] { return RawWriteRead(rawPath, bytes, back, true); }},
+       {"anchor: write() + fsync() + read()",
+        [&] { return RawWriteRead(rawPath, bytes, back, true); }},
        {"anchor: write() + read()", [&] { return RawWriteRead(rawPath, bytes, back, false); }}},
       {{0, 2}, {1, 3}});
   state.counters["file_bytes"] = static_cast<double>(bytes.size());
@@ -153,7 +156,11 @@ void BM_HostDocumentSaveOrLoad(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_HostDocumentSaveOrLoad)->ArgName("load")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostDocumentSaveOrLoad)
+    ->ArgName("load")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -29,8 +29,8 @@ constexpr size_t kReadAheadBytes = 16 * 1024;
 // straight to the file.
 constexpr size_t kWriteBufferBytes = 64 * 1024;
 
-// Numbers are swapped through a stack buffer of this size: whole records of
-// up to this size at a time.
+// Numbers that cannot be swapped straight into the write buffer are swapped
+// through a copy of this size on the stack.
 constexpr size_t kSwapBytes = 4096;
 
 // The path as the operating system expects it, or false.
@@ -93,9 +93,13 @@ void CopySwappedWords(uint8_t* dst, const uint8_t* src, size_t n, U (*swap)(U)) 
 // Copies n bytes of numbers of width 2, 4 or 8 from src to dst (which may
 // be src) with each number's bytes reversed; n is a multiple of width.
 void CopySwapped(uint8_t* dst, const uint8_t* src, size_t n, size_t width) {
-  if (width == 2) CopySwappedWords<uint16_t>(dst, src, n, [](uint16_t v) { return __builtin_bswap16(v); });
-  if (width == 4) CopySwappedWords<uint32_t>(dst, src, n, [](uint32_t v) { return __builtin_bswap32(v); });
-  if (width == 8) CopySwappedWords<uint64_t>(dst, src, n, [](uint64_t v) { return __builtin_bswap64(v); });
+  if (width == 2) {
+    CopySwappedWords<uint16_t>(dst, src, n, [](uint16_t v) { return __builtin_bswap16(v); });
+  } else if (width == 4) {
+    CopySwappedWords<uint32_t>(dst, src, n, [](uint32_t v) { return __builtin_bswap32(v); });
+  } else if (width == 8) {
+    CopySwappedWords<uint64_t>(dst, src, n, [](uint64_t v) { return __builtin_bswap64(v); });
+  }
 }
 
 // Swaps every number of count records in place. Bytes after the numbers of a
@@ -107,7 +111,10 @@ void SwapRecords(uint8_t* bytes, size_t count, uint32_t recordSize, uint32_t num
     CopySwapped(bytes, bytes, count * recordSize, width);
     return;
   }
-  for (size_t r = 0; r < count; ++r) CopySwapped(bytes + r * recordSize, bytes + r * recordSize, numberBytes, width);
+  for (size_t r = 0; r < count; ++r) {
+    uint8_t* record = bytes + r * recordSize;
+    CopySwapped(record, record, numberBytes, width);
+  }
 }
 
 template <class T>
@@ -412,9 +419,10 @@ long QVFile::WriteSlowly(const void* bytes, size_t n) {
   // Into the buffer: appended to the pending bytes or over some of them, or
   // as the first of a new run.
   const uint64_t offset = mPos - mWriteStart;
-  const bool joins = mWriteLength > 0
-                         ? mPos >= mWriteStart && offset <= mWriteLength && n <= mWriteCapacity - offset
-                         : n < kWriteBufferBytes;
+  const bool joins =
+      mWriteLength > 0
+          ? mPos >= mWriteStart && offset <= mWriteLength && n <= mWriteCapacity - offset
+          : n < kWriteBufferBytes;
   if (!joins) return WriteOutsideBuffer(p, n);
   if (mWriteLength == 0) {
     if (!mWriteBuffer) mWriteBuffer.reset(new uint8_t[kWriteBufferBytes]);
@@ -588,6 +596,8 @@ long QVFileReadPadding64(const QVFile& file) {
 
 // ---------------------------------------------------------------- Numbers
 
+namespace {
+
 // Writes n bytes of numbers of the given width swapped, leaving src
 // untouched: straight into the file's write buffer where they append to it,
 // else through a copy on the stack, a piece of whole numbers at a time.
@@ -606,6 +616,8 @@ long WriteSwappedRun(QVFile& file, const uint8_t* src, size_t n, size_t width) {
   }
   return 0;
 }
+
+}  // namespace
 
 long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
                         uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {

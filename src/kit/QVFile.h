@@ -208,6 +208,19 @@ class QVFile {
     return WriteSlowly(bytes, n);
   }
 
+  long Read(void* bytes, size_t n) const {
+    // Bytes already read ahead, the common case, stay inline (n - 1 wraps
+    // for n = 0, which the full path answers).
+    const uint64_t offset = mPos - mReadAheadStart;
+    if (mPos >= mReadAheadStart && offset < mReadAheadLength &&
+        n - 1 < mReadAheadLength - offset && WithinReadLimit(mPos, n)) {
+      std::memcpy(bytes, mReadAhead.get() + offset, n);
+      mPos += n;
+      return 0;
+    }
+    return ReadSlowly(bytes, n);
+  }
+
   // Where n bytes written now would simply append to the pending bytes: the
   // place in the write buffer for them, the position then moved past them,
   // for a writer that fills them in itself at once (numbers swapped on the
@@ -222,18 +235,6 @@ class QVFile {
     mWriteLength += n;
     mPos += n;
     return room;
-  }
-  long Read(void* bytes, size_t n) const {
-    // Bytes already read ahead, the common case, stay inline (n - 1 wraps
-    // for n = 0, which the full path answers).
-    const uint64_t offset = mPos - mReadAheadStart;
-    if (mPos >= mReadAheadStart && offset < mReadAheadLength &&
-        n - 1 < mReadAheadLength - offset && WithinReadLimit(mPos, n)) {
-      std::memcpy(bytes, mReadAhead.get() + offset, n);
-      mPos += n;
-      return 0;
-    }
-    return ReadSlowly(bytes, n);
   }
 
   // True when at most n bytes remain: size <= position + n. Also true when

@@ -170,10 +170,12 @@ std::array<UTF8Form, 128> MakeNativeUTF8() {
     uint32_t c = kMacRomanUpper[i];
     UTF8Form& f = forms[i];
     if (c < 0x800) {
-      f = UTF8Form{2, {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F)), 0}};
+      f = UTF8Form{2,
+                   {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F)), 0}};
     } else {
       f = UTF8Form{3,
-                   {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                   {static_cast<char>(0xE0 | (c >> 12)),
+                    static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
                     static_cast<char>(0x80 | (c & 0x3F))}};
     }
   }
@@ -192,7 +194,9 @@ constexpr uint32_t kDirectNativeLimit = 0x800;
 std::array<uint8_t, kDirectNativeLimit> MakeDirectNative() {
   std::array<uint8_t, kDirectNativeLimit> bytes{};
   for (uint32_t i = 0; i < 128; i++) {
-    if (kMacRomanUpper[i] < kDirectNativeLimit) bytes[kMacRomanUpper[i]] = static_cast<uint8_t>(0x80 + i);
+    if (kMacRomanUpper[i] < kDirectNativeLimit) {
+      bytes[kMacRomanUpper[i]] = static_cast<uint8_t>(0x80 + i);
+    }
   }
   return bytes;
 }

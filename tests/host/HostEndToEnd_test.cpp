@@ -411,7 +411,8 @@ TEST_F(HostEndToEnd, FailedRenderLeavesTheOldPictureAndNoHalfOne) {
       EXPECT_NE(run.out.find("status -"), std::string::npos) << run.out;
     }
     EXPECT_EQ(ReadFile(old), "the old picture");
-    EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"doc.tlv", "old" + std::string(kind.extension)}));
+    EXPECT_EQ(FolderNames(dir),
+              (std::vector<std::string>{"doc.tlv", "old" + std::string(kind.extension)}));
     std::remove(old.c_str());
     // Without the limit the same render goes through.
     HostRun run = Host("render " + Quote(doc) + " " + Quote(fresh));

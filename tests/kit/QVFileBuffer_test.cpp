@@ -29,7 +29,9 @@ constexpr size_t kBuffer = 64 * 1024;  // the write buffer's size
 
 Bytes Pattern(size_t n, uint32_t seed) {
   Bytes bytes(n);
-  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>((i * 31 + seed * 7 + i / 253) & 0xFF);
+  for (size_t i = 0; i < n; ++i) {
+    bytes[i] = static_cast<uint8_t>((i * 31 + seed * 7 + i / 253) & 0xFF);
+  }
   return bytes;
 }
 

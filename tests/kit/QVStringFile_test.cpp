@@ -127,7 +127,8 @@ TEST_F(StringFileTest, LongStringsKeepOneFormWhateverTheirLength) {
     }
     const uint32_t padded = (static_cast<uint32_t>(utf8.size()) + 3) & ~3u;
     utf8.resize(padded, '\0');
-    Bytes bytes = Written(QVFile::kEndianBig, [&](QVFile& f) { EXPECT_EQ(QVFileWriteQVString(f, text), 0); });
+    Bytes bytes =
+        Written(QVFile::kEndianBig, [&](QVFile& f) { EXPECT_EQ(QVFileWriteQVString(f, text), 0); });
     Bytes head{0, 0, static_cast<uint8_t>(padded >> 8), static_cast<uint8_t>(padded & 0xFF)};
     EXPECT_EQ(bytes, Concat(head, utf8));
     Open(bytes, QVFile::kEndianBig);

@@ -197,7 +197,8 @@ long CreateFilePort(const std::string& file, QVFile* open, AGNativePortKind kind
   if (!port) return kQVErrDrawPort;
   port->reset();
   double w = size.width, h = size.height;
-  if ((!open && file.empty()) || !(w > 0.0) || !(h > 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
+  const bool named = open || !file.empty();
+  if (!named || !(w > 0.0) || !(h > 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
     return QVLogStatus(kQVErrDrawFile, file.c_str(), SizeText("page", w, h).c_str());
   }
   switch (kind) {
