@@ -4,7 +4,10 @@
 //
 // - a glyph path ("g" of DejaVu Sans at 200 points) filled in a solid colour;
 // - a 200 x 200 rectangle filled with an 8x8 two-colour pattern;
-// - the same rectangle filled with a radial gradient.
+// - the same rectangle filled with a radial gradient;
+// - a line of width 2 across the port, and the same line reaching 30
+//   million pixels beyond it on both sides (clipped before Cairo sees it),
+//   and a rectangle filled from that far away.
 //
 // The kit walks its own path into Cairo on every drawing (quadratic segments
 // become cubics), builds the pattern tile or the gradient's stops each time
@@ -174,6 +177,56 @@ void BM_CairoFillRadial(benchmark::State& state) {
   RunCairo(state, SquarePath(), radial.get());
 }
 BENCHMARK(BM_CairoFillRadial);
+
+// ---- Lines and fills near and far
+
+AGPath SegmentPath(const AGPoint& a, const AGPoint& b) {
+  AGPath path;
+  path.AddSegment(a, b);
+  return path;
+}
+
+void RunKitStroke(benchmark::State& state, const AGPath& path) {
+  KitTarget target;
+  target.ctx.pen.SetStyleSolid(0x2040A0FFu, 2.0f, kAGPenSizeModeAbsolute);
+  for (auto _ : state) benchmark::DoNotOptimize(target.ctx.DrawPath(path, kAGDrawModeStrokeOnly));
+}
+
+void BM_KitStrokeLine(benchmark::State& state) {
+  RunKitStroke(state, SegmentPath({0, 100}, {kSize, 100}));
+}
+BENCHMARK(BM_KitStrokeLine);
+
+void BM_KitStrokeFarLine(benchmark::State& state) {
+  RunKitStroke(state, SegmentPath({-3e7, 100}, {3e7, 100}));
+}
+BENCHMARK(BM_KitStrokeFarLine);
+
+void BM_CairoStrokeLine(benchmark::State& state) {
+  CairoTarget target;
+  cairo_t* cr = target.cr.get();
+  cairo_set_source_rgb(cr, 0x20 / 255.0, 0x40 / 255.0, 0xA0 / 255.0);
+  cairo_set_line_width(cr, 2.0);
+  for (auto _ : state) {
+    cairo_move_to(cr, 0, 100);
+    cairo_line_to(cr, kSize, 100);
+    cairo_stroke(cr);
+  }
+  benchmark::DoNotOptimize(cairo_image_surface_get_data(target.surface.get()));
+}
+BENCHMARK(BM_CairoStrokeLine);
+
+void BM_KitFillFarRect(benchmark::State& state) {
+  AGPath path;
+  path.AddRect({-3e7, -3e7, 3e7, 3e7});
+  RunKit(state, path, AGBrush(kAGBrushStyleSolid, 0x2040A0FFu, 0));
+}
+BENCHMARK(BM_KitFillFarRect);
+
+void BM_KitFillRect(benchmark::State& state) {
+  RunKit(state, SquarePath(), AGBrush(kAGBrushStyleSolid, 0x2040A0FFu, 0));
+}
+BENCHMARK(BM_KitFillRect);
 
 }  // namespace
 

@@ -19,11 +19,10 @@
 #include <string>
 
 #include "BenchRounds.h"
-#include "HostDocument.h"
-#include "HostEnvironment.h"
-#include "HostFiles.h"
-#include "HostPlugin.h"
-#include "HostSafeSave.h"
+#include "bridge/HostDocument.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostPlugin.h"
+#include "bridge/HostSafeSave.h"
 
 namespace {
 
@@ -66,12 +65,13 @@ HostPlugin* Plugin() {
 // The whole file at path, or empty.
 std::string ReadWhole(const std::string& path) {
   std::string bytes;
-  HostFd fd;
-  if (HostOpenRegularFileForRead(path, fd) != 0) return bytes;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return bytes;
   char buffer[1 << 16];
   ssize_t n;
-  while ((n = ::read(fd.Get(), buffer, sizeof buffer)) > 0)
+  while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
     bytes.append(buffer, static_cast<size_t>(n));
+  ::close(fd);
   return bytes;
 }
 

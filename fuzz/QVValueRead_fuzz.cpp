@@ -11,56 +11,21 @@
 // A broken rule aborts, so that the fuzzer keeps the input.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
+#include <string>
 
+#include "FuzzKitFile.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVFile.h"
 #include "kit/QVValue.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-void Require(bool condition, const char* rule) {
-  if (condition) return;
-  std::fprintf(stderr, "QVValueRead_fuzz: broken rule: %s\n", rule);
-  std::abort();
-}
-
-// Temporary files made once and reused for every input; deleted at exit.
-QVFile& ScratchFile(int which) {
-  static QVFile sInput(QVFile::kTemporary);
-  static QVFile sOutput(QVFile::kTemporary);
-  QVFile& file = which == 0 ? sInput : sOutput;
-  if (!file.IsOpened()) Require(file.CreateForReadWrite() == 0, "a temporary file opens");
-  return file;
-}
-
-// Replaces the file's content by bytes and rewinds it.
-void Load(QVFile& file, const uint8_t* data, size_t size) {
-  Require(file.SetFileSize(0) == 0 && file.SetPos(0) == 0, "the scratch file empties");
-  Require(file.Write(data, size) == 0, "the input is written");
-  Require(file.SetPos(0) == 0, "the scratch file rewinds");
-}
-
-Bytes Content(const QVFile& file) {
-  uint64_t size = 0;
-  Require(file.GetFileSize(size) == 0 && file.SetPos(0) == 0, "the output size is known");
-  Bytes bytes(static_cast<size_t>(size));
-  Require(file.Read(bytes.data(), bytes.size()) == 0, "the output reads back");
-  return bytes;
-}
+using Bytes = std::string;
 
 // The bytes t writes in the given order.
 template <class T>
 Bytes Written(const T& t, uint32_t order) {
-  QVFile& out = ScratchFile(1);
-  out.SetEndianness(order);
-  Require(out.SetFileSize(0) == 0 && out.SetPos(0) == 0, "the output empties");
-  Require(t.WriteToFile(out) == 0, "what was read writes again");
-  return Content(out);
+  return FuzzKitWritten(order, [&](QVFile& out) { return t.WriteToFile(out); });
 }
 
 // t, read from an input, writes bytes that read back completely and write
@@ -68,13 +33,11 @@ Bytes Written(const T& t, uint32_t order) {
 template <class T>
 void CheckRewrite(const T& t, uint32_t order) {
   const Bytes first = Written(t, order);
-  QVFile& in = ScratchFile(0);
-  in.SetEndianness(order);
-  Load(in, first.data(), first.size());
+  const QVFile& in = FuzzKitLoad(FuzzKitScratch(0), first, order);
   T back;
-  Require(back.ReadFromFile(in) == 0, "written bytes read back");
-  Require(in.IsEndOfFile(), "reading consumes exactly what was written");
-  Require(Written(back, order) == first, "a second write gives the same bytes");
+  FuzzRequire(back.ReadFromFile(in) == 0, "written bytes read back");
+  FuzzRequire(in.IsEndOfFile(), "reading consumes exactly what was written");
+  FuzzRequire(Written(back, order) == first, "a second write gives the same bytes");
 }
 
 bool IsEmpty(const QVValue& value) { return value.IsEmpty(); }
@@ -84,12 +47,10 @@ bool IsEmpty(const QVDictionary& dictionary) { return dictionary.IsEmpty(); }
 // Reads a T from the start of the input; on success checks the rewrite.
 template <class T>
 void ReadOne(const uint8_t* data, size_t size, uint32_t order) {
-  QVFile& in = ScratchFile(0);
-  in.SetEndianness(order);
-  Load(in, data, size);
+  const QVFile& in = FuzzKitLoad(FuzzKitScratch(0), data, size, order);
   T t;
   if (t.ReadFromFile(in) != 0) {
-    Require(IsEmpty(t), "a failed read leaves its target empty");
+    FuzzRequire(IsEmpty(t), "a failed read leaves its target empty");
     return;
   }
   CheckRewrite(t, order);
@@ -97,26 +58,22 @@ void ReadOne(const uint8_t* data, size_t size, uint32_t order) {
 
 // Values one after the other: each successful read moves on by a whole chunk.
 void ReadSequence(const uint8_t* data, size_t size, uint32_t order) {
-  QVFile& in = ScratchFile(0);
-  in.SetEndianness(order);
-  Load(in, data, size);
+  const QVFile& in = FuzzKitLoad(FuzzKitScratch(0), data, size, order);
   uint64_t before = 0;
   while (!in.IsEndOfFile() && in.GetPos(before) == 0) {
     QVValue value;
     if (value.ReadFromFile(in) != 0) break;
     uint64_t after = 0;
-    Require(in.GetPos(after) == 0 && after >= before + 8 && after <= size,
+    FuzzRequire(in.GetPos(after) == 0 && after >= before + 8 && after <= size,
             "a value read moves on by its chunk and stays inside the file");
   }
 }
 
 void SkipDictionary(const uint8_t* data, size_t size, uint32_t order) {
-  QVFile& in = ScratchFile(0);
-  in.SetEndianness(order);
-  Load(in, data, size);
+  const QVFile& in = FuzzKitLoad(FuzzKitScratch(0), data, size, order);
   if (QVDictionary::SkipFromFile(in) != 0) return;
   uint64_t pos = 0;
-  Require(in.GetPos(pos) == 0 && pos >= 8 && pos <= size, "a skip stays inside the file");
+  FuzzRequire(in.GetPos(pos) == 0 && pos >= 8 && pos <= size, "a skip stays inside the file");
 }
 
 }  // namespace

@@ -1,16 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need,
-# when they are missing. Safe to run again: it does nothing once all are there.
+# Installs the Debian packages that the build, the tests, the benchmarks,
+# the fuzzing campaign, the packaging and the tools use, when they are
+# missing. Safe to run again: it does nothing once all are there. As root it
+# runs apt-get itself; otherwise through sudo when there is one; without
+# either it prints the command to run as root and fails.
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # compiler, build and packaging tools (dpkg-shlibdeps, file: the .deb's
+  # dependencies; binutils with build-essential: nm and readelf in tests)
+  build-essential cmake ninja-build pkg-config dpkg-dev file
+  # tests and benchmarks
+  libgtest-dev libbenchmark-dev
+  # the kit: UUIDs
   uuid-dev
+  # the graphics kit: drawing, fonts (DejaVu is the tests' installed font), images
   libcairo2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  libxkbcommon-dev libxkbregistry-dev xkb-data
   libpng-dev libjpeg-dev
+  # text input: keyboard layouts and the system's rules they include
+  libxkbcommon-dev libxkbregistry-dev xkb-data
+  # the studio's core: recordings
+  libsndfile1-dev
+  # message catalogs (msgfmt); the symbol font generator (tools/make_pelmar_font.py)
   gettext python3-fonttools
+  # the fuzzing campaign (tools/fuzz.sh): Clang with libFuzzer
+  clang libclang-rt-14-dev
 )
 
 missing=()
@@ -25,10 +39,17 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "bootstrap: installing ${missing[*]}" >&2
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "bootstrap: these Debian packages are missing and this user can neither install them" >&2
+  echo "bootstrap: (not root, no sudo). Run as root, then try again:" >&2
+  echo "" >&2
+  echo "    apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+  exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "HostText.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVErrors.h"

@@ -172,9 +172,11 @@ bool HostParseValueLike(const QVValue& current, const std::string& text, QVValue
       return true;
     case kQVValueTypeString:
     case kQVValueTypeEmpty: {
-      QVString native = QVString(text).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
-      if (native.IsEmpty() && !text.empty()) return false;
-      out.SetasQVString(native);
+      // Invalid UTF-8 converts to nothing, and a character without a native
+      // byte to "?": the object would keep another text than the one typed.
+      std::string native;
+      if (!HostNativeText(text, native)) return false;
+      out.SetasQVString(QVString(native));
       return true;
     }
     default:

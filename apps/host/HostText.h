@@ -16,7 +16,8 @@ std::string HostFormatValue(const QVValue& value);
 // A value typed on the command line, of the kind of current (the property's
 // present value): a number for a number (a whole number for an integer), a
 // string for a string. Text for a dictionary property is not accepted. False
-// when the text does not fit.
+// when the text does not fit: a number that is not finite, a string that is
+// not UTF-8 or holds a character the kit's native encoding lacks.
 bool HostParseValueLike(const QVValue& current, const std::string& text, QVValue& out);
 
 // Strict readings of what a person types, for telling whether the object

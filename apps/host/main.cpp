@@ -12,16 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "HostDocument.h"
-#include "HostDocumentLock.h"
-#include "HostEdit.h"
-#include "HostEnvironment.h"
-#include "HostGUI.h"
-#include "HostPlugin.h"
-#include "HostRender.h"
-#include "HostSafeSave.h"
+#include "bridge/HostDocument.h"
+#include "bridge/HostDocumentLock.h"
+#include "bridge/HostEdit.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostGUI.h"
+#include "bridge/HostInstallLayout.h"
+#include "bridge/HostPlugin.h"
+#include "bridge/HostRender.h"
+#include "bridge/HostSafeSave.h"
 #include "HostSetting.h"
 #include "HostText.h"
+#include "TalvaneVersion.h"
 #include "host/QVGUIEvent.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVErrors.h"
@@ -59,11 +61,12 @@ const char kUsage[] =
     "\n"
     "options:\n"
     "  --plugin PATH                the plug-in library (default: StdTalvane.so beside\n"
-    "                               this program)\n"
+    "                               this program, else the installed lib/talvane one)\n"
     "  --lang CODE                  language of the plug-in's texts (default: from\n"
     "                               LANGUAGE, LC_ALL, LC_MESSAGES, LANG)\n"
     "  --repository DIR             the host's document repository\n"
-    "  --byte-order big|little      byte order of documents written (default: big)\n";
+    "  --byte-order big|little      byte order of documents written (default: big)\n"
+    "  --version                    print the version and exit (alone)\n";
 
 struct Options {
   std::string plugin;
@@ -406,6 +409,10 @@ int Demo(HostPlugin& plugin, const Options& options, std::string dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("talvane-host %s\n", TALVANE_VERSION);
+    return 0;
+  }
   Options options;
   std::string error;
   if (!ParseOptions(argc, argv, options, error)) {
@@ -423,7 +430,8 @@ int main(int argc, char** argv) {
 
   std::string exeDir = ExecutableDir();
   HostEnvironmentOptions envOptions;
-  envOptions.localeDir = exeDir + "/locale";
+  HostInstallLayout layout(exeDir);
+  envOptions.localeDir = layout.LocaleDir();
   envOptions.language =
       options.languageGiven ? options.language : HostEnvironment::LanguageFromEnvironment();
   if (!options.repository.empty()) {
@@ -434,10 +442,9 @@ int main(int argc, char** argv) {
   HostEnvironment environment(envOptions);
 
   HostPlugin plugin(environment);
-  std::string pluginPath = options.plugin.empty() ? exeDir + "/StdTalvane.so" : options.plugin;
+  std::string pluginPath = options.plugin.empty() ? layout.PluginPath() : options.plugin;
   int32_t status = plugin.Load(pluginPath);
   if (status != 0) {
-    for (const std::string& line : environment.LogLines()) std::fputs(line.c_str(), stderr);
     std::string why = plugin.Error().empty() ? "" : ": " + plugin.Error();
     return Fail(status, "can't register the plug-in " + pluginPath + why);
   }

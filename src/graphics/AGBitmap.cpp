@@ -121,8 +121,8 @@ long AGBitmap::CheckSize(uint32_t width, uint32_t height, const char* what) {
     return kQVNoErr;
   }
   char text[128];
-  std::snprintf(text, sizeof text, "%u x %u pixels; at most %llu, and %u a side", width, height,
-                static_cast<unsigned long long>(kAGBitmapMaxPixels), kAGBitmapMaxSide);
+  std::snprintf(text, sizeof text, "%u x %u pixels; at most %llu pixels, and %u a side", width,
+                height, static_cast<unsigned long long>(kAGBitmapMaxPixels), kAGBitmapMaxSide);
   return QVLogStatus(kQVErrImageTooLarge, what, text);
 }
 
@@ -134,7 +134,7 @@ void AGBitmap::Allocate(uint32_t width, uint32_t height) {
   const size_t bytes = size_t(width) * 4 * height + 4;
   mMemory.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
   if (!mMemory) {
-    QVLogStatus(kQVErrDrawPort, "bitmap memory");
+    QVLogStatus(kQVErrImageTooLarge, "bitmap", "its pixel memory cannot be had");
     return;
   }
   if (AGGraphicsLow::AGNativePortCreateBitmapWithData(reinterpret_cast<uint32_t*>(mMemory.get()),

@@ -24,10 +24,12 @@
 
 class AGImage;
 
-// The largest raster the kit makes or decodes: 2^24 pixels (64 MB), for
-// example 4096 x 4096. Larger bitmaps are not made and larger image files
-// are refused before any pixel memory is allocated.
-inline constexpr uint64_t kAGBitmapMaxPixels = uint64_t(1) << 24;
+// The largest raster the kit makes or decodes: 2^27 = 134217728 pixels
+// (512 MB), enough for the photographs of 100-megapixel cameras (11648 x
+// 8736), for example 16384 x 8192. Larger bitmaps are not made and larger
+// image files are refused (kQVErrImageTooLarge, the limit in the message)
+// before any pixel memory is allocated.
+inline constexpr uint64_t kAGBitmapMaxPixels = uint64_t(1) << 27;
 // The drawing service's limit on either side of a bitmap, in pixels.
 inline constexpr uint32_t kAGBitmapMaxSide = 32767;
 
@@ -101,8 +103,8 @@ class AGBitmapBase {
 };
 
 // A bitmap that owns its pixels and its port. A zero width or height, more
-// than kAGBitmapMaxPixels pixels or a failed allocation leave it closed
-// (the last two logged as kQVErrImageTooLarge and kQVErrDrawPort).
+// than kAGBitmapMaxPixels pixels or pixel memory that cannot be had leave
+// it closed (the last two logged as kQVErrImageTooLarge).
 class AGBitmap : public AGBitmapBase {
  public:
   // width x height transparent black pixels. type only matters to the

@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "graphics/AGGraphicsLow.h"
+#include "graphics/AGPath.h"
 #include "graphics/platform/AGFontPlatform_p.h"
+#include "graphics/platform/AGNativePath.h"
 
 const AGFont kAGNullFont;
 
@@ -108,8 +110,9 @@ const QVStringArray& AGFont::GetFontNameList() {
   static QVStringArray sList;
   static bool sBuilt = false;
   static uint32_t sGeneration = 0;
-  // Fonts installed on the system later are not seen; fonts this process
-  // adds are, since it may ask before adding its own.
+  // The list follows the font set: fonts this process adds (it may ask
+  // before adding its own), and fonts installed while it runs once a lookup
+  // has brought the configuration up to date.
   uint32_t generation = AGNativeFont::GetFontSetGeneration();
   if (sBuilt && generation == sGeneration) return sList;
   sList = AGNativeFont::CopyFamilyNames();
@@ -125,4 +128,25 @@ const QVStringArray& AGFont::GetFontNameList() {
 
 long AGFont::AddApplicationFontFile(const QVString& path) {
   return AGNativeFont::AddApplicationFontFile(path);
+}
+
+double AGFont::GetCapHeight() const { return IsValid() ? NativeFont()->GetCapHeight() : 0.0; }
+
+uint32_t AGFont::GetGlyph(uint16_t unit) const { return IsValid() ? NativeFont()->GetGlyph(unit) : 0; }
+
+AGSize AGFont::GetGlyphAdvance(uint32_t glyph) const {
+  return IsValid() ? NativeFont()->GetAdvance(glyph) : kAGNullSize;
+}
+
+AGRect AGFont::GetGlyphInkBox(uint32_t glyph) const {
+  return IsValid() ? NativeFont()->GetInkBox(glyph) : kAGNullRect;
+}
+
+bool AGFont::AddGlyphOutline(uint32_t glyph, const AGPoint& pen, AGPath* path) const {
+  if (!path || !IsValid()) return false;
+  path->UpdateOrigin(pen);
+  AGPoint origin = path->GetOrigin();
+  // The native path holds coordinates relative to the path's origin.
+  return NativeFont()->AddGlyphOutline(glyph, {pen.x - origin.x, pen.y - origin.y},
+                                       path->NativePathToModify());
 }

@@ -20,6 +20,7 @@
 #include "kit/QVString.h"
 
 class AGNativeFont;
+class AGPath;
 
 // Style flags: any combination; 0 is regular. Underline is carried but not
 // part of the platform font (nothing here draws it).
@@ -117,6 +118,25 @@ class AGFont {
   double GetDescent() const;
   double GetLeading() const;
 
+  // Glyph by glyph, for laying text out one UTF-16 unit at a time; sizes in
+  // points at this font's size. Each gives its empty answer (0, kAGNullSize,
+  // kAGNullRect, false) for an invalid font.
+  //
+  // The height of capital letters.
+  double GetCapHeight() const;
+  // The glyph of one unit; 0 (the missing glyph) when the font lacks it.
+  uint32_t GetGlyph(uint16_t unit) const;
+  // Horizontal advance (width, 0); kAGNullSize for a glyph that cannot be read.
+  AGSize GetGlyphAdvance(uint32_t glyph) const;
+  // Tight box of the glyph's ink relative to its pen position; kAGNullRect
+  // for a glyph without outline.
+  AGRect GetGlyphInkBox(uint32_t glyph) const;
+  // Appends the glyph's outline with its pen position at pen (the path's
+  // coordinates; a path without origin takes pen as its origin); every
+  // contour is closed. False, adding nothing, for a glyph without outline
+  // or a null path.
+  bool AddGlyphOutline(uint32_t glyph, const AGPoint& pen, AGPath* path) const;
+
   // Width and height of the ink of the text laid out as lines (see
   // AGGraphicsLow.h); kAGNullSize for an invalid font, empty text or text
   // without ink. GetTextExtent takes native (Mac OS Roman) text.
@@ -126,7 +146,8 @@ class AGFont {
   // Family names of the installed fonts and of the fonts this process
   // added, each once, in ascending byte order; names that the native
   // encoding cannot hold, or longer than 255 bytes, are left out. Built on
-  // first use and again after AddApplicationFontFile added a font.
+  // first use and again after AddApplicationFontFile added a font or a
+  // failed lookup found the installed fonts changed.
   static const QVStringArray& GetFontNameList();
   // Make a font file usable by this process alone (not installed for other
   // programs). path is native text. Adding a file already added succeeds

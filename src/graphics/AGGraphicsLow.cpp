@@ -345,7 +345,7 @@ bool SetUpStroke(const AGContext& context, const AGAffineTransform& toPort, AGDr
   job->join = pen.LineJoin() == kAGPenLineJoinRound   ? AGStrokeJoin::kRound
               : pen.LineJoin() == kAGPenLineJoinBevel ? AGStrokeJoin::kBevel
                                                       : AGStrokeJoin::kMiter;
-  job->strokeGeometry = toPort;
+  job->strokeToPort = toPort;
   job->strokeSpace = kAGAffineTransformIdentity;
   if (pen.Ratio() < 0.99f) {
     // The nib is a circle squeezed to ratio along the pen angle: the stroke
@@ -356,7 +356,6 @@ bool SetUpStroke(const AGContext& context, const AGAffineTransform& toPort, AGDr
     float ratio = std::max(pen.Ratio(), 1.001f / pen.Size());
     AGAffineTransform nib =
         AGAffineTransformConcatRotation({ratio, 0.0, 0.0, 1.0, 0.0, 0.0}, pen.Angle());
-    job->strokeGeometry = AGAffineTransformConcat(toPort, AGAffineTransformInvert(nib));
     job->strokeSpace = nib;
   }
   return true;

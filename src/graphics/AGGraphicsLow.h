@@ -134,6 +134,12 @@ void AGNativePortMarkDirty(AGNativePort* port);
 // bytesPerRow bytes apart (at least width * 4).
 long AGNativeImageCreateWithPixels(const uint32_t* data, uint32_t width, uint32_t height,
                                    uint32_t bytesPerRow, AGNativeImagePtr* image);
+// An image over pixels that it takes over: data comes from std::malloc or
+// std::realloc, holds height rows of bytesPerRow = width * 4 bytes, and is
+// freed with std::free when the image goes, or at once when the image
+// cannot be made.
+long AGNativeImageCreateAdoptingPixels(uint32_t* data, uint32_t width, uint32_t height,
+                                       uint32_t bytesPerRow, AGNativeImagePtr* image);
 // An image holding a copy of the pixels of a bitmap or PNG port (later
 // drawing on the port does not change it); refused for other ports.
 long AGNativeImageCreateFromPort(AGNativePort* port, AGNativeImagePtr* image);
@@ -146,6 +152,11 @@ AGSize AGNativeImageGetSize(const AGNativeImage* image);
 // ---------------------------------------------------------------------------
 // Drawing on a context's port. Each saves the port's state first and
 // restores it after, so nothing of the port's state changes.
+//
+// Coordinates of any size are drawn exactly where they cross the port,
+// however far they reach (a long line seen through a deep zoom), and
+// geometry wholly outside the port, with its stroke's reach, draws nothing
+// and still counts as drawn.
 
 // Fills path with context.brush (unless mode bit 1 is set) and strokes it
 // with context.pen (unless mode bit 0 is set), after mapping it by t and then

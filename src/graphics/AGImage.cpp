@@ -245,3 +245,8 @@ int32_t AGImageFilesMgr::FindImageByPath(const QVFilePath& path) {
 const ATArray<AGImageFilesMgr::AGImageRec>& AGImageFilesMgr::GetRecords() { return Records(); }
 
 void AGImageFilesMgr::Terminate() { Records().Free(); }
+
+// Defined once, in the shared kits, so that every module of the process (the
+// hosts, the plug-in) refers to the same object; constructed before the
+// kits' other statics (init_priority), which may use it.
+__attribute__((init_priority(101))) const AGImage kAGNullImage;

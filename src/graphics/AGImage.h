@@ -8,10 +8,11 @@
 // colour profiles ignored) and JPEG (greyscale and YCbCr/RGB, baseline or
 // progressive; CMYK refused), recognised by their first bytes whatever the
 // file name says. Only the first image of a file is read. A file that cannot
-// be read, is of another format, is damaged or truncated, or declares more
-// than kAGBitmapMaxPixels pixels gives no image; the reason is logged
-// (kQVErrImageFile, kQVErrImageFormat, kQVErrImageDamaged,
-// kQVErrImageTooLarge).
+// be read, is of another format, is damaged or truncated (or too short for
+// the pixels it announces), or declares more than kAGBitmapMaxPixels pixels
+// gives no image; the reason is logged (kQVErrImageFile, kQVErrImageFormat,
+// kQVErrImageDamaged, kQVErrImageTooLarge). Pixel memory is taken as rows
+// are decoded, not when the size is read.
 //
 // Every platform image the kit makes (decoded, copied or taken from a
 // bitmap) is counted while it lives: GetImageGlobalCount and
@@ -112,7 +113,9 @@ class AGImage {
   AGSize mSize = kAGNullSize;
 };
 
-inline const AGImage kAGNullImage;
+// The empty image; one object in the process, defined in the shared kits and
+// ready before their other statics.
+extern const AGImage kAGNullImage;
 
 // Draws, through proc, an image of rect's width and height grown by margin
 // on every side (rounded half away from zero); rect's origin is not used.

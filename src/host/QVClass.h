@@ -39,7 +39,7 @@ class AGContext;
 struct QVDrawEvent;
 struct QVEditEvent;
 
-enum : uint32_t {
+enum QVClassSlotIndex : uint32_t {
   kQVClassSlotInit = 0,
   kQVClassSlotInitFromFile = 1,
   kQVClassSlotWriteToFile = 3,
@@ -74,6 +74,18 @@ struct QVClassRecord : QVHostObject {
   uint8_t reserved1[24];
   QVMethodSlot methods[kQVClassSlotCount];
 };
+
+// Each slot with its method type (see QVSlot in host/QVHostObject.h).
+QV_SLOT(kQVClassSlotInit, QVClassRecord, QVMethodInit);
+QV_SLOT(kQVClassSlotInitFromFile, QVClassRecord, QVMethodInitFromFile);
+QV_SLOT(kQVClassSlotWriteToFile, QVClassRecord, QVMethodWriteToFile);
+QV_SLOT(kQVClassSlotDelete, QVClassRecord, QVMethodDelete);
+QV_SLOT(kQVClassSlotSetObjectProperties, QVClassRecord, QVMethodSetObjectProperties);
+QV_SLOT(kQVClassSlotGetObjectProperties, QVClassRecord, QVMethodGetObjectProperties);
+QV_SLOT(kQVClassSlotDraw, QVClassRecord, QVMethodDraw);
+QV_SLOT(kQVClassSlotEdit, QVClassRecord, QVMethodEdit);
+QV_SLOT(kQVClassSlotGetNaturalBounds, QVClassRecord, QVMethodGetNaturalBounds);
+QV_SLOT(kQVClassSlotInspector, QVClassRecord, QVMethodInspector);
 
 static_assert(offsetof(QVClassRecord, flags) == 4);
 static_assert(offsetof(QVClassRecord, methods) == 32);

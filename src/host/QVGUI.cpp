@@ -13,14 +13,14 @@ QVString Format(const char* format, va_list args) {
   return text;
 }
 
-template <class Method>
-Method CtrlSlot(uint32_t index) {
-  return QVHostTableMethod<Method>(QVGUICtrl::sWrapper, index);
+template <auto Slot>
+typename QVSlot<Slot>::Method CtrlSlot() {
+  return QVSlotGet<Slot>(QVGUICtrl::sWrapper);
 }
 
-template <class Method>
-Method DescSlot(uint32_t index) {
-  return QVHostTableMethod<Method>(QVGUIDesc::sWrapper, index);
+template <auto Slot>
+typename QVSlot<Slot>::Method DescSlot() {
+  return QVSlotGet<Slot>(QVGUIDesc::sWrapper);
 }
 
 QVHostObject* Host(QVGUICtrlObject* ctrl) { return static_cast<QVHostObject*>(ctrl); }
@@ -35,49 +35,49 @@ QVGUICtrlObject* QVGUICtrl::New(QVGUIDescObject* desc, const char* text) {
 }
 
 void QVGUICtrl::SetAttribute(QVGUICtrlObject* ctrl, uint32_t selector, int32_t value) {
-  auto m = CtrlSlot<QVGUICtrlSetAttributeMethod>(kQVGUICtrlSlotSetAttribute);
+  auto m = CtrlSlot<kQVGUICtrlSlotSetAttribute>();
   if (ctrl && m) (Host(ctrl)->*m)(selector, value);
 }
 
 int32_t QVGUICtrl::GetAttribute(QVGUICtrlObject* ctrl, uint32_t selector) {
-  auto m = CtrlSlot<QVGUICtrlGetAttributeMethod>(kQVGUICtrlSlotGetAttribute);
+  auto m = CtrlSlot<kQVGUICtrlSlotGetAttribute>();
   return (ctrl && m) ? (Host(ctrl)->*m)(selector) : 0;
 }
 
 void QVGUICtrl::SetMenuItemList(QVGUICtrlObject* ctrl, const char* items) {
-  auto m = CtrlSlot<QVGUICtrlSetTextMethod>(kQVGUICtrlSlotSetMenuItemList);
+  auto m = CtrlSlot<kQVGUICtrlSlotSetMenuItemList>();
   if (ctrl && m && items) (Host(ctrl)->*m)(items);
 }
 
 void QVGUICtrl::SetMenuIndex(QVGUICtrlObject* ctrl, int32_t index) {
-  auto m = CtrlSlot<QVGUICtrlSetIndexMethod>(kQVGUICtrlSlotSetMenuIndex);
+  auto m = CtrlSlot<kQVGUICtrlSlotSetMenuIndex>();
   if (ctrl && m) (Host(ctrl)->*m)(index);
 }
 
 int32_t QVGUICtrl::GetMenuIndex(QVGUICtrlObject* ctrl) {
-  auto m = CtrlSlot<QVGUICtrlGetIndexMethod>(kQVGUICtrlSlotGetMenuIndex);
+  auto m = CtrlSlot<kQVGUICtrlSlotGetMenuIndex>();
   return (ctrl && m) ? (Host(ctrl)->*m)() : 0;
 }
 
 void QVGUICtrl::SetMenuItem(QVGUICtrlObject* ctrl, const char* item) {
-  auto m = CtrlSlot<QVGUICtrlSetTextMethod>(kQVGUICtrlSlotSetMenuItem);
+  auto m = CtrlSlot<kQVGUICtrlSlotSetMenuItem>();
   if (ctrl && m && item) (Host(ctrl)->*m)(item);
 }
 
 void QVGUICtrl::GetMenuItem(QVGUICtrlObject* ctrl, QVString* item) {
   if (!item) return;
   item->Clear();
-  auto m = CtrlSlot<QVGUICtrlGetTextMethod>(kQVGUICtrlSlotGetMenuItem);
+  auto m = CtrlSlot<kQVGUICtrlSlotGetMenuItem>();
   if (ctrl && m) (Host(ctrl)->*m)(item);
 }
 
 void QVGUICtrl::SetValueAsFloat32(QVGUICtrlObject* ctrl, float value) {
-  auto m = CtrlSlot<QVGUICtrlSetFloat32Method>(kQVGUICtrlSlotSetValueAsFloat32);
+  auto m = CtrlSlot<kQVGUICtrlSlotSetValueAsFloat32>();
   if (ctrl && m) (Host(ctrl)->*m)(value);
 }
 
 float QVGUICtrl::GetValueAsFloat32(QVGUICtrlObject* ctrl) {
-  auto m = CtrlSlot<QVGUICtrlGetFloat32Method>(kQVGUICtrlSlotGetValueAsFloat32);
+  auto m = CtrlSlot<kQVGUICtrlSlotGetValueAsFloat32>();
   return (ctrl && m) ? (Host(ctrl)->*m)() : 0.0f;
 }
 
@@ -99,19 +99,19 @@ bool QVGUIDesc::NewController(const char* format, ...) {
   QVString text = Format(format, args);
   va_end(args);
   QVGUICtrlObject* ctrl = QVGUICtrl::New(mHandle, text.c_str());
-  auto add = DescSlot<QVGUIDescAddControllerMethod>(kQVGUIDescSlotAddController);
+  auto add = DescSlot<kQVGUIDescSlotAddController>();
   if (!ctrl || !add) return false;
   (static_cast<QVHostObject*>(mHandle)->*add)(ctrl);
   return true;
 }
 
 void QVGUIDesc::SetPanelSize(int32_t width, int32_t height) {
-  auto m = DescSlot<QVGUIDescSetPanelSizeMethod>(kQVGUIDescSlotSetPanelSize);
+  auto m = DescSlot<kQVGUIDescSlotSetPanelSize>();
   if (mHandle && m) (static_cast<QVHostObject*>(mHandle)->*m)(width, height);
 }
 
 QVGUICtrlObject* QVGUIDesc::Control(uint32_t id) const {
-  auto m = DescSlot<QVGUIDescGetControllerMethod>(kQVGUIDescSlotGetController);
+  auto m = DescSlot<kQVGUIDescSlotGetController>();
   if (!mHandle || !m) return nullptr;
   return (static_cast<QVHostObject*>(mHandle)->*m)(id);
 }

@@ -26,7 +26,7 @@ enum : uint32_t {
   kQVGUICtrlAttributeEnabled = 5,
 };
 
-enum : uint32_t {
+enum QVGUICtrlSlotIndex : uint32_t {
   kQVGUICtrlSlotSetAttribute = QVHostTableSlotIndex(64),
   kQVGUICtrlSlotGetAttribute = QVHostTableSlotIndex(72),
   kQVGUICtrlSlotSetMenuItemList = QVHostTableSlotIndex(192),
@@ -51,6 +51,17 @@ using QVGUICtrlGetFloat32Method = float (QVHostObject::*)();
 struct QVGUICtrlTable
     : QVHostTable<QVGUICtrlObject* (*)(QVGUIDescObject* desc, const char* text),
                   kQVGUICtrlSlotCount> {};
+
+// Each slot with its method type (see QVSlot in host/QVHostObject.h).
+QV_SLOT(kQVGUICtrlSlotSetAttribute, QVGUICtrlTable, QVGUICtrlSetAttributeMethod);
+QV_SLOT(kQVGUICtrlSlotGetAttribute, QVGUICtrlTable, QVGUICtrlGetAttributeMethod);
+QV_SLOT(kQVGUICtrlSlotSetMenuItemList, QVGUICtrlTable, QVGUICtrlSetTextMethod);
+QV_SLOT(kQVGUICtrlSlotSetMenuIndex, QVGUICtrlTable, QVGUICtrlSetIndexMethod);
+QV_SLOT(kQVGUICtrlSlotGetMenuIndex, QVGUICtrlTable, QVGUICtrlGetIndexMethod);
+QV_SLOT(kQVGUICtrlSlotSetMenuItem, QVGUICtrlTable, QVGUICtrlSetTextMethod);
+QV_SLOT(kQVGUICtrlSlotGetMenuItem, QVGUICtrlTable, QVGUICtrlGetTextMethod);
+QV_SLOT(kQVGUICtrlSlotSetValueAsFloat32, QVGUICtrlTable, QVGUICtrlSetFloat32Method);
+QV_SLOT(kQVGUICtrlSlotGetValueAsFloat32, QVGUICtrlTable, QVGUICtrlGetFloat32Method);
 
 static_assert(offsetof(QVGUICtrlTable, construct) == 32);
 static_assert(offsetof(QVGUICtrlTable, methods[kQVGUICtrlSlotSetAttribute]) == 96);

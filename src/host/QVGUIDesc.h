@@ -19,7 +19,7 @@
 class QVGUIDescObject : public QVHostObject {};
 class QVGUICtrlObject;
 
-enum : uint32_t {
+enum QVGUIDescSlotIndex : uint32_t {
   kQVGUIDescSlotSetPanelSize = QVHostTableSlotIndex(80),
   kQVGUIDescSlotAddController = QVHostTableSlotIndex(192),
   kQVGUIDescSlotGetController = QVHostTableSlotIndex(200),
@@ -32,6 +32,11 @@ using QVGUIDescGetControllerMethod = QVGUICtrlObject* (QVHostObject::*)(uint32_t
 
 struct QVGUIDescTable
     : QVHostTable<QVGUIDescObject* (*)(const char* header), kQVGUIDescSlotCount> {};
+
+// Each slot with its method type (see QVSlot in host/QVHostObject.h).
+QV_SLOT(kQVGUIDescSlotSetPanelSize, QVGUIDescTable, QVGUIDescSetPanelSizeMethod);
+QV_SLOT(kQVGUIDescSlotAddController, QVGUIDescTable, QVGUIDescAddControllerMethod);
+QV_SLOT(kQVGUIDescSlotGetController, QVGUIDescTable, QVGUIDescGetControllerMethod);
 
 static_assert(offsetof(QVGUIDescTable, construct) == 32);
 static_assert(offsetof(QVGUIDescTable, destroy) == 40);

@@ -5,9 +5,9 @@
 
 namespace {
 
-template <class Method>
-Method HandlerSlot(uint32_t index) {
-  return QVHostTableMethod<Method>(QVHandler::sWrapper, index);
+template <auto Slot>
+typename QVSlot<Slot>::Method HandlerSlot() {
+  return QVSlotGet<Slot>(QVHandler::sWrapper);
 }
 
 QVHostObject* Host(QVHandlerObject* handler) { return static_cast<QVHostObject*>(handler); }
@@ -25,37 +25,37 @@ void QVHandler::Destroy() {
 }
 
 bool QVHandler::IsActive() const {
-  auto m = HandlerSlot<QVHandlerIsActiveMethod>(kQVHandlerSlotIsActive);
+  auto m = HandlerSlot<kQVHandlerSlotIsActive>();
   return mHandle && m && (Host(mHandle)->*m)();
 }
 
 void QVHandler::SetActionName(const QVString& name) {
-  auto m = HandlerSlot<QVHandlerSetActionNameMethod>(kQVHandlerSlotSetActionName);
+  auto m = HandlerSlot<kQVHandlerSlotSetActionName>();
   if (mHandle && m) (Host(mHandle)->*m)(name.c_str());
 }
 
 QVString QVHandler::GetActionName() const {
   QVString name;
-  auto m = HandlerSlot<QVHandlerGetActionNameMethod>(kQVHandlerSlotGetActionName);
+  auto m = HandlerSlot<kQVHandlerSlotGetActionName>();
   if (mHandle && m) (Host(mHandle)->*m)(&name);
   return name;
 }
 
-int32_t QVHandler::CallWithObjects(uint32_t slot, QVObject* const* objects, uint32_t count) {
-  auto m = HandlerSlot<QVHandlerObjectsMethod>(slot);
+int32_t QVHandler::CallWithObjects(QVHandlerObjectsMethod m, QVObject* const* objects,
+                                   uint32_t count) {
   if (!mHandle || !m || (!objects && count > 0)) return kQVErrGeneric;
   if (count == 0) return 0;
   return (Host(mHandle)->*m)(objects, count);
 }
 
 int32_t QVHandler::AddObjects(QVObject* const* objects, uint32_t count) {
-  return CallWithObjects(kQVHandlerSlotAddObjects, objects, count);
+  return CallWithObjects(HandlerSlot<kQVHandlerSlotAddObjects>(), objects, count);
 }
 
 int32_t QVHandler::DeleteObjects(QVObject* const* objects, uint32_t count) {
-  return CallWithObjects(kQVHandlerSlotDeleteObjects, objects, count);
+  return CallWithObjects(HandlerSlot<kQVHandlerSlotDeleteObjects>(), objects, count);
 }
 
 int32_t QVHandler::TouchObjects(QVObject* const* objects, uint32_t count) {
-  return CallWithObjects(kQVHandlerSlotTouchObjects, objects, count);
+  return CallWithObjects(HandlerSlot<kQVHandlerSlotTouchObjects>(), objects, count);
 }

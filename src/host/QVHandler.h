@@ -22,7 +22,7 @@ class QVObject;
 class QVString;
 class QVHandlerObject : public QVHostObject {};
 
-enum : uint32_t {
+enum QVHandlerSlotIndex : uint32_t {
   kQVHandlerSlotIsActive = QVHostTableSlotIndex(64),
   kQVHandlerSlotSetActionName = QVHostTableSlotIndex(72),
   kQVHandlerSlotGetActionName = QVHostTableSlotIndex(80),
@@ -40,6 +40,14 @@ using QVHandlerGetActionNameMethod = void (QVHostObject::*)(QVString* name);
 using QVHandlerObjectsMethod = int32_t (QVHostObject::*)(QVObject* const* objects, uint32_t count);
 
 struct QVHandlerTable : QVHostTable<QVHandlerObject* (*)(), kQVHandlerSlotCount> {};
+
+// Each slot with its method type (see QVSlot in host/QVHostObject.h).
+QV_SLOT(kQVHandlerSlotIsActive, QVHandlerTable, QVHandlerIsActiveMethod);
+QV_SLOT(kQVHandlerSlotSetActionName, QVHandlerTable, QVHandlerSetActionNameMethod);
+QV_SLOT(kQVHandlerSlotGetActionName, QVHandlerTable, QVHandlerGetActionNameMethod);
+QV_SLOT(kQVHandlerSlotAddObjects, QVHandlerTable, QVHandlerObjectsMethod);
+QV_SLOT(kQVHandlerSlotDeleteObjects, QVHandlerTable, QVHandlerObjectsMethod);
+QV_SLOT(kQVHandlerSlotTouchObjects, QVHandlerTable, QVHandlerObjectsMethod);
 
 static_assert(offsetof(QVHandlerTable, construct) == 32);
 static_assert(offsetof(QVHandlerTable, destroy) == 40);
@@ -86,7 +94,7 @@ class QVHandler {
   int32_t TouchObjects(QVObject* const* objects, uint32_t count);
 
  private:
-  int32_t CallWithObjects(uint32_t slot, QVObject* const* objects, uint32_t count);
+  int32_t CallWithObjects(QVHandlerObjectsMethod method, QVObject* const* objects, uint32_t count);
 
   QVHandlerObject* mHandle;
 };

@@ -28,12 +28,4 @@ struct QVHostTable {
   QVMethodSlot methods[SlotCount];
 };
 
-// Member slot index of table as the pointer-to-member type it holds; null
-// when there is no table or the slot is empty.
-template <class Method, class Table>
-Method QVHostTableMethod(const Table* table, uint32_t index) {
-  if (!table || table->methods[index].IsEmpty()) return nullptr;
-  return table->methods[index].template As<Method>();
-}
-
 #endif

@@ -223,3 +223,8 @@ long QVDictionary::ReadFromFile(const QVFile& file) {
 }
 
 long QVDictionary::SkipFromFile(const QVFile& file) { return QVValueCoder::SkipDictionary(file); }
+
+// Defined once, in the shared kits, so that every module of the process (the
+// hosts, the plug-in) refers to the same object; constructed before the
+// kits' other statics (init_priority), which may use it.
+__attribute__((init_priority(101))) const QVDictionary kQVNullDictionary;

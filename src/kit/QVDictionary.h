@@ -110,6 +110,8 @@ class QVDictionary {
   std::vector<Entry> mEntries;
 };
 
-inline const QVDictionary kQVNullDictionary;
+// The empty dictionary, returned by reference where there is no result; one
+// object in the process, ready before any other static (see kQVNullString).
+extern const QVDictionary kQVNullDictionary;
 
 #endif

@@ -57,6 +57,8 @@
   X(kQVErrFontFile, -1202, "Can't load the font file \"%s\"")                                      \
   /* %u glyph index, %s font file path (UTF-8) */                                                  \
   X(kQVErrFontGlyph, -1203, "Can't load glyph %u of the font \"%s\"")                              \
+  /* %s: font family (UTF-8), %s: the font files looked for, comma-separated */                   \
+  X(kQVErrFontNotFound, -1204, "The font \"%s\" was not found (looked for %s)")                    \
   /* %s: what was asked for and the drawing service's reason */                                    \
   X(kQVErrDrawPort, -1301, "Can't create the drawing port (%s)")                                   \
   /* %s: file path (native text), %s: the drawing service's reason */                              \
@@ -68,7 +70,21 @@
   /* %s: image file path (native text), %s: the decoder's reason */                                \
   X(kQVErrImageDamaged, -1313, "The image file \"%s\" is damaged (%s)")                            \
   /* %s: image file path or what the pixels are for, %s: size and limit */                         \
-  X(kQVErrImageTooLarge, -1314, "The image \"%s\" is too large (%s)")
+  X(kQVErrImageTooLarge, -1314, "The image \"%s\" is too large (%s)")                           \
+  /* studio; %s: sound file path (UTF-8), %s: the sound library's reason */                       \
+  X(kQVErrSoundOpen, -1401, "Can't open the sound file \"%s\" (%s)")                             \
+  X(kQVErrSoundFormat, -1402, "The file \"%s\" is not a recording the studio reads (%s)")         \
+  X(kQVErrSoundRead, -1403, "Can't read the sound file \"%s\" (%s)")                             \
+  /* not logged: the caller asked for it; %s: sound file path (UTF-8) */                          \
+  X(kQVErrSoundCancelled, -1404, "Summarising the sound file \"%s\" was cancelled")              \
+  /* %s: what is wrong with the query */                                                           \
+  X(kQVErrWaveQuery, -1405, "Bad waveform query (%s)")                                             \
+  /* %s: what is wrong with the data */                                                            \
+  X(kQVErrStudioClipboard, -1406, "The pasted objects are damaged (%s)")                           \
+  /* not logged; %s: "undo" or "redo" */                                                           \
+  X(kQVErrStudioNothingToUndo, -1407, "There is nothing to %s")                                    \
+  /* %s: what was asked while an object is being typed into */                                     \
+  X(kQVErrStudioTyping, -1408, "Can't %s while an object is being typed into")
 
 enum QVStatus : int32_t {
   kQVNoErr = 0,

@@ -1,10 +1,5 @@
 #include "kit/QVFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <limits>
@@ -12,6 +7,7 @@
 #include "kit/QVFileMmap.h"
 #include "kit/QVFileUtils.h"
 #include "kit/QVLog.h"
+#include "kit/platform/QVSystem_p.h"
 
 namespace {
 
@@ -38,13 +34,8 @@ bool SystemPath(const QVFilePath& path, char (&buffer)[kQVSystemPathMax]) {
   return QVFileUtils::GetAsSystemPath(buffer, path, false);
 }
 
-int OpenRetrying(const char* path, int flags, mode_t mode) {
-  int fd;
-  do {
-    fd = ::open(path, flags | O_CLOEXEC, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
+// OpenWith's first argument: a system open mode.
+int OpenModeArg(QVSystem::OpenMode mode) { return static_cast<int>(mode); }
 
 template <class U>
 void SwapWord(void* p, U (*swap)(U)) {
@@ -167,8 +158,7 @@ void ReadAtLeast(int fd, uint8_t* buffer, size_t capacity, size_t need, uint64_t
                  size_t& got) {
   got = 0;
   while (got < need) {
-    ssize_t done = ::pread(fd, buffer + got, capacity - got, static_cast<off_t>(pos + got));
-    if (done < 0 && errno == EINTR) continue;
+    long done = QVSystem::ReadAt(fd, buffer + got, capacity - got, pos + got);
     // 0 is the end of the file.
     if (done <= 0) return;
     got += static_cast<size_t>(done);
@@ -176,12 +166,7 @@ void ReadAtLeast(int fd, uint8_t* buffer, size_t capacity, size_t need, uint64_t
 }
 
 // Size without logging, for IsEndOfFile and friends.
-bool RawSize(int fd, uint64_t& size) {
-  struct stat st;
-  if (::fstat(fd, &st) != 0) return false;
-  size = static_cast<uint64_t>(st.st_size);
-  return true;
-}
+bool RawSize(int fd, uint64_t& size) { return QVSystem::GetDescriptorSize(fd, size); }
 
 }  // namespace
 
@@ -204,7 +189,7 @@ long QVFile::OpenWith(int openFlags, uint32_t stateFlag) {
   if (IsOpened()) return QVLogStatus(kQVErrFileAlreadyOpened, LogPath());
   char sys[kQVSystemPathMax];
   if (!SystemPath(mPath, sys)) return QVLogStatus(kQVErrFileOpen, LogPath());
-  int fd = OpenRetrying(sys, openFlags, 0644);
+  int fd = QVSystem::Open(sys, static_cast<QVSystem::OpenMode>(openFlags), nullptr);
   if (fd < 0) return QVLogStatus(kQVErrFileOpen, LogPath());
   Adopt(fd, stateFlag);
   return 0;
@@ -253,21 +238,24 @@ void QVFile::ForgetDescriptor() {
 bool QVFile::CloseDescriptor() {
   // The map goes before the descriptor it was made from.
   mMmap.reset();
-  // Linux releases the descriptor even when close reports EINTR: no retry,
-  // and EINTR says nothing about the data.
-  bool closed = ::close(mFD) == 0 || errno == EINTR;
+  // EINTR says nothing about the data: QVSystem::Close counts it as closed.
+  bool closed = QVSystem::Close(mFD);
   ForgetDescriptor();
   return closed;
 }
 
-long QVFile::OpenForRead() { return OpenWith(O_RDONLY, kOpenedForRead); }
+long QVFile::OpenForRead() {
+  return OpenWith(OpenModeArg(QVSystem::OpenMode::kRead), kOpenedForRead);
+}
 
-long QVFile::OpenForReadWrite() { return OpenWith(O_RDWR, kOpenedForReadWrite); }
+long QVFile::OpenForReadWrite() {
+  return OpenWith(OpenModeArg(QVSystem::OpenMode::kReadWrite), kOpenedForReadWrite);
+}
 
 long QVFile::CreateForReadWrite() {
   if (IsOpened()) return QVLogStatus(kQVErrFileAlreadyOpened, LogPath());
   if (IsTemporary()) return CreateTemporary();
-  return OpenWith(O_RDWR | O_CREAT | O_TRUNC, kOpenedForReadWrite);
+  return OpenWith(OpenModeArg(QVSystem::OpenMode::kCreateTruncate), kOpenedForReadWrite);
 }
 
 long QVFile::CreateTemporary() {
@@ -279,12 +267,13 @@ long QVFile::CreateTemporary() {
     mFileName = mPath.FileName();
     char sys[kQVSystemPathMax];
     if (!SystemPath(mPath, sys)) break;
-    int fd = OpenRetrying(sys, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    int error = 0;
+    int fd = QVSystem::Open(sys, QVSystem::OpenMode::kCreateExclusive, &error);
     if (fd >= 0) {
       Adopt(fd, kOpenedForReadWrite);
       return 0;
     }
-    if (errno != EEXIST) break;
+    if (!QVSystem::IsAlreadyExists(error)) break;
   }
   long err = QVLogStatus(kQVErrFileOpen, LogPath());
   ForgetTemporaryPath();
@@ -311,7 +300,7 @@ long QVFile::Close() {
   if (!CloseDescriptor() && writable && err == 0) err = QVLogStatus(kQVErrFileWrite, LogPath());
   if (IsTemporary()) {
     char sys[kQVSystemPathMax];
-    if (SystemPath(mPath, sys)) ::unlink(sys);
+    if (SystemPath(mPath, sys)) QVSystem::RemoveFile(sys);
     ForgetTemporaryPath();
   }
   return err;
@@ -322,7 +311,7 @@ bool QVFile::Remove() {
   mWriteLength = 0;
   if (IsOpened()) CloseDescriptor();
   char sys[kQVSystemPathMax];
-  bool removed = SystemPath(mPath, sys) && ::unlink(sys) == 0;
+  bool removed = SystemPath(mPath, sys) && QVSystem::RemoveFile(sys);
   if (IsTemporary()) ForgetTemporaryPath();
   return removed;
 }
@@ -340,10 +329,8 @@ long QVFile::GetFileSize(uint64_t& size) const {
     return 0;
   }
   char sys[kQVSystemPathMax];
-  struct stat st;
-  if (!SystemPath(mPath, sys) || ::stat(sys, &st) != 0)
+  if (!SystemPath(mPath, sys) || !QVSystem::GetPathSize(sys, size))
     return QVLogStatus(kQVErrFileGetSize, LogPath());
-  size = static_cast<uint64_t>(st.st_size);
   return 0;
 }
 
@@ -356,11 +343,7 @@ long QVFile::SetFileSize(uint64_t size) {
   if (err) return err;
   // Bytes read ahead may be cut off or, past a shorter size, become zeros.
   ForgetReadAhead();
-  int rc;
-  do {
-    rc = ::ftruncate(mFD, static_cast<off_t>(size));
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) return QVLogStatus(kQVErrFileSetSize, LogPath());
+  if (!QVSystem::SetDescriptorSize(mFD, size)) return QVLogStatus(kQVErrFileSetSize, LogPath());
   mKnownSize = size;
   return 0;
 }
@@ -469,8 +452,7 @@ long QVFile::WriteOutsideBuffer(const uint8_t* p, size_t n) {
 long QVFile::WriteAt(const uint8_t* p, size_t n, uint64_t at, size_t& written) const {
   written = 0;
   while (written < n) {
-    ssize_t done = ::pwrite(mFD, p + written, n - written, static_cast<off_t>(at + written));
-    if (done < 0 && errno == EINTR) continue;
+    long done = QVSystem::WriteAt(mFD, p + written, n - written, at + written);
     if (done <= 0) break;
     written += static_cast<size_t>(done);
   }

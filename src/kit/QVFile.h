@@ -49,7 +49,7 @@
 #include <cstring>
 #include <memory>
 
-#include "graphics/AGGeometry.h"
+#include "kit/AGGeometryTypes.h"
 #include "kit/ATArray.h"
 #include "kit/QVFilePath.h"
 #include "kit/QVString.h"

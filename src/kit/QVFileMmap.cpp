@@ -1,23 +1,17 @@
 #include "kit/QVFileMmap.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <limits>
 
 #include "kit/QVFile.h"
 #include "kit/QVLog.h"
+#include "kit/platform/QVSystem_p.h"
 
 QVFileMmap::QVFileMmap(const QVFile& file) : mFile(file) {}
 
 QVFileMmap::~QVFileMmap() { UnmapAll(); }
 
 unsigned QVFileMmap::Granularity() {
-  static const unsigned sPageSize = [] {
-    long size = ::sysconf(_SC_PAGESIZE);
-    return size > 0 ? static_cast<unsigned>(size) : 4096u;
-  }();
+  static const unsigned sPageSize = static_cast<unsigned>(QVSystem::GetPageSize());
   return sPageSize;
 }
 
@@ -49,10 +43,10 @@ const void* QVFileMmap::Map(uint64_t offset, size_t length) {
     Fail(QVLogStatus(kQVErrMmapBadOffset, mFile.LogPath()));
     return nullptr;
   }
-  void* address = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, mFile.Descriptor(),
-                         static_cast<off_t>(offset));
-  if (address == MAP_FAILED) {
-    Fail(QVLogStatus(kQVErrMmapFailed, static_cast<long>(errno), mFile.LogPath()));
+  int error = 0;
+  void* address = const_cast<void*>(QVSystem::MapForReading(mFile.Descriptor(), offset, length, &error));
+  if (!address) {
+    Fail(QVLogStatus(kQVErrMmapFailed, static_cast<long>(error), mFile.LogPath()));
     return nullptr;
   }
   mLastError = 0;
@@ -78,14 +72,14 @@ const void* QVFileMmap::MapAll() {
 bool QVFileMmap::Unmap(const void* address) {
   uint32_t index = 0;
   if (!FindItemByAddress(address, index)) return false;
-  ::munmap(mWindows[index].address, mWindows[index].length);
+  QVSystem::Unmap(mWindows[index].address, mWindows[index].length);
   mWindows.erase(mWindows.begin() + index);
   return true;
 }
 
 void QVFileMmap::UnmapAll() {
   while (!mWindows.empty()) {
-    ::munmap(mWindows.back().address, mWindows.back().length);
+    QVSystem::Unmap(mWindows.back().address, mWindows.back().length);
     mWindows.pop_back();
   }
   mLastError = 0;

@@ -215,3 +215,9 @@ void QVFilePathArray::SortByFilePath() {
 }
 
 void QVFilePathArray::SortByFileName() { Sort(LowFileNameLess); }
+
+// Defined once, in the shared kits, so that every module of the process (the
+// hosts, the plug-in) refers to the same object; constructed before the
+// kits' other statics (init_priority), which may use it.
+__attribute__((init_priority(101))) const QVFilePath kQVNullFilePath;
+__attribute__((init_priority(101))) const QVFilePathArray kQVNullFilePathArray;

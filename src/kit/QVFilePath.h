@@ -132,8 +132,9 @@ class QVFilePath {
 };
 
 // The empty path and the empty array, returned by reference where there is
-// no result.
-inline const QVFilePath kQVNullFilePath;
+// no result; one object each in the process, ready before any other static
+// (see kQVNullString).
+extern const QVFilePath kQVNullFilePath;
 
 class QVFilePathArray : public ATArray<QVFilePath> {
  public:
@@ -147,6 +148,6 @@ class QVFilePathArray : public ATArray<QVFilePath> {
   void SortByFileName();
 };
 
-inline const QVFilePathArray kQVNullFilePathArray;
+extern const QVFilePathArray kQVNullFilePathArray;
 
 #endif

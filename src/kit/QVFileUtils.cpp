@@ -1,8 +1,5 @@
 #include "kit/QVFileUtils.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +7,7 @@
 
 #include "kit/QVErrors.h"
 #include "kit/QVFileUtils_p.h"
+#include "kit/platform/QVSystem_p.h"
 
 namespace {
 
@@ -21,28 +19,29 @@ QVFilePath LowPathFromSystem(const QVString& text) {
   return QVFilePath(text.ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative));
 }
 
-enum class LowKind { kDirectory, kFile };
+using LowKind = QVSystem::EntryKind;
+using LowPermission = QVSystem::Permission;
 
-// stat of the path, which must name an entry of the given kind; then access
-// with mode when mode is not F_OK.
-bool LowCheck(const QVFilePath& path, LowKind kind, int mode) {
+// The path must name an entry of the given kind (a file or a directory) and,
+// when permission is given, grant it.
+bool LowCheck(const QVFilePath& path, LowKind kind, const LowPermission* permission = nullptr) {
   char system[kQVSystemPathMax];
   if (!QVFileUtils::GetAsSystemPath(system, path, kind == LowKind::kDirectory)) return false;
-  struct stat info;
-  if (stat(system, &info) != 0) return false;
-  bool kindMatches = (kind == LowKind::kDirectory) ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode);
-  if (!kindMatches) return false;
-  return mode == F_OK || access(system, mode) == 0;
+  if (QVSystem::GetEntryKind(system, nullptr) != kind) return false;
+  return !permission || QVSystem::HasPermission(system, *permission);
+}
+
+bool LowCheck(const QVFilePath& path, LowKind kind, LowPermission permission) {
+  return LowCheck(path, kind, &permission);
 }
 
 // The directory of the running executable in the system's form, without a
 // final "/" (empty for an executable at the root). False when the system does
 // not tell.
 bool LowExecutableDirText(QVString& dir) {
-  char buffer[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
-  if (n <= 0 || n >= static_cast<ssize_t>(sizeof buffer)) return false;
-  QVString exe(buffer, static_cast<uint32_t>(n));
+  std::string path;
+  if (!QVSystem::GetExecutablePath(path)) return false;
+  QVString exe(path);
   uint32_t slash = kQVStringNotFound;
   if (!exe.FindFromEnd("/", 0, &slash)) return false;
   dir = exe.SubString(0, slash);
@@ -91,40 +90,41 @@ void QVLowBundleDirPaths(const QVFilePath& bundle, QVFilePath& resources,
   application = text;
 }
 
-bool QVFileUtils::DirExists(const QVFilePath& path) { return LowCheck(path, LowKind::kDirectory, F_OK); }
+bool QVFileUtils::DirExists(const QVFilePath& path) { return LowCheck(path, LowKind::kDirectory); }
 
 bool QVFileUtils::DirIsReadable(const QVFilePath& path) {
-  return LowCheck(path, LowKind::kDirectory, R_OK);
+  return LowCheck(path, LowKind::kDirectory, LowPermission::kRead);
 }
 
 bool QVFileUtils::DirIsWritable(const QVFilePath& path) {
-  return LowCheck(path, LowKind::kDirectory, W_OK);
+  return LowCheck(path, LowKind::kDirectory, LowPermission::kWrite);
 }
 
-bool QVFileUtils::FileExists(const QVFilePath& path) { return LowCheck(path, LowKind::kFile, F_OK); }
+bool QVFileUtils::FileExists(const QVFilePath& path) { return LowCheck(path, LowKind::kFile); }
 
-bool QVFileUtils::FileIsReadable(const QVFilePath& path) { return LowCheck(path, LowKind::kFile, R_OK); }
+bool QVFileUtils::FileIsReadable(const QVFilePath& path) { return LowCheck(path, LowKind::kFile, LowPermission::kRead); }
 
-bool QVFileUtils::FileIsWritable(const QVFilePath& path) { return LowCheck(path, LowKind::kFile, W_OK); }
+bool QVFileUtils::FileIsWritable(const QVFilePath& path) { return LowCheck(path, LowKind::kFile, LowPermission::kWrite); }
 
 bool QVFileUtils::FileIsExecutable(const QVFilePath& path) {
-  return LowCheck(path, LowKind::kFile, X_OK);
+  return LowCheck(path, LowKind::kFile, LowPermission::kExecute);
 }
 
 long QVFileUtils::GetFileSize(const QVFilePath& path, uint64_t& size) {
   size = 0;
   char system[kQVSystemPathMax];
-  struct stat info;
-  if (!GetAsSystemPath(system, path, false) || stat(system, &info) != 0 || !S_ISREG(info.st_mode)) {
+  uint64_t found = 0;
+  if (!GetAsSystemPath(system, path, false) ||
+      QVSystem::GetEntryKind(system, &found) != QVSystem::EntryKind::kFile) {
     return kQVErrNotAFile;
   }
-  size = static_cast<uint64_t>(info.st_size);
+  size = found;
   return kQVNoErr;
 }
 
 bool QVFileUtils::RemoveFile(const QVFilePath& path) {
   char system[kQVSystemPathMax];
-  return GetAsSystemPath(system, path, false) && unlink(system) == 0;
+  return GetAsSystemPath(system, path, false) && QVSystem::RemoveFile(system);
 }
 
 bool QVFileUtils::GetAsSystemPath(char* buffer, const QVFilePath& path, bool /*isDirectory*/) {
@@ -158,8 +158,7 @@ QVFilePath QVFileUtils::GetAvailableFilePath(const QVFilePath& dir, const QVStri
     name.Assignf("%s%s%04ld", folder.c_str(), stem, static_cast<long>(sTemporaryNameCounter));
     QVFilePath candidate(name);
     if (!GetAsSystemPath(system, candidate, false)) return QVFilePath();
-    struct stat info;
-    if (stat(system, &info) != 0 || !S_ISREG(info.st_mode)) return candidate;
+    if (QVSystem::GetEntryKind(system, nullptr) != QVSystem::EntryKind::kFile) return candidate;
   }
 }
 

@@ -1,7 +1,6 @@
 #include "kit/QVString.h"
 
 #include <strings.h>
-#include <uuid/uuid.h>
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +9,7 @@
 #include <cstring>
 
 #include "kit/QVTextEncoding_p.h"
+#include "kit/platform/QVSystem_p.h"
 
 namespace {
 
@@ -186,8 +186,10 @@ int32_t QVString::Compare(const QVString& other, bool caseSensitive) const {
     int r = std::memcmp(mStr.data(), other.mStr.data(), common);
     if (r != 0) return r;
   }
-  if (mStr.size() == other.mStr.size()) return 0;
-  return mStr.size() < other.mStr.size() ? -1 : 1;
+  // A prefix orders by the length difference, clamped so that strings of
+  // more than 2 GB keep the sign.
+  int64_t difference = static_cast<int64_t>(mStr.size()) - static_cast<int64_t>(other.mStr.size());
+  return static_cast<int32_t>(std::clamp<int64_t>(difference, INT32_MIN, INT32_MAX));
 }
 
 QVString QVString::SubString(uint32_t begin, uint32_t end) const {
@@ -485,9 +487,11 @@ bool QVStringSuffixNumberAdd(QVString* str, int32_t increment, uint32_t startVal
 // ---------------------------------------------------------------- UUID
 
 QVString QVStringGenerateUUID() {
-  uuid_t uuid;
-  uuid_generate(uuid);
-  char text[37];
-  uuid_unparse_upper(uuid, text);
-  return QVString(text);
+  return QVString(QVSystem::GenerateUUID());
 }
+
+// Defined once, in the shared kits, so that every module of the process (the
+// hosts, the plug-in) refers to the same object; constructed before the
+// kits' other statics (init_priority), which may use it.
+__attribute__((init_priority(101))) const QVString kQVNullString;
+__attribute__((init_priority(101))) const QVStringArray kQVNullStringArray;

@@ -133,7 +133,9 @@ class QVString {
   // ---- Comparison
   // Case-sensitive: bytes over the shorter length, then the longer string is
   // greater. Case-insensitive: strcasecmp of the texts (ASCII folding, stops at
-  // the first NUL byte). Compare returns <0, 0 or >0.
+  // the first NUL byte). Compare returns <0, 0 or >0: case-sensitive, the
+  // memcmp result of the first differing bytes, or Length() - other.Length()
+  // when one string starts with the other ("abc" against "abcdef" gives -3).
   bool IsEqual(const QVString& other, bool caseSensitive = true) const;
   int32_t Compare(const QVString& other, bool caseSensitive = true) const;
 
@@ -214,10 +216,12 @@ bool operator>(const QVString& a, const QVString& b);
 bool operator>=(const QVString& a, const QVString& b);
 QVString operator+(const QVString& a, const QVString& b);
 
-// Returned by reference where an operation has no result. Inline variables:
-// initialised before any static of a file that includes this header.
-inline const QVString kQVNullString;
-inline const QVStringArray kQVNullStringArray;
+// Returned by reference where an operation has no result. One object each in
+// the process (defined in the shared kits, so the hosts and the plug-in may
+// compare addresses with them), ready before any other static of the kits
+// and before any static of a program or plug-in that loads them.
+extern const QVString kQVNullString;
+extern const QVStringArray kQVNullStringArray;
 
 namespace std {
 template <>

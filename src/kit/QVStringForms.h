@@ -20,7 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "graphics/AGGeometry.h"
+#include "kit/AGGeometryTypes.h"
 
 // Upper bound of every strSetas text, terminator included (four doubles of
 // 309 integer digits and 16 decimals, with separators).

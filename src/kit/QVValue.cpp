@@ -667,3 +667,10 @@ long QVValueCoder::SkipDictionary(const QVFile& file) {
   if (err == 0) err = ReadHeader(file, chunk, limit, kQVValueTypeDictionary);
   return err ? err : QVFileGotoChunkEnd(file, chunk);
 }
+
+// Defined once, in the shared kits, so that every module of the process (the
+// hosts, the plug-in) refers to the same object; constructed before the
+// kits' other statics (init_priority), which may use it.
+__attribute__((init_priority(101))) const QVValue kQVNullValue;
+__attribute__((init_priority(101))) const QVValueArray kQVNullValueArray;
+__attribute__((init_priority(101))) const QVString kQVNullKey;

@@ -28,7 +28,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphics/AGGeometry.h"
+#include "kit/AGGeometryTypes.h"
 #include "kit/ATArray.h"
 #include "kit/QVString.h"
 
@@ -198,11 +198,11 @@ struct QVValueEnums {
 // The index meaning "no entry".
 inline constexpr uint32_t kQVValueEnumsNotFound = 0xFFFFFFFFu;
 
-// Returned by reference where there is nothing to return. Inline variables:
-// ready before any static of a file that includes this header.
-inline const QVValue kQVNullValue;
-inline const QVValueArray kQVNullValueArray;
-inline const QVString kQVNullKey;
+// Returned by reference where there is nothing to return. One object each in
+// the process, ready before any other static (see kQVNullString).
+extern const QVValue kQVNullValue;
+extern const QVValueArray kQVNullValueArray;
+extern const QVString kQVNullKey;
 
 // ---- Enumeration tables
 // First entry (before the closing one) with that number / word; index

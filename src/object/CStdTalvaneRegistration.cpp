@@ -12,28 +12,23 @@ namespace {
 
 // Each slot is written only while the class record exists and its flag bit 0
 // (the host keeps its own methods) is clear.
-template <class Method>
-void StoreSlot(uint32_t index, Method method) {
+template <auto Slot, class Method>
+void StoreSlot(Method method) {
   if (!gQVClass || (gQVClass->flags & kQVClassFlagKeepMethods)) return;
-  gQVClass->methods[index] = QVMethodSlot::From(method);
+  QVSlotSet<Slot>(*gQVClass, method);
 }
 
 void FillClassMethods() {
-  StoreSlot(kQVClassSlotInit, static_cast<QVMethodInit>(&CStdTalvane::_apmInit));
-  StoreSlot(kQVClassSlotInitFromFile,
-            static_cast<QVMethodInitFromFile>(&CStdTalvane::_apmInitFromFile));
-  StoreSlot(kQVClassSlotWriteToFile,
-            static_cast<QVMethodWriteToFile>(&CStdTalvane::_apmWriteToFile));
-  StoreSlot(kQVClassSlotDelete, static_cast<QVMethodDelete>(&CStdTalvane::_apmDelete));
-  StoreSlot(kQVClassSlotDraw, static_cast<QVMethodDraw>(&CStdTalvane::_apmDraw));
-  StoreSlot(kQVClassSlotEdit, static_cast<QVMethodEdit>(&CStdTalvane::_apmEdit));
-  StoreSlot(kQVClassSlotGetNaturalBounds,
-            static_cast<QVMethodGetNaturalBounds>(&CStdTalvane::_apmGetNaturalBounds));
-  StoreSlot(kQVClassSlotSetObjectProperties,
-            static_cast<QVMethodSetObjectProperties>(&CStdTalvane::_apmSetObjectProperties));
-  StoreSlot(kQVClassSlotGetObjectProperties,
-            static_cast<QVMethodGetObjectProperties>(&CStdTalvane::_apmGetObjectProperties));
-  StoreSlot(kQVClassSlotInspector, static_cast<QVMethodInspector>(&CStdTalvane::_apmInspector));
+  StoreSlot<kQVClassSlotInit>(&CStdTalvane::_apmInit);
+  StoreSlot<kQVClassSlotInitFromFile>(&CStdTalvane::_apmInitFromFile);
+  StoreSlot<kQVClassSlotWriteToFile>(&CStdTalvane::_apmWriteToFile);
+  StoreSlot<kQVClassSlotDelete>(&CStdTalvane::_apmDelete);
+  StoreSlot<kQVClassSlotDraw>(&CStdTalvane::_apmDraw);
+  StoreSlot<kQVClassSlotEdit>(&CStdTalvane::_apmEdit);
+  StoreSlot<kQVClassSlotGetNaturalBounds>(&CStdTalvane::_apmGetNaturalBounds);
+  StoreSlot<kQVClassSlotSetObjectProperties>(&CStdTalvane::_apmSetObjectProperties);
+  StoreSlot<kQVClassSlotGetObjectProperties>(&CStdTalvane::_apmGetObjectProperties);
+  StoreSlot<kQVClassSlotInspector>(&CStdTalvane::_apmInspector);
 }
 
 }  // namespace

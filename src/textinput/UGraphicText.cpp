@@ -2,8 +2,6 @@
 
 #include "graphics/AGFont.h"
 #include "graphics/AGPath.h"
-#include "graphics/platform/AGFontPlatform_p.h"
-#include "graphics/platform/AGNativePath.h"
 
 bool UGraphicText::BuildPathFromUText(AGPath* path, ATNumberArray<AGRect>* charBoxes,
                                       AGPoint* penEnd, const AGPoint& origin,
@@ -16,22 +14,17 @@ bool UGraphicText::BuildPathFromUText(AGPath* path, ATNumberArray<AGRect>* charB
   if (text.IsEmpty()) return true;
 
   if (charBoxes) charBoxes->Reserve(text.Length());
-  // The outlines go straight into the cleared path, at absolute coordinates:
-  // its origin is (0, 0).
-  AGNativePath* native = nullptr;
-  if (path) {
-    path->UpdateOrigin(kAGNullPoint);
-    native = path->NativePathToModify();
-  }
-  const AGNativeFont* nativeFont = font.NativeFont();
-  double capHeight = nativeFont->GetCapHeight();
+  // The outlines go into the cleared path at absolute coordinates: its
+  // origin is (0, 0).
+  if (path) path->UpdateOrigin(kAGNullPoint);
+  double capHeight = font.GetCapHeight();
   AGPoint pen = origin;
   for (uint16_t unit : text) {
-    uint32_t glyph = nativeFont->GetGlyph(unit);
-    AGSize advance = nativeFont->GetAdvance(glyph);
-    if (native) nativeFont->AddGlyphOutline(glyph, pen, native);
+    uint32_t glyph = font.GetGlyph(unit);
+    AGSize advance = font.GetGlyphAdvance(glyph);
+    if (path) font.AddGlyphOutline(glyph, pen, path);
     if (charBoxes) {
-      AGRect ink = nativeFont->GetInkBox(glyph);
+      AGRect ink = font.GetGlyphInkBox(glyph);
       AGRect box = {pen.x + ink.x1, pen.y + ink.y1, pen.x + ink.x2, pen.y + ink.y2};
       // Without ink the character still needs a box to be hit and selected.
       if (box.x2 <= box.x1 || box.y2 <= box.y1) {

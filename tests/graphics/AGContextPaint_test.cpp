@@ -172,18 +172,31 @@ TEST(ContextGradient, RadialIsCircularOnTheShortSideAndStretchedToTheBox) {
   EXPECT_GE(off.Red(99, 0), 250u);
 }
 
-TEST(ContextGradient, EvenOddBrushKeepsHolesInGradients) {
+TEST(ContextFill, EveryFillKindFollowsTheBrushFillRule) {
+  // Two squares drawn the same way round: the inner one has winding number
+  // 2, a hole under fill mode 0 (even-odd) and filled under fill mode 1
+  // (non-zero winding), whatever the brush paints with.
   AGPath ring;
   ring.AddRect({0, 0, 20, 20});
   ring.AddRect({5, 5, 15, 15});
-  for (uint32_t mode : {kAGBrushFillModeEvenOdd, kAGBrushFillModeWinding}) {
-    TestPort port(20, 20);
-    AGContext ctx = port.Context();
-    ctx.brush.SetStyleRadialGradient(kAGColorRed, kAGColorBlue, 0.5f, 0.5f, 0.5f);
-    ctx.brush.SetFillMode(mode);
-    ctx.DrawPath(ring);
-    EXPECT_EQ(port.Alpha(10, 10), mode == kAGBrushFillModeEvenOdd ? 0u : 255u);
-    EXPECT_EQ(port.Alpha(1, 1), 255u);
+  auto solid = [](AGBrush& b) { b = SolidBrush(kAGColorRed); };
+  auto pattern = [](AGBrush& b) { b.SetStylePattern(kAGColorRed, kAGColorBlue, 46); };
+  auto linear = [](AGBrush& b) { b.SetStyleLinearGradient(kAGColorRed, kAGColorBlue, 0.5f, 0.0f); };
+  auto radial = [](AGBrush& b) {
+    b.SetStyleRadialGradient(kAGColorRed, kAGColorBlue, 0.5f, 0.5f, 0.5f);
+  };
+  for (void (*paint)(AGBrush&) : {+solid, +pattern, +linear, +radial}) {
+    for (uint32_t mode : {kAGBrushFillModeEvenOdd, kAGBrushFillModeWinding}) {
+      TestPort port(20, 20);
+      AGContext ctx = port.Context();
+      paint(ctx.brush);
+      ctx.brush.SetFillMode(mode);
+      ctx.DrawPath(ring);
+      SCOPED_TRACE(testing::Message() << "style " << int(ctx.brush.Style()) << " mode " << mode);
+      EXPECT_EQ(port.Count(0, 5, 5, 15, 15), mode == kAGBrushFillModeEvenOdd ? 100 : 0);
+      EXPECT_EQ(port.Alpha(1, 1), 255u);
+      EXPECT_EQ(port.Alpha(18, 18), 255u);
+    }
   }
 }
 

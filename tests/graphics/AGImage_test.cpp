@@ -10,8 +10,10 @@
 #include "graphics/AGBitmap.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGImageTestFiles.h"
+#include "graphics/platform/AGImagePlatform_p.h"
 #include "kit/QVErrors.h"
 #include "kit/QVFileUtils.h"
+#include "kit/QVLog.h"
 
 namespace {
 
@@ -201,8 +203,13 @@ size_t FindMarker(const AGBytes& jpeg, uint8_t code) {
   return 0;
 }
 
+// The size a JPEG announces, in its baseline (SOF0) or progressive (SOF2)
+// frame header, changed to width x height.
 AGBytes JpegWithSize(AGBytes jpeg, uint16_t width, uint16_t height) {
-  size_t sof = FindMarker(jpeg, 0xC0);  // SOF0: length, precision, height, width
+  size_t sof = 0;  // SOF0 or SOF2: length, precision, height, width
+  for (size_t i = 2; i + 1 < jpeg.size() && !sof; ++i)
+    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) sof = i;
+  EXPECT_NE(sof, 0u) << "no frame header";
   jpeg[sof + 5] = uint8_t(height >> 8), jpeg[sof + 6] = uint8_t(height);
   jpeg[sof + 7] = uint8_t(width >> 8), jpeg[sof + 8] = uint8_t(width);
   return jpeg;
@@ -238,7 +245,7 @@ TEST_F(ImageTest, DamagedOrHostileFilesGiveAStatusAndNoImage) {
       {"PNG zero width", WithIhdr(png, 0, 4), kQVErrImageDamaged},
       {"PNG rows missing", fewRows, kQVErrImageDamaged},
       {"PNG of 100000 x 100000", WithIhdr(png, 100000, 100000), kQVErrImageTooLarge},
-      {"PNG one row over the pixel limit", WithIhdr(png, 4096, 4097), kQVErrImageTooLarge},
+      {"PNG one row over the pixel limit", WithIhdr(png, 16384, 8193), kQVErrImageTooLarge},
       {"PNG wider than a bitmap", WithIhdr(png, 40000, 1), kQVErrImageTooLarge},
       {"JPEG start marker only", cut(jpeg, 3), kQVErrImageDamaged},
       {"JPEG cut in its tables", cut(jpeg, jpeg.size() / 4), kQVErrImageDamaged},
@@ -266,6 +273,100 @@ TEST_F(ImageTest, DamagedOrHostileFilesGiveAStatusAndNoImage) {
     EXPECT_EQ(status, kQVErrImageFile) << name;  // missing, and a directory
   }
   EXPECT_EQ(AGImageFilesMgr::RegisterImage(QVFilePath()), nullptr);
+}
+
+// Noise that compresses badly, for files that must be as large as real ones.
+uint8_t Noise(uint32_t x, uint32_t y) { return uint8_t((x * 2654435761u ^ y * 40503u) >> 13); }
+
+TEST_F(ImageTest, FilesAnnouncingMorePixelsThanTheyHoldReserveLittleMemory) {
+  // 4096 x 4096 pixels take 64 MB: a file announcing them reserves memory
+  // only for rows it really holds, and one too small to hold them at the
+  // format's best compression is refused before reading any.
+  const AGBytes tinyPng = WithIhdr(MakePng(Rgba(1, 1,
+                                                [](uint32_t, uint32_t) {
+                                                  return std::vector<uint16_t>{1, 2, 3, 4};
+                                                })),
+                                   4096, 4096);
+  auto grey8x8 = [](bool progressive) {
+    return MakeJpeg(
+        8, 8, JCS_GRAYSCALE, 1,
+        [](uint32_t x, uint32_t) { return std::vector<uint8_t>{uint8_t(x)}; }, progressive);
+  };
+  // 64 rows of 4096 noisy pixels, announced as 4096 rows.
+  const AGBytes rowsPng = WithIhdr(MakePng(Rgba(4096, 64,
+                                                [](uint32_t x, uint32_t y) {
+                                                  uint16_t v = Noise(x, y);
+                                                  return std::vector<uint16_t>{v, v, v, 255};
+                                                })),
+                                   4096, 4096);
+  const AGBytes rowsJpeg = JpegWithSize(
+      MakeJpeg(4096, 64, JCS_GRAYSCALE, 1,
+               [](uint32_t x, uint32_t y) { return std::vector<uint8_t>{Noise(x, y)}; }),
+      4096, 4096);
+  const size_t kRow = 4096 * 4;
+  struct Case {
+    const char* name;
+    AGBytes bytes;
+    size_t maxPeak;
+  };
+  const Case cases[] = {
+      {"PNG of 73 bytes", tinyPng, 0},
+      {"baseline JPEG of one block", JpegWithSize(grey8x8(false), 4096, 4096), 0},
+      {"progressive JPEG of one block", JpegWithSize(grey8x8(true), 4096, 4096), 0},
+      {"PNG holding 64 rows", rowsPng, 256 * kRow},
+      {"JPEG holding 64 rows", rowsJpeg, 256 * kRow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.name << ", " << c.bytes.size() << " bytes");
+    long status = 0;
+    EXPECT_EQ(AGImageFilesMgr::RegisterImage(mDir.Write(c.name, c.bytes), &status), nullptr);
+    EXPECT_EQ(status, kQVErrImageDamaged);
+    EXPECT_LE(AGImagePlatform::LastDecodePeakBytes(), c.maxPeak);
+    EXPECT_EQ(Count(), 0);
+  }
+}
+
+// A 1-bit grey PNG of width x height black pixels, samples stored.
+AGBytes BlackPng(uint32_t width, uint32_t height) {
+  AGBytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  AGBytes ihdr;
+  PutU32(ihdr, width), PutU32(ihdr, height);
+  ihdr.insert(ihdr.end(), {1, 0, 0, 0, 0});
+  AppendChunk(png, "IHDR", ihdr);
+  AppendChunk(png, "IDAT", ZlibStored(AGBytes(size_t(height) * (1 + (width + 7) / 8), 0)));
+  AppendChunk(png, "IEND", {});
+  return png;
+}
+
+TEST_F(ImageTest, PhotographsUpToTheDocumentedLimitAreMadeAndDecoded) {
+  // A 20 megapixel camera's picture.
+  const uint32_t w = 5472, h = 3648;
+  AGBitmap bitmap(w, h);
+  EXPECT_TRUE(bitmap.IsOpen());
+  EXPECT_EQ(bitmap.GetSize(), (AGSize{double(w), double(h)}));
+
+  AGImage photo;
+  ASSERT_TRUE(photo.SetupFromFile(mDir.Write("photo.png", BlackPng(w, h))));
+  EXPECT_EQ(photo.GetSize(), (AGSize{double(w), double(h)}));
+  EXPECT_EQ(Bytes(), int64_t(w) * h * 4);
+  AGNativeBitmapInfo info;
+  ASSERT_TRUE(AGGraphicsLow::AGNativeImageGetPixels(photo.GetNativeImage(), &info));
+  EXPECT_EQ(info.data[0], 0xFF000000u);
+  EXPECT_EQ(info.data[size_t(h - 1) * info.bytesPerRow / 4 + w - 1], 0xFF000000u);
+  photo.Clear();
+
+  // The limit, 2^27 pixels, is named where a size is refused.
+  EXPECT_EQ(kAGBitmapMaxPixels, uint64_t(1) << 27);
+  EXPECT_EQ(AGBitmap::CheckSize(16384, 8192, "bitmap"), kQVNoErr);
+  static std::string sLog;
+  sLog.clear();
+  QVLogMessageProc previous = QVGetCustomLogMessageProc();
+  QVSetCustomLogMessageProc([](const char* line) { sLog += line; });
+  EXPECT_EQ(AGBitmap::CheckSize(16384, 8193, "scan.png"), kQVErrImageTooLarge);
+  QVSetCustomLogMessageProc(previous);
+  EXPECT_EQ(sLog,
+            "### QVLib Error -1314: The image \"scan.png\" is too large (16384 x 8193 pixels; at "
+            "most 134217728 pixels, and 32767 a side).\n");
 }
 
 // ---------------------------------------------------------------------------

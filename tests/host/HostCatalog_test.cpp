@@ -1,11 +1,11 @@
-#include "HostCatalog.h"
+#include "bridge/HostCatalog.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 
-#include "HostEnvironment.h"
+#include "bridge/HostEnvironment.h"
 
 namespace {
 

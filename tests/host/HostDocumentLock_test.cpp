@@ -1,6 +1,6 @@
 // The writers' lock on a document: one writer at a time, a bounded wait,
 // and a lock that follows the document when a save replaces its file.
-#include "HostDocumentLock.h"
+#include "bridge/HostDocumentLock.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -14,8 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "HostFd.h"
-#include "HostSafeSave.h"
+#include "bridge/HostFd.h"
+#include "bridge/HostSafeSave.h"
 #include "HostTestSupport.h"
 #include "kit/QVErrors.h"
 #include "kit/QVFile.h"

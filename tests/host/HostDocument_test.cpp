@@ -1,6 +1,6 @@
 // Loading and saving documents in-process: paths as bytes, chunks inside
 // objects, payloads held inside their chunk, what is not a file.
-#include "HostDocument.h"
+#include "bridge/HostDocument.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "HostTestSupport.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVErrors.h"

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "TalvaneVersion.h"
+
 namespace {
 
 struct HostRun {
@@ -268,6 +270,13 @@ TEST_F(HostEndToEnd, DemoRunsThroughAndUsageErrorsExitTwo) {
   EXPECT_EQ(Host("create " + Quote(doc) + " 0").exitCode, 2);
 }
 
+TEST_F(HostEndToEnd, VersionIsTheProjectsAndNeedsNoPlugin) {
+  // --version alone: no plug-in is loaded, so a missing one does not matter.
+  HostRun version = Host("", "", Quote(TALVANE_HOST_EXE) + " --version; exit $?; ");
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, std::string("talvane-host ") + TALVANE_VERSION + "\n");
+}
+
 TEST_F(HostEndToEnd, TypingEditsTheObjectInPlaceAndSavesOnlyAChangedText) {
   ASSERT_EQ(Host("create " + Quote(doc) + " 2").exitCode, 0);
   // Begin selects the whole text: the first symbol replaces it. Then a
@@ -478,6 +487,21 @@ TEST_F(HostEndToEnd, RasterPicturesAreCappedByTheirPixelCount) {
   // A vector picture holds no pixels.
   HostRun svg = Host("render " + Quote(doc) + " " + Quote(dir + "/big.svg"));
   EXPECT_EQ(svg.exitCode, 0) << svg.out;
+}
+
+// The keypad and the ISO key beside left Shift come with the system's
+// keyboard, not with the symbol layout: they type nothing into the symbols.
+TEST_F(HostEndToEnd, KeysTheSymbolLayoutDoesNotListLeaveTheTextAlone) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  const std::string before = ReadFile(doc);
+  HostRun run = Host("type " + Quote(doc) + " 0 55 74 78 98 KEY_102ND shift+KEY_102ND");
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("KEY_102ND: no change\nshift+KEY_102ND: no change\n"
+                         "UnicodeText = \"E01C;E033;E034;E036;E037;E038;E000;E000;E000;E085\"\n"
+                         "unchanged, not saved\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(ReadFile(doc), before);
 }
 
 }  // namespace

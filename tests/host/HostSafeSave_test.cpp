@@ -1,7 +1,7 @@
 // Replacing documents: a temporary file of our own beside the document,
 // made durable, renamed over the document with its mode and owner; never a
 // planted file followed, never a temporary file left behind.
-#include "HostSafeSave.h"
+#include "bridge/HostSafeSave.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>

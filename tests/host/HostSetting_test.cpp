@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "HostTestSupport.h"
 #include "HostText.h"
 #include "kit/QVArgs.h"

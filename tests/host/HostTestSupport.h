@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "HostEnvironment.h"
-#include "HostPlugin.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostPlugin.h"
 #include "host/QVHandler.h"
 #include "kit/QVFileTestUtil.h"
 #include "object/CStdTalvaneRegistration.h"

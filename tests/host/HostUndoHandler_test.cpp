@@ -1,12 +1,12 @@
 // Undo handlers through the real tables: the plug-in's QVHandler calling
 // the reference host's handler table as registration handed it over.
-#include "HostUndoHandler.h"
+#include "bridge/HostUndoHandler.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "HostObject.h"
+#include "bridge/HostObject.h"
 #include "HostTestSupport.h"
 #include "host/QVHandler.h"
 #include "kit/QVErrors.h"

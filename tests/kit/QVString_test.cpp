@@ -130,6 +130,26 @@ TEST(QVStringCompare, CaseSensitiveOrderIsBytesThenLength) {
   EXPECT_TRUE(QVString("a") != QVString("A"));
 }
 
+// A string that is a prefix of the other orders by the length difference,
+// not by -1 / +1.
+TEST(QVStringCompare, PrefixGivesLengthDifference) {
+  struct Case {
+    QVString a, b;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {"abc", "abcdef", -3},
+      {"abcdef", "abc", 3},
+      {"", "ab", -2},
+      {"ab", "", 2},
+      {QVString("a", 1), QVString("a\0\0\0\0", 5), -4},
+      {"same", "same", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.a.Compare(c.b), c.expected) << c.a.c_str() << " vs " << c.b.c_str();
+  }
+}
+
 TEST(QVStringCompare, CaseInsensitiveFoldsAscii) {
   EXPECT_TRUE(QVString("ABC").IsEqual("abc", false));
   EXPECT_EQ(QVString("ABC").Compare("abc", false), 0);

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "HostEdit.h"
-#include "HostEnvironment.h"
-#include "HostObject.h"
-#include "HostPlugin.h"
+#include "bridge/HostEdit.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostObject.h"
+#include "bridge/HostPlugin.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "host/QVClass.h"

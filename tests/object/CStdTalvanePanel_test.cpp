@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "HostEnvironment.h"
-#include "HostGUI.h"
-#include "HostObject.h"
-#include "HostPlugin.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostGUI.h"
+#include "bridge/HostObject.h"
+#include "bridge/HostPlugin.h"
 #include "host/QVClass.h"
 #include "host/QVEnv.h"
 #include "host/QVGUIEvent.h"

@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "HostDocument.h"
-#include "HostEnvironment.h"
-#include "HostObject.h"
-#include "HostPlugin.h"
+#include "bridge/HostDocument.h"
+#include "bridge/HostEnvironment.h"
+#include "bridge/HostObject.h"
+#include "bridge/HostPlugin.h"
 #include "graphics/AGBrush.h"
 #include "graphics/AGPen.h"
 #include "host/QVClass.h"
@@ -152,6 +152,23 @@ TEST_F(TalvaneTest, RegistrationMakesTheSymbolFontAvailable) {
   EXPECT_FALSE(CStdTalvaneSymbolFontPath().IsEmpty());
   AGFont font(kBuiltinFontName, kBuiltinFontSize, kAGFontStyleRegular);
   EXPECT_TRUE(font.IsValid());
+}
+
+TEST_F(TalvaneTest, MissingSymbolFontIsLoggedWithItsFamilyAndThePlacesSearched) {
+  static std::string sLog;
+  sLog.clear();
+  QVSetCustomLogMessageProc([](const char* line) { sLog += line; });
+  testing::internal::CaptureStderr();
+  QVStringArray dirs;
+  dirs.Append("/nonexistent/plugin/resources/");
+  dirs.Append("/nonexistent/source/resources/");
+  EXPECT_EQ(CStdTalvaneAddSymbolFontFrom(dirs), kQVErrFontNotFound);
+  testing::internal::GetCapturedStderr();
+  QVSetCustomLogMessageProc(nullptr);
+  EXPECT_EQ(sLog,
+            "### QVLib Error -1204: The font \"Pelmar UC\" was not found (looked for "
+            "/nonexistent/plugin/resources/fonts/PelmarUC.ttf, "
+            "/nonexistent/source/resources/fonts/PelmarUC.ttf).\n");
 }
 
 TEST_F(TalvaneTest, FlagBitKeepsHostSlotsButClassIsStillNamed) {

@@ -194,6 +194,51 @@ TEST_F(KeyboardTest, EditingKeysTypeNothingExceptLineBreaks) {
   }
 }
 
+// The system's pc symbols under a symbol layout bring keys the layout does
+// not list: the ISO key beside left Shift and the keypad. They type nothing
+// on any level, while the editing keys they also bring keep working.
+TEST_F(KeyboardTest, KeysTheSymbolLayoutDoesNotListTypeNothingOnAnyLevel) {
+  const unsigned long unlisted[] = {
+      KEY_KPASTERISK, KEY_KPMINUS, KEY_KPPLUS,      KEY_KPSLASH,       KEY_KPEQUAL,
+      KEY_KPPLUSMINUS, KEY_KPCOMMA, KEY_KPLEFTPAREN, KEY_KPRIGHTPAREN, KEY_102ND,
+      KEY_KP7,         KEY_KP0,     KEY_KPDOT,
+  };
+  for (const char* layout : {"Brindel", "Carvel", "Sorel"}) {
+    ASSERT_TRUE(UKeyLayout::EnterEditMode(layout));
+    for (unsigned long code : unlisted) {
+      for (unsigned long modifiers : {0ul, kShift, kAltGr, kShift | kAltGr}) {
+        SCOPED_TRACE(std::string(layout) + " key " + std::to_string(code) + " modifiers " +
+                     std::to_string(modifiers));
+        EXPECT_EQ(Units(UKeyLayout::GetUniChars(code, modifiers)), std::vector<unsigned>{});
+      }
+    }
+    EXPECT_EQ(Units(UKeyLayout::GetUniChars(KEY_SPACE, kShift)), std::vector<unsigned>{0xE000});
+    EXPECT_EQ(Units(UKeyLayout::GetUniChars(KEY_ENTER, 0)), std::vector<unsigned>{0x0D});
+    UKeyLayout::ExitEditMode();
+  }
+  // A system layout keeps all of its keys.
+  EXPECT_EQ(Units(UKeyLayout::GetUniChars(KEY_102ND, kShift)), std::vector<unsigned>{'>'});
+  EXPECT_EQ(Units(UKeyLayout::GetUniChars(KEY_KPASTERISK, 0)), std::vector<unsigned>{'*'});
+}
+
+TEST(KeyboardLayerTest, SymbolLayoutKeepsEditingCharactersOfKeysItDoesNotList) {
+  UKeyLayoutXkb::Layer& layer = UKeyLayoutXkb::Layer::Shared();
+  layer.SetPrivateFolder(TALVANE_SOURCE_DIR "/resources/keylayouts");
+  std::shared_ptr<UKeyLayoutXkb::Keymap> brindel =
+      layer.KeymapFor({"pelmar", "brindel", "Pelmar Brindel"});
+  ASSERT_TRUE(brindel);
+  const std::pair<unsigned long, char32_t> cases[] = {
+      {KEY_LEFT, 0x1C}, {KEY_HOME, 0x01}, {KEY_BACKSPACE, 0x08}, {KEY_DELETE, 0x7F},
+      {KEY_TAB, 0x09},  {KEY_ESC, 0x1B},  {KEY_ENTER, 0x0D},     {KEY_KPENTER, 0x03},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    EXPECT_EQ(brindel->KeyCharacters(c.first, 0), std::vector<char32_t>{c.second});
+  }
+  EXPECT_EQ(brindel->KeyCharacters(KEY_102ND, kShift), std::vector<char32_t>{});
+  EXPECT_EQ(brindel->KeyCharacters(KEY_Q, kShift | kAltGr), std::vector<char32_t>{0xE013});
+}
+
 TEST_F(KeyboardTest, ControlAndCommandKeysTypeNothing) {
   ASSERT_TRUE(UKeyLayout::EnterEditMode("Brindel"));
   for (unsigned long modifiers : {4ul, 5ul, 8ul, 9ul, 10ul, 15ul, 16ul}) {
@@ -369,6 +414,17 @@ TEST(SymbolsSectionTest, FindsTheNamedOrDefaultSectionOutsideCommentsAndStrings)
   ASSERT_TRUE(UKeyLayoutXkb::ExtractSymbolsSection("xkb_symbols \"a\" { x }; xkb_symbols \"b\" { y };",
                                                    "", &body));
   EXPECT_EQ(body, " x ");
+}
+
+// The keyword inside a quoted string starts no section, even where the
+// string stands outside every section.
+TEST(SymbolsSectionTest, KeywordInAStringIsNotASection) {
+  const std::string text =
+      "partial \"xkb_symbols fake { x }\"\n"
+      "xkb_symbols \"real\" { y };\n";
+  std::string body;
+  ASSERT_TRUE(UKeyLayoutXkb::ExtractSymbolsSection(text, "", &body));
+  EXPECT_EQ(body, " y ");
 }
 
 TEST(SymbolsSectionTest, DamagedTextGivesNoSection) {

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "graphics/platform/AGContextPlatform_p.h"
 #include "graphics/platform/AGNativePath.h"
 #include "graphics/platform/AGCairoOwners_p.h"
+#include "graphics/platform/AGPortPath_p.h"
 #include "kit/QVFile.h"
 #include "kit/QVLog.h"
 
@@ -325,6 +327,34 @@ long AGNativeImageCreateWithPixels(const uint32_t* data, uint32_t width, uint32_
   return kQVNoErr;
 }
 
+long AGNativeImageCreateAdoptingPixels(uint32_t* data, uint32_t width, uint32_t height,
+                                       uint32_t bytesPerRow, AGNativeImagePtr* image) {
+  std::unique_ptr<uint32_t, decltype(&std::free)> pixels(data, &std::free);
+  if (!image) return kQVErrDrawPort;
+  image->reset();
+  const std::string what = SizeText("image", width, height);
+  if (!data || width == 0 || height == 0 || width > kMaxPixels || height > kMaxPixels ||
+      bytesPerRow != uint32_t(cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, int(width)))) {
+    return QVLogStatus(kQVErrDrawPort, (what + ": bad size, row length or data").c_str());
+  }
+  CairoSurfacePtr surface(cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(data), CAIRO_FORMAT_ARGB32, int(width), int(height),
+      int(bytesPerRow)));
+  // The surface frees the pixels when it is destroyed; until it holds them,
+  // pixels does (declared first, it outlives the surface on every path).
+  static cairo_user_data_key_t sPixelsKey;
+  cairo_status_t s = cairo_surface_status(surface.get());
+  if (s == CAIRO_STATUS_SUCCESS) {
+    s = cairo_surface_set_user_data(surface.get(), &sPixelsKey, data, &std::free);
+  }
+  if (s != CAIRO_STATUS_SUCCESS) {
+    return QVLogStatus(kQVErrDrawPort, (what + ": " + StatusText(s)).c_str());
+  }
+  pixels.release();
+  image->reset(new AGNativeImage(std::move(surface)));
+  return kQVNoErr;
+}
+
 long AGNativeImageCreateFromPort(AGNativePort* port, AGNativeImagePtr* image) {
   if (!image) return kQVErrDrawPort;
   image->reset();
@@ -357,49 +387,121 @@ AGSize AGNativeImageGetSize(const AGNativeImage* image) {
 
 namespace {
 
-// Appends path's elements mapped by m (in double precision) as the current
-// path. Quadratic segments become the equivalent cubics, which Cairo
-// draws. False, with no path left, when a mapped coordinate is not finite.
-bool AppendPath(cairo_t* cr, const AGNativePath& path, const AGAffineTransform& m) {
+// Makes path the current path, each point mapped by post first when given.
+void AppendPath(cairo_t* cr, const AGPortPath& path, const AGAffineTransform* post) {
   cairo_new_path(cr);
-  AGPoint current = kAGNullPoint, start = kAGNullPoint;
-  const uint32_t count = path.GetElementCount();
-  for (uint32_t i = 0; i < count; ++i) {
-    AGNativeElement e = path.GetElement(i);
-    AGPoint p[3] = {};
-    uint32_t n = AGNativeElementPointCount(e.type);
-    for (uint32_t k = 0; k < n; ++k) {
-      p[k] = AGPointApplyTransform({e.points[k].x, e.points[k].y}, m);
-      if (!std::isfinite(p[k].x) || !std::isfinite(p[k].y)) {
-        cairo_new_path(cr);
-        return false;
-      }
-    }
-    switch (e.type) {
-      case AGNativeElementType::kMoveTo:
-        cairo_move_to(cr, p[0].x, p[0].y);
-        start = p[0];
-        break;
-      case AGNativeElementType::kLineTo:
-        cairo_line_to(cr, p[0].x, p[0].y);
-        break;
-      case AGNativeElementType::kQuadTo: {
-        const double k = 2.0 / 3.0;
-        cairo_curve_to(cr, current.x + k * (p[0].x - current.x),
-                       current.y + k * (p[0].y - current.y), p[1].x + k * (p[0].x - p[1].x),
-                       p[1].y + k * (p[0].y - p[1].y), p[1].x, p[1].y);
+  auto at = [post](const AGPoint& p) { return post ? AGPointApplyTransform(p, *post) : p; };
+  for (const AGPortPath::Element& e : path.Elements()) {
+    switch (e.verb) {
+      case AGPortPath::Verb::kMove: {
+        AGPoint p = at(e.p[0]);
+        cairo_move_to(cr, p.x, p.y);
         break;
       }
-      case AGNativeElementType::kCubicTo:
-        cairo_curve_to(cr, p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y);
+      case AGPortPath::Verb::kLine: {
+        AGPoint p = at(e.p[0]);
+        cairo_line_to(cr, p.x, p.y);
         break;
-      case AGNativeElementType::kClose:
+      }
+      case AGPortPath::Verb::kCubic: {
+        AGPoint c1 = at(e.p[0]), c2 = at(e.p[1]), p = at(e.p[2]);
+        cairo_curve_to(cr, c1.x, c1.y, c2.x, c2.y, p.x, p.y);
+        break;
+      }
+      case AGPortPath::Verb::kClose:
         cairo_close_path(cr);
         break;
     }
-    current = n ? p[n - 1] : start;
   }
-  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Geometry against the port. Cairo keeps device coordinates in 24.8 fixed
+// point (about +-8.4 million units), so everything it is handed stays well
+// inside that (see AGPortPath_p.h).
+
+// Device coordinates Cairo holds exactly, with room for what it adds itself
+// (stroke outlines, flattened curves).
+constexpr double kDeviceLimit = 4194304.0;  // 2^22
+// How far beyond what can show a path may still reach and go to Cairo as it
+// is; only paths reaching further are clipped.
+constexpr double kSafePad = 65536.0;
+// Anti-aliasing shades at most the pixels an edge crosses.
+constexpr double kAntialiasMargin = 2.0;
+// Cairo's miter limit, never changed here: a miter join reaches at most this
+// many half widths from its corner.
+constexpr double kMiterLimit = 10.0;
+
+AGRect Grow(const AGRect& r, double d) { return {r.x1 - d, r.y1 - d, r.x2 + d, r.y2 + d}; }
+
+AGRect Intersection(const AGRect& a, const AGRect& b) {
+  return {std::max(a.x1, b.x1), std::max(a.y1, b.y1), std::min(a.x2, b.x2),
+          std::min(a.y2, b.y2)};
+}
+
+// Where a drawing can show (the port grown by margin) and where Cairo is
+// given coordinates, in the port's coordinates (device y = height - y).
+struct PortRegion {
+  AGRect visible;
+  AGRect safe;
+};
+
+PortRegion RegionOf(const AGNativePort& port, double margin) {
+  const double w = port.Width(), h = port.Height();
+  const AGRect device = {-kDeviceLimit, h - kDeviceLimit, kDeviceLimit, h + kDeviceLimit};
+  AGRect visible = Intersection(Grow({0.0, 0.0, w, h}, margin), device);
+  return {visible, Intersection(Grow(visible, kSafePad), device)};
+}
+
+// How far the ink of a stroke reaches from its path, in the port: half the
+// width, stretched as far as the stroke space stretches, times what a join
+// or cap adds, plus anti-aliasing.
+double StrokeMargin(const AGDrawJob& job) {
+  const AGAffineTransform& s = job.strokeSpace;
+  // The largest singular value of the stroke space's linear part.
+  const double q = 0.5 * (s.a * s.a + s.b * s.b + s.c * s.c + s.d * s.d);
+  const double det = s.a * s.d - s.b * s.c;
+  const double stretch = std::sqrt(q + std::sqrt(std::max(0.0, q * q - det * det)));
+  double reach = job.cap == AGStrokeCap::kSquare ? std::sqrt(2.0) : 1.0;
+  if (job.join == AGStrokeJoin::kMiter) reach = std::max(reach, kMiterLimit);
+  return 0.5 * job.lineWidth * stretch * reach + kAntialiasMargin;
+}
+
+// What Cairo gets for one use of path: path itself when it lies in the
+// safe box, else its clipped copy (kept in *clipped); null when nothing of
+// it can show.
+const AGPortPath* Ready(const AGPortPath& path, const PortRegion& region, AGPortPath::Use use,
+                        AGPortPath* clipped) {
+  switch (path.Classify(region.visible, region.safe)) {
+    case AGPortPath::Fit::kOutside:
+      return nullptr;
+    case AGPortPath::Fit::kInside:
+      return &path;
+    case AGPortPath::Fit::kCrossing:
+      break;
+  }
+  *clipped = path.Clipped(region.visible, region.safe, use);
+  return clipped->IsEmpty() ? nullptr : clipped;
+}
+
+// A job's clip, ready for Cairo.
+struct ClipGeometry {
+  AGPortPath mapped;
+  AGPortPath clipped;
+  const AGPortPath* ready = nullptr;
+};
+
+// Works out the job's clip, if any. False when the drawing ends here, with
+// its result in *result: false for a coordinate that is not finite, true
+// when nothing of the clip reaches the port (nothing can show).
+bool PrepareClip(const AGNativePort& port, const AGNativePath* clip,
+                 const AGAffineTransform& toPort, ClipGeometry* geometry, bool* result) {
+  if (!clip) return true;
+  *result = geometry->mapped.Assign(*clip, toPort);
+  if (!*result) return false;
+  geometry->ready = Ready(geometry->mapped, RegionOf(port, kAntialiasMargin),
+                          AGPortPath::Use::kFill, &geometry->clipped);
+  return geometry->ready != nullptr;
 }
 
 // One premultiplied ARGB32 pixel word.
@@ -428,8 +530,10 @@ CairoPatternPtr TilePattern(const AGPaint& paint) {
   CairoPatternPtr pattern(cairo_pattern_create_for_surface(tile.get()));
   cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
   cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_NEAREST);
+  // The tile repeats every 8 units, so the anchor counts modulo 8; a far
+  // anchor would otherwise push the pattern's matrix out of Cairo's range.
   cairo_matrix_t m;
-  cairo_matrix_init_translate(&m, -paint.anchor.x, -paint.anchor.y);
+  cairo_matrix_init_translate(&m, -std::fmod(paint.anchor.x, 8.0), -std::fmod(paint.anchor.y, 8.0));
   cairo_pattern_set_matrix(pattern.get(), &m);
   return pattern;
 }
@@ -478,14 +582,12 @@ bool SetSource(cairo_t* cr, const AGPaint& paint) {
   return true;
 }
 
-// Intersects the clip with the job's clip path; false when the clip path
-// cannot be drawn.
-bool InstallClip(cairo_t* cr, const AGNativePath* clip, const AGAffineTransform& toPort) {
-  if (!clip) return true;
-  if (!AppendPath(cr, *clip, toPort)) return false;
+// Intersects Cairo's clip with the clip made ready, if any.
+void InstallClip(cairo_t* cr, const ClipGeometry& clip) {
+  if (!clip.ready) return;
+  AppendPath(cr, *clip.ready, nullptr);
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
   cairo_clip(cr);
-  return true;
 }
 
 cairo_line_cap_t CairoCap(AGStrokeCap cap) {
@@ -532,16 +634,41 @@ bool DrawPath(AGNativePort* port, const AGDrawJob& job) {
   if (!port || !job.path || job.path->IsEmpty() || (!job.fill && !job.stroke)) return false;
   cairo_t* cr = port->Context();
   if (!cr) return false;
+
+  // Every use of the path is worked out in double precision before Cairo
+  // sees any of it.
+  ClipGeometry clip;
+  bool result = true;
+  if (!PrepareClip(*port, job.clipPath, job.clipToPort, &clip, &result)) return result;
+  AGPortPath fillGeometry, fillClipped, strokeGeometry, strokeClipped;
+  const AGPortPath* fillReady = nullptr;
+  const AGPortPath* strokeReady = nullptr;
+  if (job.fill) {
+    if (!fillGeometry.Assign(*job.path, job.fillToPort)) return false;
+    fillReady = Ready(fillGeometry, RegionOf(*port, kAntialiasMargin), AGPortPath::Use::kFill,
+                      &fillClipped);
+  }
+  const bool stroke = job.stroke && IsInvertible(job.strokeSpace);
+  if (stroke) {
+    const AGPortPath* geometry = &fillGeometry;
+    if (!job.fill || job.strokeToPort != job.fillToPort) {
+      if (!strokeGeometry.Assign(*job.path, job.strokeToPort)) return false;
+      geometry = &strokeGeometry;
+    }
+    strokeReady = Ready(*geometry, RegionOf(*port, StrokeMargin(job)), AGPortPath::Use::kStroke,
+                        &strokeClipped);
+  }
+  if (!fillReady && !strokeReady) return true;  // nothing reaches the port
+
   SavedState saved(cr);
   cairo_set_antialias(cr, job.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-  if (!InstallClip(cr, job.clipPath, job.clipToPort)) return false;
+  InstallClip(cr, clip);
 
-  // A stroke over the very geometry of the fill reuses the path.
-  bool shared =
-      job.fill && job.stroke && IsIdentity(job.strokeSpace) && job.strokeGeometry == job.fillToPort;
+  // A stroke of the very geometry of the fill reuses the path.
+  bool shared = fillReady && fillReady == strokeReady && IsIdentity(job.strokeSpace);
   bool pathReady = false;
-  if (job.fill) {
-    if (!AppendPath(cr, *job.path, job.fillToPort)) return false;
+  if (fillReady) {
+    AppendPath(cr, *fillReady, nullptr);
     pathReady = true;
     if (SetSource(cr, job.fillPaint)) {
       cairo_set_fill_rule(cr, job.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
@@ -553,12 +680,18 @@ bool DrawPath(AGNativePort* port, const AGDrawJob& job) {
       }
     }
   }
-  if (job.stroke && IsInvertible(job.strokeSpace) && SetSource(cr, job.strokePaint)) {
+  if (strokeReady && SetSource(cr, job.strokePaint)) {
+    // The geometry is in the port; in the stroke space it is mapped back
+    // by the inverse, so that the nib is applied where it belongs.
+    AGAffineTransform fromPort = kAGAffineTransformIdentity;
     if (!IsIdentity(job.strokeSpace)) {
       cairo_matrix_t space = CairoMatrix(job.strokeSpace);
       cairo_transform(cr, &space);
+      fromPort = AGAffineTransformInvert(job.strokeSpace);
     }
-    if (!(shared && pathReady) && !AppendPath(cr, *job.path, job.strokeGeometry)) return false;
+    if (!(shared && pathReady)) {
+      AppendPath(cr, *strokeReady, IsIdentity(fromPort) ? nullptr : &fromPort);
+    }
     cairo_set_line_width(cr, job.lineWidth);
     cairo_set_line_cap(cr, CairoCap(job.cap));
     cairo_set_line_join(cr, CairoJoin(job.join));
@@ -572,24 +705,44 @@ bool DrawImage(AGNativePort* port, const AGImageJob& job) {
   if (!port || !job.image || !IsInvertible(job.toPort)) return false;
   cairo_t* cr = port->Context();
   if (!cr) return false;
+  ClipGeometry clip;
+  bool result = true;
+  if (!PrepareClip(*port, job.clipPath, job.clipToPort, &clip, &result)) return result;
+  // The image's rectangle in the port, culled and clipped as a fill.
+  const double w = job.image->Width(), h = job.image->Height();
+  AGPortPath frame, frameClipped;
+  const AGPoint corners[4] = {{0.0, 0.0}, {w, 0.0}, {w, h}, {0.0, h}};
+  for (const AGPoint& corner : corners) {
+    AGPoint p = AGPointApplyTransform(corner, job.toPort);
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return false;
+    if (frame.IsEmpty()) {
+      frame.MoveTo(p);
+    } else {
+      frame.LineTo(p);
+    }
+  }
+  frame.Close();
+  const AGPortPath* frameReady =
+      Ready(frame, RegionOf(*port, kAntialiasMargin), AGPortPath::Use::kFill, &frameClipped);
+  if (!frameReady) return true;
+
   SavedState saved(cr);
   cairo_set_antialias(cr, job.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-  if (!InstallClip(cr, job.clipPath, job.clipToPort)) return false;
-  cairo_matrix_t toPort = CairoMatrix(job.toPort);
-  cairo_transform(cr, &toPort);
-  const double w = job.image->Width(), h = job.image->Height();
+  InstallClip(cr, clip);
   CairoPatternPtr pattern(cairo_pattern_create_for_surface(job.image->Surface()));
-  // Image space has y up with the first row at the top; the surface's rows
-  // run down from its first.
-  cairo_matrix_t flip;
-  cairo_matrix_init(&flip, 1.0, 0.0, 0.0, -1.0, 0.0, h);
-  cairo_pattern_set_matrix(pattern.get(), &flip);
+  // The pattern's matrix maps the port into the surface: back through toPort
+  // into image space, which has y up with the first row at the top, then
+  // down the surface's rows from its first.
+  const AGAffineTransform flip = {1.0, 0.0, 0.0, -1.0, 0.0, h};
+  cairo_matrix_t toSurface =
+      CairoMatrix(AGAffineTransformConcat(AGAffineTransformInvert(job.toPort), flip));
+  cairo_pattern_set_matrix(pattern.get(), &toSurface);
   cairo_pattern_set_filter(pattern.get(),
                            job.interpolate ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
   // Padding keeps smoothing from fading the image's own edges.
   cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
   cairo_set_source(cr, pattern.get());
-  cairo_rectangle(cr, 0.0, 0.0, w, h);
+  AppendPath(cr, *frameReady, nullptr);
   cairo_clip(cr);
   cairo_paint_with_alpha(cr, Clamp01(job.alpha));
   return true;
@@ -603,9 +756,13 @@ bool FillRectOpaque(AGNativePort* port, const AGRect& rect, const AGPaintColor& 
       !std::isfinite(rect.y2)) {
     return false;
   }
+  // Only the port's own pixels can change: a far larger rectangle is cut to
+  // them before Cairo's coordinates could overflow.
+  AGRect area = Intersection(rect, Grow({0.0, 0.0, port->Width(), port->Height()}, 1.0));
+  if (!(area.x2 > area.x1 && area.y2 > area.y1)) return true;
   SavedState saved(cr);
   cairo_set_source_rgb(cr, Clamp01(color.red), Clamp01(color.green), Clamp01(color.blue));
-  cairo_rectangle(cr, rect.x1, rect.y1, rect.x2 - rect.x1, rect.y2 - rect.y1);
+  cairo_rectangle(cr, area.x1, area.y1, area.x2 - area.x1, area.y2 - area.y1);
   cairo_fill(cr);
   return true;
 }

@@ -69,12 +69,12 @@ struct AGDrawJob {
   AGAffineTransform fillToPort = kAGAffineTransformIdentity;  // path points to the port
   AGPaint fillPaint;
 
-  // The stroke's geometry is path mapped by strokeGeometry into the stroke
-  // space, which strokeSpace (invertible) maps to the port: the width, caps
-  // and joins apply in the stroke space, so a non-uniform strokeSpace makes
-  // a calligraphic nib.
+  // The stroke's geometry is path mapped by strokeToPort into the port; it
+  // is stroked in a stroke space that strokeSpace (invertible) maps to the
+  // port: the width, caps and joins apply in the stroke space, so a
+  // non-uniform strokeSpace makes a calligraphic nib.
   bool stroke = false;
-  AGAffineTransform strokeGeometry = kAGAffineTransformIdentity;
+  AGAffineTransform strokeToPort = kAGAffineTransformIdentity;
   AGAffineTransform strokeSpace = kAGAffineTransformIdentity;
   double lineWidth = 1.0;
   AGStrokeCap cap = AGStrokeCap::kButt;
@@ -99,6 +99,12 @@ namespace AGContextPlatform {
 // Carry a job out; false when the port cannot draw (null, finished, or in a
 // state the service refuses) or the geometry holds a coordinate that is not
 // finite. The port's state is the same afterwards.
+//
+// Geometry of any size is drawn exactly where it crosses the port: paths,
+// clips and image frames are culled and clipped in double precision before
+// the drawing service, whose coordinates are fixed point, sees them (see
+// AGPortPath_p.h). A job whose geometry lies wholly outside the port draws
+// nothing and succeeds.
 bool DrawPath(AGNativePort* port, const AGDrawJob& job);
 bool DrawImage(AGNativePort* port, const AGImageJob& job);
 // Replaces the pixels of rect (port coordinates) with an opaque colour.

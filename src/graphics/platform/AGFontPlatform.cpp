@@ -1,5 +1,6 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
+#include <sys/stat.h>
 
 #include "graphics/platform/AGFontPlatform_p.h"
 #include FT_FREETYPE_H
@@ -10,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -269,9 +271,24 @@ class FontRegistry {
   uint32_t Generation() const { return mGeneration; }
 
  private:
+  // The modification time of a font or configuration folder, or its
+  // absence, as the configuration was built.
+  struct Stamp {
+    std::string path;
+    bool exists = false;
+    struct timespec mtime = {};
+  };
+
   FontRegistry() = default;
 
   FcConfig* Config();
+  // Builds the configuration again when a font folder or configuration
+  // folder it was built from changed since (a font installed or removed
+  // while the program runs), with the application fonts added so far; true
+  // when it did. A stat of each folder when nothing changed.
+  bool Refresh();
+  void TakeStamps();
+  bool StampsChanged() const;
   FreeTypeLibrary* Library();
   Lookup Match(const std::string& family, AGFontStyle style, bool exact, const QVString& wanted);
   std::shared_ptr<const AGNativeFace> OpenFace(const std::string& path, int index);
@@ -286,8 +303,21 @@ class FontRegistry {
   std::map<std::pair<std::string, int>, std::shared_ptr<const AGNativeFace>> mFaces;
   std::map<LookupKey, Lookup> mLookups;
   std::set<std::string> mApplicationFiles;  // canonical paths
+  std::vector<Stamp> mStamps;  // of the folders mConfig was built from
   uint32_t mGeneration = 0;
 };
+
+// Each string of a fontconfig list, handed to f as UTF-8.
+template <class F>
+void ForEachString(FcStrList* list, F f) {
+  if (!list) return;
+  while (FcChar8* s = FcStrListNext(list)) f(reinterpret_cast<const char*>(s));
+  FcStrListDone(list);
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
 
 FcConfig* FontRegistry::Config() {
   if (!mConfig && !mConfigFailed) {
@@ -299,9 +329,67 @@ FcConfig* FontRegistry::Config() {
     if (!mConfig) {
       mConfigFailed = true;
       QVLogStatus(kQVErrFontService, "fontconfig");
+    } else {
+      TakeStamps();
     }
   }
   return mConfig.get();
+}
+
+void FontRegistry::TakeStamps() {
+  mStamps.clear();
+  // The font folders (subfolders included) and the configuration folders
+  // (conf.d), whose times change when a font or a configuration file comes
+  // or goes; not every configuration file, which would cost a stat each on
+  // every failed lookup. Times to the nanosecond: fontconfig's own check
+  // (FcConfigUptoDate) compares whole seconds and misses for good a font
+  // added in the second it last looked.
+  auto add = [this](const char* path) {
+    Stamp stamp;
+    stamp.path = path;
+    struct stat info;
+    if (stat(path, &info) == 0) {
+      stamp.exists = true;
+      stamp.mtime = info.st_mtim;
+    }
+    mStamps.push_back(std::move(stamp));
+  };
+  ForEachString(FcConfigGetFontDirs(mConfig.get()), add);
+  ForEachString(FcConfigGetConfigDirs(mConfig.get()), add);
+}
+
+bool FontRegistry::StampsChanged() const {
+  for (const Stamp& stamp : mStamps) {
+    struct stat info;
+    bool exists = stat(stamp.path.c_str(), &info) == 0;
+    if (exists != stamp.exists || (exists && !SameTime(info.st_mtim, stamp.mtime))) return true;
+  }
+  return false;
+}
+
+bool FontRegistry::Refresh() {
+  if (!mConfig || !StampsChanged()) return false;
+  FcConfigPtr fresh(FcInitLoadConfigAndFonts());
+  if (!fresh) {
+    // The configuration in use stays; a later change tries again.
+    QVLogStatus(kQVErrFontService, "fontconfig");
+    TakeStamps();
+    return false;
+  }
+  // The fonts this process added stay available (their files were checked
+  // when they were added).
+  for (const std::string& file : mApplicationFiles) {
+    FcConfigAppFontAddFile(fresh.get(), reinterpret_cast<const FcChar8*>(file.c_str()));
+  }
+  mConfig = std::move(fresh);
+  TakeStamps();
+  mLookups.clear();
+  // A file that could not be opened may have been replaced.
+  for (auto it = mFaces.begin(); it != mFaces.end();) {
+    it = it->second ? std::next(it) : mFaces.erase(it);
+  }
+  ++mGeneration;
+  return true;
 }
 
 FreeTypeLibrary* FontRegistry::Library() {
@@ -417,8 +505,10 @@ Lookup FontRegistry::Find(const QVString& family, AGFontStyle style, bool exact)
   if (utf8.empty() || utf8.find('\0') != std::string::npos) return {};
   LookupKey key(utf8, style, exact);
   auto found = mLookups.find(key);
-  if (found != mLookups.end()) return found->second;
+  // A family that was not found is looked for again once the fonts changed.
+  if (found != mLookups.end() && (found->second.face || !Refresh())) return found->second;
   Lookup lookup = Match(utf8, style, exact, family);
+  if (!lookup.face && Refresh()) lookup = Match(utf8, style, exact, family);
   mLookups[key] = lookup;
   return lookup;
 }

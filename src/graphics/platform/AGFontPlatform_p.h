@@ -8,8 +8,11 @@
 //
 // Process-wide caches (not locked: host thread only) keep the answers of
 // family lookups, the opened faces and the glyphs read from each face; the
-// caches stay correct whatever the order of calls, and adding an application
-// font drops the lookups so that a family missing before is found after.
+// caches stay correct whatever the order of calls. Adding an application
+// font drops the lookups so that a family missing before is found after; a
+// family not found is looked for again once the configuration's font or
+// configuration folders changed (a font installed while the program runs), the
+// configuration being built again with the application fonts added so far.
 //
 // Internal to the graphics kit: no FreeType or fontconfig type appears here.
 #ifndef AG_FONT_PLATFORM_P_H
@@ -76,8 +79,9 @@ class AGNativeFont {
   // repeat), converted to native text; names that do not convert are left
   // out.
   static QVStringArray CopyFamilyNames();
-  // Counts every successful AddApplicationFontFile, so that lists built
-  // from CopyFamilyNames can tell they are stale.
+  // Counts every successful AddApplicationFontFile and every rebuilding of
+  // the configuration, so that lists built from CopyFamilyNames can tell
+  // they are stale.
   static uint32_t GetFontSetGeneration();
   // See AGFont::AddApplicationFontFile.
   static long AddApplicationFontFile(const QVString& path);

@@ -4,12 +4,15 @@
 // destructor and reads nothing written after setjmp once the jump has come
 // back; the owners of the libraries' structures, of the file and of the
 // pixels live in the callers, so every path releases them.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "graphics/platform/AGImagePlatform_p.h"
 
@@ -27,6 +30,8 @@
 #include "kit/QVLog.h"
 
 namespace {
+
+size_t sLastDecodePeakBytes = 0;
 
 struct FileClose {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -62,40 +67,87 @@ void RgbRowToWords(uint8_t* row, uint32_t width) {
   }
 }
 
-// The pixels a decoder fills: a bitmap port of the image's size, turned
-// into a native image when complete.
-class Raster {
+// The pixels a decoder fills: rows of the image's width in 32-bit words,
+// the first row the top one, in memory that grows as rows are decoded, so
+// that a file announcing more pixels than it holds never costs much more
+// memory than the rows it delivered. Taken over by the native image when
+// complete.
+class PixelStore {
  public:
-  // Refuses sizes beyond the kit's limits before allocating anything.
+  PixelStore() = default;
+  ~PixelStore() { std::free(mData); }
+  PixelStore(const PixelStore&) = delete;
+  PixelStore& operator=(const PixelStore&) = delete;
+
+  // Checks the size against the kit's limits; no memory is taken yet.
   long Open(const QVFilePath& path, uint32_t width, uint32_t height) {
     if (width == 0 || height == 0) {
       return QVLogStatus(kQVErrImageDamaged, path.c_str(), "no pixels");
     }
     long status = AGBitmap::CheckSize(width, height, path.c_str());
     if (status != kQVNoErr) return status;
-    status = AGGraphicsLow::AGNativePortCreateBitmap(width, height, &mPort);
-    if (status != kQVNoErr) return status;
-    if (!AGGraphicsLow::AGNativePortGetBitmap(mPort.get(), &mInfo)) {
-      return QVLogStatus(kQVErrDrawPort, "decoded image pixels");
-    }
+    mWidth = width;
+    mHeight = height;
+    mRowBytes = size_t(width) * 4;
     return kQVNoErr;
   }
 
-  uint32_t Width() const { return mInfo.width; }
-  uint32_t Height() const { return mInfo.height; }
-  uint8_t* Row(uint32_t y) const {
-    return reinterpret_cast<uint8_t*>(mInfo.data) + size_t(y) * mInfo.bytesPerRow;
-  }
+  uint32_t Width() const { return mWidth; }
+  uint32_t Height() const { return mHeight; }
+  // Row y of those reserved.
+  uint8_t* Row(uint32_t y) const { return mData + size_t(y) * mRowBytes; }
 
+  // Makes rows [0, rows) available, new ones zeroed. The memory grows in
+  // steps (at least doubling, at least 64 kB, never past the height) so
+  // that row-by-row reservations stay cheap. False, marking the store as
+  // out of memory, when the memory cannot be had.
+  bool Reserve(uint32_t rows) {
+    if (rows <= mRows) return true;
+    const uint32_t least = uint32_t(std::max<size_t>(1, kFirstStep / mRowBytes));
+    uint32_t grown = std::min(mHeight, std::max({rows, mRows * 2, least}));
+    auto* data = static_cast<uint8_t*>(std::realloc(mData, size_t(grown) * mRowBytes));
+    if (!data) {
+      mOutOfMemory = true;
+      return false;
+    }
+    mData = data;
+    std::memset(Row(mRows), 0, size_t(grown - mRows) * mRowBytes);
+    mRows = grown;
+    sLastDecodePeakBytes = std::max(sLastDecodePeakBytes, size_t(mRows) * mRowBytes);
+    return true;
+  }
+  bool OutOfMemory() const { return mOutOfMemory; }
+
+  // The pixels as a native image, which takes the memory over.
   long MakeImage(AGNativeImagePtr* image) {
-    AGGraphicsLow::AGNativePortMarkDirty(mPort.get());
-    return AGGraphicsLow::AGNativeImageCreateFromPort(mPort.get(), image);
+    if (!Reserve(mHeight)) return QVLogStatus(kQVErrImageTooLarge, "decoded image", "no memory");
+    uint8_t* data = mData;
+    mData = nullptr;
+    mRows = 0;
+    return AGGraphicsLow::AGNativeImageCreateAdoptingPixels(reinterpret_cast<uint32_t*>(data),
+                                                            mWidth, mHeight, uint32_t(mRowBytes),
+                                                            image);
   }
 
  private:
-  AGNativePortPtr mPort;
-  AGNativeBitmapInfo mInfo;
+  static constexpr size_t kFirstStep = 64 * 1024;
+
+  uint8_t* mData = nullptr;  // mRows rows, from malloc
+  uint32_t mRows = 0;
+  uint32_t mWidth = 0;
+  uint32_t mHeight = 0;
+  size_t mRowBytes = 0;
+  bool mOutOfMemory = false;
 };
+
+// The status of a decoding that failed after the store was opened: out of
+// memory for the pixels, or a damaged file.
+long DecodeFailure(const PixelStore& store, const QVFilePath& path, const char* reason) {
+  if (store.OutOfMemory()) {
+    return QVLogStatus(kQVErrImageTooLarge, path.c_str(), "the memory for its pixels is lacking");
+  }
+  return QVLogStatus(kQVErrImageDamaged, path.c_str(), reason);
+}
 
 // ---------------------------------------------------------------------------
 // PNG
@@ -142,20 +194,24 @@ class PngReader {
   png_infop mInfo = nullptr;
 };
 
-// Steps: reads the chunks before the pixels and gives the declared size.
-bool PngReadHeaderSteps(png_structp png, png_infop info, uint32_t* width, uint32_t* height) {
+// Steps: reads the chunks before the pixels and gives the declared size and
+// the bits of one pixel as stored.
+bool PngReadHeaderSteps(png_structp png, png_infop info, uint32_t* width, uint32_t* height,
+                        uint32_t* pixelBits) {
   if (setjmp(png_jmpbuf(png))) return false;
   // The kit's own limit decides about size, with its own status.
   png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
   png_read_info(png, info);
   *width = png_get_image_width(png, info);
   *height = png_get_image_height(png, info);
+  *pixelBits = uint32_t(png_get_channels(png, info)) * png_get_bit_depth(png, info);
   return true;
 }
 
-// Steps: every format becomes 8-bit R, G, B, A, then all rows are read
-// (interlaced images included) into rows.
-bool PngReadPixelsSteps(png_structp png, png_infop info, png_bytepp rows, size_t rowBytes) {
+// Steps: every format becomes 8-bit R, G, B, A, then the rows are read one
+// by one (each pass of an interlaced image over all of them), the store
+// growing as they come.
+bool PngReadPixelsSteps(png_structp png, png_infop info, PixelStore* store) {
   if (setjmp(png_jmpbuf(png))) return false;
   const int colorType = png_get_color_type(png, info);
   const int depth = png_get_bit_depth(png, info);
@@ -168,38 +224,58 @@ bool PngReadPixelsSteps(png_structp png, png_infop info, png_bytepp rows, size_t
   if (!(colorType & PNG_COLOR_MASK_ALPHA) && !transparency) {
     png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
   }
-  png_set_interlace_handling(png);
+  const int passes = png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  if (png_get_rowbytes(png, info) != rowBytes) png_error(png, "unexpected row layout");
-  png_read_image(png, rows);
+  if (png_get_rowbytes(png, info) != size_t(store->Width()) * 4) {
+    png_error(png, "unexpected row layout");
+  }
+  for (int pass = 0; pass < passes; ++pass) {
+    for (uint32_t y = 0; y < store->Height(); ++y) {
+      if (!store->Reserve(y + 1)) png_error(png, "no memory for the pixels");
+      png_read_row(png, store->Row(y), nullptr);
+    }
+  }
   return true;
 }
 
-long DecodePng(const QVFilePath& path, std::FILE* file, AGNativeImagePtr* image) {
+// The most bytes a deflate stream can inflate to for each of its own bytes:
+// a match of 258 bytes takes at least two bits (a length and a distance
+// code).
+constexpr uint64_t kDeflateMaxRatio = 1032;
+
+long DecodePng(const QVFilePath& path, std::FILE* file, uint64_t fileSize,
+               AGNativeImagePtr* image) {
   PngReader reader(file);
   if (!reader.IsReady()) return QVLogStatus(kQVErrDrawPort, "PNG decoder");
-  uint32_t width = 0, height = 0;
-  if (!PngReadHeaderSteps(reader.Png(), reader.Info(), &width, &height)) {
+  uint32_t width = 0, height = 0, pixelBits = 0;
+  if (!PngReadHeaderSteps(reader.Png(), reader.Info(), &width, &height, &pixelBits)) {
     return QVLogStatus(kQVErrImageDamaged, path.c_str(), reader.Reason());
   }
-  Raster raster;
-  long status = raster.Open(path, width, height);
+  PixelStore store;
+  long status = store.Open(path, width, height);
   if (status != kQVNoErr) return status;
-  std::vector<png_bytep> rows(height);
-  for (uint32_t y = 0; y < height; ++y) rows[y] = raster.Row(y);
-  if (!PngReadPixelsSteps(reader.Png(), reader.Info(), rows.data(), size_t(width) * 4)) {
-    return QVLogStatus(kQVErrImageDamaged, path.c_str(), reader.Reason());
+  // The samples are deflated into the file: a file too short to hold them
+  // at deflate's best is truncated or lies about its size.
+  const uint64_t sampleBytes = (uint64_t(width) * pixelBits + 7) / 8 * height;
+  if (sampleBytes / kDeflateMaxRatio > fileSize) {
+    return QVLogStatus(kQVErrImageDamaged, path.c_str(), "too short for the pixels it announces");
   }
-  for (uint32_t y = 0; y < height; ++y) RgbaRowToWords(raster.Row(y), width);
-  return raster.MakeImage(image);
+  if (!PngReadPixelsSteps(reader.Png(), reader.Info(), &store)) {
+    return DecodeFailure(store, path, reader.Reason());
+  }
+  for (uint32_t y = 0; y < height; ++y) RgbaRowToWords(store.Row(y), width);
+  return store.MakeImage(image);
 }
 
 // ---------------------------------------------------------------------------
 // JPEG
 
-// The memory libjpeg may take for one image (coefficient buffers of
-// progressive files included); more fails the decoding instead of growing.
-constexpr long kJpegMaxMemory = 256L * 1024 * 1024;
+// The memory libjpeg may take for one image: the coefficient buffers of a
+// progressive file hold two bytes a sample, at most three samples a pixel,
+// padded to whole blocks; a little more serves the rest. Beyond it the
+// decoding fails instead of growing.
+constexpr long kJpegBytesPerPixel = 8;
+constexpr long kJpegBaseMemory = 16L * 1024 * 1024;
 
 struct JpegErrors {
   jpeg_error_mgr manager;  // first, so that cinfo->err leads back here
@@ -264,49 +340,75 @@ bool JpegReadHeaderSteps(JpegReader* reader, std::FILE* file) {
   jpeg_decompress_struct* cinfo = reader->Cinfo();
   if (setjmp(reader->Jump())) return false;
   jpeg_create_decompress(cinfo);
-  cinfo->mem->max_memory_to_use = kJpegMaxMemory;
+  cinfo->mem->max_memory_to_use = kJpegBaseMemory;
   jpeg_stdio_src(cinfo, file);
   jpeg_read_header(cinfo, TRUE);
   return true;
 }
 
-// Steps: decodes every scan line as R, G, B into the raster's rows.
-bool JpegReadPixelsSteps(JpegReader* reader, Raster* raster) {
+// Steps: decodes every scan line as R, G, B into the store's rows, the store
+// growing as they come.
+bool JpegReadPixelsSteps(JpegReader* reader, PixelStore* store) {
   jpeg_decompress_struct* cinfo = reader->Cinfo();
   if (setjmp(reader->Jump())) return false;
   cinfo->out_color_space = JCS_RGB;
   jpeg_start_decompress(cinfo);
-  if (cinfo->output_components != 3 || cinfo->output_width != raster->Width() ||
-      cinfo->output_height != raster->Height()) {
+  if (cinfo->output_components != 3 || cinfo->output_width != store->Width() ||
+      cinfo->output_height != store->Height()) {
     ERREXIT(cinfo, JERR_CONVERSION_NOTIMPL);
   }
   while (cinfo->output_scanline < cinfo->output_height) {
-    JSAMPROW row = raster->Row(cinfo->output_scanline);
+    if (!store->Reserve(cinfo->output_scanline + 1)) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    JSAMPROW row = store->Row(cinfo->output_scanline);
     if (jpeg_read_scanlines(cinfo, &row, 1) != 1) ERREXIT(cinfo, JERR_INPUT_EOF);
   }
   return true;
 }
 
-long DecodeJpeg(const QVFilePath& path, std::FILE* file, AGNativeImagePtr* image) {
+// Whether a Huffman-coded JPEG of fileSize bytes can hold what its header
+// announces: every scan codes every block of the components it carries with
+// at least one bit, so even the component with the fewest blocks needs that
+// many bits. Arithmetic coding has no such floor.
+bool JpegCanHoldItsBlocks(const jpeg_decompress_struct* cinfo, uint64_t fileSize) {
+  if (cinfo->arith_code) return true;
+  uint64_t fewest = UINT64_MAX;
+  for (int c = 0; c < cinfo->num_components; ++c) {
+    const jpeg_component_info& comp = cinfo->comp_info[c];
+    fewest = std::min(fewest, uint64_t(comp.width_in_blocks) * comp.height_in_blocks);
+  }
+  return fewest / 8 <= fileSize;
+}
+
+long DecodeJpeg(const QVFilePath& path, std::FILE* file, uint64_t fileSize,
+                AGNativeImagePtr* image) {
   JpegReader reader;
   if (!JpegReadHeaderSteps(&reader, file)) {
     return QVLogStatus(kQVErrImageDamaged, path.c_str(), reader.Reason());
   }
-  const jpeg_decompress_struct* cinfo = reader.Cinfo();
+  jpeg_decompress_struct* cinfo = reader.Cinfo();
   const J_COLOR_SPACE space = cinfo->jpeg_color_space;
   if (!(space == JCS_GRAYSCALE && cinfo->num_components == 1) &&
       !((space == JCS_YCbCr || space == JCS_RGB) && cinfo->num_components == 3)) {
     return QVLogStatus(kQVErrImageFormat, path.c_str(),
                        "JPEG colours other than grey and RGB (CMYK, YCCK...)");
   }
-  Raster raster;
-  long status = raster.Open(path, cinfo->image_width, cinfo->image_height);
+  PixelStore store;
+  long status = store.Open(path, cinfo->image_width, cinfo->image_height);
   if (status != kQVNoErr) return status;
-  if (!JpegReadPixelsSteps(&reader, &raster)) {
-    return QVLogStatus(kQVErrImageDamaged, path.c_str(), reader.Reason());
+  if (!JpegCanHoldItsBlocks(cinfo, fileSize)) {
+    return QVLogStatus(kQVErrImageDamaged, path.c_str(), "too short for the pixels it announces");
   }
-  for (uint32_t y = 0; y < raster.Height(); ++y) RgbRowToWords(raster.Row(y), raster.Width());
-  return raster.MakeImage(image);
+  cinfo->mem->max_memory_to_use =
+      kJpegBaseMemory + kJpegBytesPerPixel * long(cinfo->image_width) * long(cinfo->image_height);
+  if (!JpegReadPixelsSteps(&reader, &store)) {
+    const int code = cinfo->err->msg_code;
+    if (code == JERR_OUT_OF_MEMORY || code == JERR_NO_BACKING_STORE) {
+      return QVLogStatus(kQVErrImageTooLarge, path.c_str(), reader.Reason());
+    }
+    return DecodeFailure(store, path, reader.Reason());
+  }
+  for (uint32_t y = 0; y < store.Height(); ++y) RgbRowToWords(store.Row(y), store.Width());
+  return store.MakeImage(image);
 }
 
 // ---------------------------------------------------------------------------
@@ -327,7 +429,10 @@ FileFormat SniffFormat(const uint8_t* head, size_t length) {
 
 namespace AGImagePlatform {
 
+size_t LastDecodePeakBytes() { return sLastDecodePeakBytes; }
+
 long DecodeFile(const QVFilePath& path, AGNativeImagePtr* image) {
+  sLastDecodePeakBytes = 0;
   if (!image) return QVLogStatus(kQVErrImageFile, path.c_str());
   image->reset();
   char systemPath[kQVSystemPathMax];
@@ -341,11 +446,15 @@ long DecodeFile(const QVFilePath& path, AGNativeImagePtr* image) {
   if (std::ferror(file.get()) || std::fseek(file.get(), 0, SEEK_SET) != 0) {
     return QVLogStatus(kQVErrImageFile, path.c_str());
   }
+  struct stat info;
+  // Unknown, the size bounds nothing.
+  const uint64_t fileSize =
+      fstat(fileno(file.get()), &info) == 0 ? uint64_t(info.st_size) : UINT64_MAX;
   switch (SniffFormat(head, length)) {
     case FileFormat::kPNG:
-      return DecodePng(path, file.get(), image);
+      return DecodePng(path, file.get(), fileSize, image);
     case FileFormat::kJPEG:
-      return DecodeJpeg(path, file.get(), image);
+      return DecodeJpeg(path, file.get(), fileSize, image);
     case FileFormat::kUnknown:
       break;
   }

@@ -35,6 +35,23 @@ constexpr char kPrivateKeymapHead[] =
     "  xkb_symbols {\n"
     "    include \"pc+inet(evdev)\"\n";
 constexpr char kPrivateKeymapTail[] = "\n  };\n};\n";
+// The same keyboard with a private layout's section alone: the keys and
+// levels the layout itself lists.
+constexpr char kOwnKeysKeymapHead[] =
+    "xkb_keymap {\n"
+    "  xkb_keycodes { include \"evdev+aliases(qwerty)\" };\n"
+    "  xkb_types { include \"complete\" };\n"
+    "  xkb_compat { include \"complete\" };\n"
+    "  xkb_symbols {\n";
+
+KeymapPtr CompileText(xkb_context* context, const std::string& text) {
+  return KeymapPtr(xkb_keymap_new_from_string(context, text.c_str(), XKB_KEYMAP_FORMAT_TEXT_V1,
+                                              XKB_KEYMAP_COMPILE_NO_FLAGS));
+}
+
+// Control characters: what editing keys give (Return, BackSpace, Tab,
+// Escape, Delete, and the function-key characters of arrows, Home, End...).
+bool IsEditingCharacter(char32_t character) { return character < 0x20 || character == 0x7F; }
 
 // XKB text without its comments ("//" or "#" to the end of the line);
 // quoted strings are kept whole.
@@ -67,25 +84,41 @@ bool IsWordChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-// The index of the "}" that closes the "{" at open, braces in quoted
-// strings aside; npos when it does not close.
-size_t MatchingBrace(const std::string& text, size_t open) {
-  int depth = 0;
+// The first index at or after from, outside quoted strings (from being
+// outside them), for which found(i) is true; npos when there is none.
+// Quoted strings end at an unescaped '"'.
+template <class Found>
+size_t FindOutsideQuotes(const std::string& text, size_t from, Found found) {
   bool quoted = false;
-  for (size_t i = open; i < text.size(); ++i) {
+  for (size_t i = from; i < text.size(); ++i) {
     char c = text[i];
     if (quoted) {
       if (c == '\\') ++i;
       if (c == '"') quoted = false;
     } else if (c == '"') {
       quoted = true;
-    } else if (c == '{') {
-      ++depth;
-    } else if (c == '}' && --depth == 0) {
+    } else if (found(i)) {
       return i;
     }
   }
   return std::string::npos;
+}
+
+// The index of the "}" that closes the "{" at open, braces in quoted
+// strings aside; npos when it does not close.
+size_t MatchingBrace(const std::string& text, size_t open) {
+  int depth = 0;
+  return FindOutsideQuotes(text, open, [&](size_t i) {
+    if (text[i] == '{') ++depth;
+    return text[i] == '}' && --depth == 0;
+  });
+}
+
+// The first occurrence of word at or after from that lies outside quoted
+// strings; npos when there is none. A keyword in a name such as
+// "xkb_symbols \"x\" {" must not start a section.
+size_t FindWordOutsideQuotes(const std::string& text, const std::string& word, size_t from) {
+  return FindOutsideQuotes(text, from, [&](size_t i) { return text.compare(i, word.size(), word) == 0; });
 }
 
 // word occurs in text as a whole word.
@@ -177,7 +210,8 @@ bool ExtractSymbolsSection(const std::string& text, const std::string& variant, 
   std::string firstBody;
   bool haveFirst = false;
   size_t flagsStart = 0;  // the flags of a section follow the previous one's "};"
-  for (size_t at = clean.find(kKeyword); at != std::string::npos; at = clean.find(kKeyword, at + 1)) {
+  for (size_t at = FindWordOutsideQuotes(clean, kKeyword, 0); at != std::string::npos;
+       at = FindWordOutsideQuotes(clean, kKeyword, at + 1)) {
     size_t end = at + kKeyword.size();
     if ((at > 0 && IsWordChar(clean[at - 1])) || (end < clean.size() && IsWordChar(clean[end]))) {
       continue;
@@ -214,8 +248,11 @@ bool ExtractSymbolsSection(const std::string& text, const std::string& variant, 
 
 // ---- Keymap
 
-Keymap::Keymap(LayoutEntry entry, KeymapPtr keymap, StatePtr state)
-    : mEntry(std::move(entry)), mKeymap(std::move(keymap)), mState(std::move(state)) {
+Keymap::Keymap(LayoutEntry entry, KeymapPtr keymap, StatePtr state, KeymapPtr ownKeys)
+    : mEntry(std::move(entry)),
+      mKeymap(std::move(keymap)),
+      mState(std::move(state)),
+      mOwnKeys(std::move(ownKeys)) {
   mShift = ModifierBit(mKeymap.get(), XKB_MOD_NAME_SHIFT);
   // The level-three switch (right Alt) sets Mod5 in the system's symbols.
   mLevel3 = ModifierBit(mKeymap.get(), "Mod5");
@@ -224,11 +261,12 @@ Keymap::Keymap(LayoutEntry entry, KeymapPtr keymap, StatePtr state)
   mLatinLetters = TypesAllLatinLetters(mKeymap.get());
 }
 
-std::shared_ptr<Keymap> Keymap::Make(const LayoutEntry& entry, KeymapPtr keymap) {
+std::shared_ptr<Keymap> Keymap::Make(const LayoutEntry& entry, KeymapPtr keymap, KeymapPtr ownKeys) {
   if (!keymap) return nullptr;
   StatePtr state(xkb_state_new(keymap.get()));
   if (!state) return nullptr;
-  return std::shared_ptr<Keymap>(new Keymap(entry, std::move(keymap), std::move(state)));
+  return std::shared_ptr<Keymap>(
+      new Keymap(entry, std::move(keymap), std::move(state), std::move(ownKeys)));
 }
 
 std::shared_ptr<Keymap> Keymap::Compile(xkb_context* context, const LayoutEntry& entry) {
@@ -247,10 +285,16 @@ std::shared_ptr<Keymap> Keymap::CompileSymbols(xkb_context* context, const Layou
                                                const std::string& symbolsText) {
   std::string section;
   if (!context || !ExtractSymbolsSection(symbolsText, entry.variant, &section)) return nullptr;
-  std::string keymapText = kPrivateKeymapHead + section + kPrivateKeymapTail;
-  return Make(entry, KeymapPtr(xkb_keymap_new_from_string(context, keymapText.c_str(),
-                                                          XKB_KEYMAP_FORMAT_TEXT_V1,
-                                                          XKB_KEYMAP_COMPILE_NO_FLAGS)));
+  // The system's pc symbols under the section bring the editing and
+  // modifier keys, but also keys the layout does not list (the ISO key
+  // beside left Shift types < and >, the keypad its operators and digits).
+  // Which of those a keymap holds depends on the system's XKB data, so the
+  // layout is not patched key by key: translation keeps printable
+  // characters only where the section alone types them (KeyCharacters).
+  KeymapPtr ownKeys = CompileText(context, kOwnKeysKeymapHead + section + kPrivateKeymapTail);
+  if (!ownKeys) return nullptr;
+  return Make(entry, CompileText(context, kPrivateKeymapHead + section + kPrivateKeymapTail),
+              std::move(ownKeys));
 }
 
 xkb_mod_mask_t Keymap::MaskFor(unsigned long modifiers) const {
@@ -277,9 +321,25 @@ std::vector<char32_t> Keymap::KeyCharacters(uint32_t evdevCode, unsigned long mo
   for (int i = 0; i < count; ++i) {
     char32_t character = FunctionKeyCharacter(syms[i]);
     if (!character) character = xkb_keysym_to_utf32(syms[i]);
-    if (character) characters.push_back(character);
+    if (!character) continue;
+    if (!IsEditingCharacter(character) && !IsOwnKeysym(key, syms[i])) continue;
+    characters.push_back(character);
   }
   return characters;
+}
+
+bool Keymap::IsOwnKeysym(xkb_keycode_t key, xkb_keysym_t keysym) const {
+  if (!mOwnKeys) return true;
+  // The level the full keymap chose: the section sets the type of every key
+  // it lists, so its levels are the same in both keymaps.
+  xkb_level_index_t level = xkb_state_key_get_level(mState.get(), key, 0);
+  if (level == XKB_LEVEL_INVALID) return false;
+  const xkb_keysym_t* own = nullptr;
+  int count = xkb_keymap_key_get_syms_by_level(mOwnKeys.get(), key, 0, level, &own);
+  for (int i = 0; i < count; ++i) {
+    if (own[i] == keysym) return true;
+  }
+  return false;
 }
 
 // ---- Layer

@@ -72,17 +72,26 @@ class Keymap {
   // modifier word (UKeyLayout's modifier bits): each keysym's Unicode
   // character, or its function-key character; keysyms with neither add
   // nothing. The control transform is not applied: Control+A gives 'a'.
-  // Empty for a code outside the keymap.
+  // Empty for a code outside the keymap. A private layout's keys and levels
+  // that its own section does not list give control characters only (the
+  // editing keys); their printable characters are dropped.
   std::vector<char32_t> KeyCharacters(uint32_t evdevCode, unsigned long modifiers);
 
  private:
-  Keymap(LayoutEntry entry, KeymapPtr keymap, StatePtr state);
-  static std::shared_ptr<Keymap> Make(const LayoutEntry& entry, KeymapPtr keymap);
+  // ownKeys: a private layout's section compiled alone; null for a system
+  // layout, whose every key types.
+  Keymap(LayoutEntry entry, KeymapPtr keymap, StatePtr state, KeymapPtr ownKeys);
+  static std::shared_ptr<Keymap> Make(const LayoutEntry& entry, KeymapPtr keymap,
+                                      KeymapPtr ownKeys = nullptr);
   xkb_mod_mask_t MaskFor(unsigned long modifiers) const;
+  // Whether the layout's own section gives keysym on key at the level the
+  // current modifier state selects (always, for a system layout).
+  bool IsOwnKeysym(xkb_keycode_t key, xkb_keysym_t keysym) const;
 
   LayoutEntry mEntry;
   KeymapPtr mKeymap;
   StatePtr mState;
+  KeymapPtr mOwnKeys;
   xkb_mod_mask_t mShift = 0, mLevel3 = 0, mControl = 0, mSuper = 0;
   bool mLatinLetters = false;
 };

@@ -1,0 +1,120 @@
+// A studio document: the host's document of objects (frames, base brush and
+// pen, the plug-in's payload), the recording it annotates, a stable id per
+// object, and the undo history that says whether it differs from its file.
+//
+// Score coordinates: an object's frame x is time in milliseconds from the
+// start of the recording; y is height in score units, upward from the
+// bottom of the score strip (y up, as the graphics kit draws).
+//
+// Z-order: objects are kept bottom to top; the last one is drawn last, on
+// top of the others, and is the first a click finds.
+//
+// Changes go through commands (StudioActions builds them) so that they can
+// be undone. The objects are handed out read-only; the HostObject behind an
+// id may be replaced by an equal one when a change is undone or redone, so
+// callers keep ids, not pointers, across commands.
+//
+// Not thread-safe: one thread (the GUI's) uses a document.
+#ifndef STUDIO_DOCUMENT_H
+#define STUDIO_DOCUMENT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bridge/HostDocument.h"
+#include "StudioObjectId.h"
+#include "StudioUndoStack.h"
+
+class HostObject;
+class HostPlugin;
+class StudioCommand;
+
+class StudioDocument {
+ public:
+  explicit StudioDocument(HostPlugin& plugin);
+  StudioDocument(const StudioDocument&) = delete;
+  StudioDocument& operator=(const StudioDocument&) = delete;
+
+  HostPlugin& Plugin() const { return mPlugin; }
+  // For drawing and saving: the objects in z-order, index i under id IdAt(i).
+  const HostDocument& Host() const { return mHost; }
+
+  // ---- Files
+  // Replaces the objects with the document at path (UTF-8): new ids, an
+  // empty history, not modified. On failure nothing changes (HostDocument's
+  // statuses); kQVErrStudioTyping (-1408) while an object is typed into.
+  int32_t Load(const std::string& path);
+  // Writes the objects to path; on success the present place of the history
+  // becomes the clean point. HostDocument's statuses; kQVErrStudioTyping
+  // while an object is typed into.
+  int32_t Save(const std::string& path);
+  // The path of the last successful load or save; empty before.
+  const std::string& Path() const { return mPath; }
+  // The recording the score annotates (UTF-8 path; the host's document
+  // format has no room for it, so it is kept here, not in the file).
+  const std::string& RecordingPath() const { return mRecordingPath; }
+  void SetRecordingPath(const std::string& path) { mRecordingPath = path; }
+
+  // ---- Objects
+  size_t Count() const { return mIds.size(); }
+  // The id at index (z-order); kStudioNoObject beyond the end.
+  StudioObjectId IdAt(size_t index) const;
+  // Ids bottom to top.
+  const std::vector<StudioObjectId>& Ids() const { return mIds; }
+  // Where id lies in z-order; false for an id not in the document.
+  bool IndexOf(StudioObjectId id, size_t& index) const;
+  bool Contains(StudioObjectId id) const;
+  // The object, or null for an id not in the document.
+  const HostObject* Find(StudioObjectId id) const;
+
+  // ---- History
+  // Runs command and keeps it in the history (StudioUndoStack::Perform).
+  // kQVErrStudioTyping while an object is typed into.
+  int32_t Perform(std::unique_ptr<StudioCommand> command);
+  // Keeps a command whose change is already made (StudioUndoStack::Record).
+  void Record(std::unique_ptr<StudioCommand> command) { mHistory.Record(std::move(command)); }
+  // kQVErrStudioTyping while an object is typed into; then as the stack's.
+  int32_t Undo();
+  int32_t Redo();
+  const StudioUndoStack& History() const { return mHistory; }
+  // Differs from its file (or, never saved, from the empty document).
+  bool IsModified() const { return !mHistory.IsClean(); }
+  // An object is being typed into (StudioTypingSession): commands, undo,
+  // redo, loading and saving wait until it ends.
+  bool IsTyping() const { return mTyping; }
+
+  // A number for the steps of one drag (never 0): frame changes carrying the
+  // same number merge into one step.
+  uint64_t NewGesture() { return mNextGesture++; }
+
+  // ---- For commands: changes that are not recorded.
+  StudioObjectId NewId() { return mNextId++; }
+  // Puts object under id at index (an index beyond the end appends).
+  void Attach(size_t index, StudioObjectId id, std::unique_ptr<HostObject> object);
+  // Takes the object out; null for an id not in the document. index receives
+  // where it lay (may be null).
+  std::unique_ptr<HostObject> Detach(StudioObjectId id, size_t* index);
+  // The object for a command to change in place; null for an unknown id.
+  HostObject* Edit(StudioObjectId id);
+  // The objects changed in a way no step records: the document counts as
+  // modified until it is saved.
+  void ForgetClean() { mHistory.ForgetClean(); }
+
+ private:
+  friend class StudioTypingSession;
+
+  HostPlugin& mPlugin;
+  HostDocument mHost;
+  std::vector<StudioObjectId> mIds;  // parallel to mHost's objects
+  StudioObjectId mNextId = 1;
+  uint64_t mNextGesture = 1;
+  StudioUndoStack mHistory;
+  std::string mPath;
+  std::string mRecordingPath;
+  bool mTyping = false;
+};
+
+#endif

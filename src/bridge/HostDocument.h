@@ -1,0 +1,88 @@
+// The reference host's document: a chunked kit file holding the objects of
+// one plug-in class.
+//
+//   chunk "head"  byte-order signature ("BIGE" or "LITE", four characters in
+//                 reading order), then the format version (unsigned 32-bit,
+//                 file order; 1)
+//   chunk "objt"  one per object, in order:
+//                   class identifier and second class identifier (8 bytes each)
+//                   frame in the score: AGRect x1, y1, x2, y2 (4 doubles: time
+//                   and height)
+//                   then chunks, among them exactly one of each:
+//                   chunk "base": the host's base brush (40 bytes) and pen
+//                                 (80 bytes) in their file forms
+//                   chunk "data": the plug-in's own payload
+//
+// Chunk sizes and numbers are in the byte order the header names; unknown
+// chunks are skipped wherever they stand, inside "objt" too. Every read is
+// held inside the chunk it belongs to: an object payload that would read
+// past its "data" chunk makes the document damaged, even when the file goes
+// on. Loading either takes the whole document or nothing.
+#ifndef HOST_DOCUMENT_H
+#define HOST_DOCUMENT_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bridge/HostObject.h"
+
+class HostDocumentLock;
+class HostPlugin;
+class QVFile;
+class QVFileChunk;
+
+class HostDocument {
+ public:
+  static constexpr uint32_t kFormatVersion = 1;
+
+  explicit HostDocument(HostPlugin& plugin);
+
+  // Appends count objects created with the given arguments ("-default"),
+  // placed one after the other in time. 0 or the first failing status.
+  int32_t AddObjects(uint32_t count, const char* arguments);
+
+  // Replaces the content with the document at path (bytes as given, see
+  // HostFiles.h). On any failure the document keeps what it had and the
+  // status is returned: kQVErrBadDocument (structure), kQVErrUnknownClass,
+  // kQVErrNotAFile, file errors.
+  int32_t Load(const std::string& path);
+  // Replaces the document at path with this one as HostSafeSave does, so
+  // that a failed save leaves an existing file untouched. A writer that
+  // loaded the document first passes the lock it took before loading;
+  // without one, Save locks an existing document itself for the time of
+  // the save. Written in ByteOrder().
+  int32_t Save(const std::string& path, const HostDocumentLock* held = nullptr) const;
+
+  uint32_t ByteOrder() const { return mByteOrder; }
+  void SetByteOrder(uint32_t order) { mByteOrder = order; }
+
+  size_t Count() const { return mObjects.size(); }
+  HostObject& Object(size_t index) { return *mObjects[index]; }
+  const HostObject& Object(size_t index) const { return *mObjects[index]; }
+
+  // Puts object (made with this document's plug-in) at index, later objects
+  // moving up by one; an index beyond the end appends. A null object is
+  // ignored.
+  void InsertObject(size_t index, std::unique_ptr<HostObject> object);
+  // Removes the object at index and hands it to the caller; null (and
+  // nothing removed) for an index beyond the end.
+  std::unique_ptr<HostObject> TakeObject(size_t index);
+
+ private:
+  int32_t ReadObjects(const QVFile& file, std::vector<std::unique_ptr<HostObject>>& objects,
+                      const std::string& path);
+  int32_t ReadOneObject(const QVFile& file, uint64_t end,
+                        std::vector<std::unique_ptr<HostObject>>& objects,
+                        const std::string& path);
+  int32_t ReadObjectPart(const QVFile& file, const QVFileChunk& chunk, HostObject& object,
+                         const std::string& path);
+  int32_t WriteAll(QVFile& file) const;
+
+  HostPlugin& mPlugin;
+  uint32_t mByteOrder;
+  std::vector<std::unique_ptr<HostObject>> mObjects;
+};
+
+#endif
