@@ -11,6 +11,7 @@
 #include "graphics/AGContextTestPort.h"
 #include "graphics/AGTestFonts.h"
 #include "kit/QVErrors.h"
+#include "kit/QVFile.h"
 
 namespace {
 
@@ -369,6 +370,54 @@ TEST(ContextPort, FilePortsWriteCompleteFilesWhenFinished) {
     EXPECT_FALSE(ctx.DrawPath(RectPath({2, 2, 10, 10}), 0));  // finished: nothing more
     EXPECT_EQ(ReadFile(path).compare(0, c.magic.size(), c.magic), 0) << c.name;
   }
+}
+
+TEST(ContextPort, PortsIntoAnOpenFileWriteWhatPortsIntoAPathWrite) {
+  // PNG files come out the same byte for byte; SVG files number their
+  // surfaces and PDF files carry their creation time, so those are compared
+  // by what they must hold.
+  struct Case {
+    AGNativePortKind kind;
+    const char* extension;
+    std::string holds;  // empty: the same bytes
+  };
+  for (const Case& c : {Case{kAGNativePortPNG, ".png", ""},
+                        Case{kAGNativePortSVG, ".svg", "d=\"M 2 18 L 10 18 L 10 10 L 2 10 Z"},
+                        Case{kAGNativePortPDF, ".pdf", "%PDF"}}) {
+    SCOPED_TRACE(c.extension);
+    const std::string byPath = ::testing::TempDir() + "by-path" + c.extension;
+    const std::string byFile = ::testing::TempDir() + "by-file" + c.extension;
+    QVFile file{QVFilePath(byFile.c_str())};
+    ASSERT_EQ(file.CreateForReadWrite(), 0);
+    for (bool intoFile : {false, true}) {
+      AGNativePortPtr port;
+      ASSERT_EQ(intoFile ? AGGraphicsLow::AGNativePortCreateForFile(file, c.kind, {30, 20}, &port)
+                         : AGGraphicsLow::AGNativePortCreateFile(byPath.c_str(), c.kind, {30, 20},
+                                                                 &port),
+                0);
+      {
+        AGContext ctx(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
+        ctx.brush = SolidBrush(kAGColorRed);
+        EXPECT_TRUE(ctx.DrawPath(RectPath({2, 2, 10, 10}), 0));
+      }
+      EXPECT_EQ(AGGraphicsLow::AGNativePortFinish(port.get()), 0);
+    }
+    ASSERT_EQ(file.Close(), 0);
+    const std::string written = ReadFile(byFile);
+    ASSERT_GT(written.size(), 8u);
+    if (c.holds.empty()) {
+      EXPECT_EQ(written, ReadFile(byPath));
+    } else {
+      EXPECT_NE(written.find(c.holds), std::string::npos) << written;
+      EXPECT_NE(ReadFile(byPath).find(c.holds), std::string::npos);
+    }
+  }
+  // A file that cannot be written is refused before anything is drawn.
+  QVFile closed{QVFilePath("closed.png")};
+  AGNativePortPtr port;
+  EXPECT_EQ(AGGraphicsLow::AGNativePortCreateForFile(closed, kAGNativePortPNG, {3, 3}, &port),
+            kQVErrDrawFile);
+  EXPECT_FALSE(port);
 }
 
 TEST(ContextPort, RefusedPortsReportTheirCode) {

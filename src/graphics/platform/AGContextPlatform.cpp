@@ -17,6 +17,7 @@
 #include "graphics/platform/AGMaskCache_p.h"
 #include "graphics/platform/AGNativePath.h"
 #include "graphics/platform/AGPortPath_p.h"
+#include "kit/QVFile.h"
 #include "kit/QVLog.h"
 
 namespace {
@@ -60,6 +61,12 @@ uint32_t PaintedWord(const AGPaintColor& c) {
   return word;
 }
 
+// Cairo's output stream into an open QVFile (the closure).
+cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length) {
+  return QVFileWrite(*static_cast<QVFile*>(closure), data, length) == 0 ? CAIRO_STATUS_SUCCESS
+                                                                        : CAIRO_STATUS_WRITE_ERROR;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -68,12 +75,13 @@ uint32_t PaintedWord(const AGPaintColor& c) {
 class AGNativePort {
  public:
   AGNativePort(AGNativePortKind kind, CairoSurfacePtr surface, double width, double height,
-               std::string path)
+               std::string path, QVFile* file)
       : mKind(kind),
         mSurface(std::move(surface)),
         mWidth(width),
         mHeight(height),
-        mPath(std::move(path)) {}
+        mPath(std::move(path)),
+        mFile(file) {}
 
   ~AGNativePort() {
     mCairo.reset();
@@ -127,7 +135,7 @@ class AGNativePort {
     mCairo.reset();
     long status = kQVNoErr;
     if (mKind == kAGNativePortPNG) {
-      status = WritePNG(mPath);
+      status = mFile ? WritePNGToFile() : WritePNG(mPath);
     } else if (mKind == kAGNativePortSVG || mKind == kAGNativePortPDF) {
       cairo_surface_finish(mSurface.get());
       cairo_status_t s = cairo_surface_status(mSurface.get());
@@ -149,12 +157,22 @@ class AGNativePort {
   }
 
  private:
+  long WritePNGToFile() {
+    cairo_surface_flush(mSurface.get());
+    cairo_status_t s = cairo_surface_write_to_png_stream(mSurface.get(), &WriteToFile, mFile);
+    if (s != CAIRO_STATUS_SUCCESS) {
+      return QVLogStatus(kQVErrDrawFile, mPath.c_str(), StatusText(s).c_str());
+    }
+    return kQVNoErr;
+  }
+
   AGNativePortKind mKind;
   CairoSurfacePtr mSurface;  // outlives mCairo, which references it
   CairoPtr mCairo;
   double mWidth;
   double mHeight;
-  std::string mPath;  // the file of a file port
+  std::string mPath;  // the file of a file port, as messages name it
+  QVFile* mFile;      // the open file of a port made for one, else null
   bool mFinished = false;
   AGPaintColor mSolidColour;
   uint32_t mSolidWord = 0;
@@ -179,7 +197,8 @@ namespace {
 
 // Wraps a new surface in a port, or reports Cairo's refusal.
 long MakePort(cairo_surface_t* raw, AGNativePortKind kind, double width, double height,
-              const std::string& path, const char* what, AGNativePortPtr* port) {
+              const std::string& path, const char* what, AGNativePortPtr* port,
+              QVFile* file = nullptr) {
   CairoSurfacePtr surface(raw);
   cairo_status_t s = cairo_surface_status(surface.get());
   if (s != CAIRO_STATUS_SUCCESS) {
@@ -189,7 +208,7 @@ long MakePort(cairo_surface_t* raw, AGNativePortKind kind, double width, double 
     }
     return QVLogStatus(kQVErrDrawPort, reason.c_str());
   }
-  port->reset(new AGNativePort(kind, std::move(surface), width, height, path));
+  port->reset(new AGNativePort(kind, std::move(surface), width, height, path, file));
   if (!(*port)->Context()) {
     port->reset();
     return QVLogStatus(kQVErrDrawPort, (std::string(what) + ": no drawing state").c_str());
@@ -204,6 +223,39 @@ std::string SizeText(const char* kind, double width, double height) {
   char text[96];
   std::snprintf(text, sizeof text, "%s of %g x %g", kind, width, height);
   return text;
+}
+
+// A file port writing to the file named file (bytes as they are), or into
+// the open QVFile when one is given (file then only names it in messages).
+long CreateFilePort(const std::string& file, QVFile* open, AGNativePortKind kind,
+                    const AGSize& size, AGNativePortPtr* port) {
+  if (!port) return kQVErrDrawPort;
+  port->reset();
+  double w = size.width, h = size.height;
+  const bool named = open || !file.empty();
+  if (!named || !(w > 0.0) || !(h > 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
+    return QVLogStatus(kQVErrDrawFile, file.c_str(), SizeText("page", w, h).c_str());
+  }
+  switch (kind) {
+    case kAGNativePortPNG: {
+      double pw = std::max(1.0, std::round(w)), ph = std::max(1.0, std::round(h));
+      if (pw > kMaxPixels || ph > kMaxPixels) {
+        return QVLogStatus(kQVErrDrawFile, file.c_str(), SizeText("image", w, h).c_str());
+      }
+      return MakePort(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pw), int(ph)), kind, pw,
+                      ph, file, "PNG image", port, open);
+    }
+    case kAGNativePortSVG:
+      return MakePort(open ? cairo_svg_surface_create_for_stream(&WriteToFile, open, w, h)
+                           : cairo_svg_surface_create(file.c_str(), w, h),
+                      kind, w, h, file, "SVG file", port, open);
+    case kAGNativePortPDF:
+      return MakePort(open ? cairo_pdf_surface_create_for_stream(&WriteToFile, open, w, h)
+                           : cairo_pdf_surface_create(file.c_str(), w, h),
+                      kind, w, h, file, "PDF file", port, open);
+    default:
+      return QVLogStatus(kQVErrDrawFile, file.c_str(), "not a file kind");
+  }
 }
 
 }  // namespace
@@ -238,31 +290,16 @@ long AGNativePortCreateBitmapWithData(uint32_t* data, uint32_t width, uint32_t h
 
 long AGNativePortCreateFile(const QVString& path, AGNativePortKind kind, const AGSize& size,
                             AGNativePortPtr* port) {
-  if (!port) return kQVErrDrawPort;
-  port->reset();
-  std::string file = path.c_str();
-  double w = size.width, h = size.height;
-  if (file.empty() || !(w > 0.0) || !(h > 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
-    return QVLogStatus(kQVErrDrawFile, file.c_str(), SizeText("page", w, h).c_str());
+  return CreateFilePort(path.c_str(), nullptr, kind, size, port);
+}
+
+long AGNativePortCreateForFile(QVFile& file, AGNativePortKind kind, const AGSize& size,
+                               AGNativePortPtr* port) {
+  if (!file.CanWrite()) {
+    if (port) port->reset();
+    return QVLogStatus(kQVErrDrawFile, file.LogPath(), "the file is not open for writing");
   }
-  switch (kind) {
-    case kAGNativePortPNG: {
-      double pw = std::max(1.0, std::round(w)), ph = std::max(1.0, std::round(h));
-      if (pw > kMaxPixels || ph > kMaxPixels) {
-        return QVLogStatus(kQVErrDrawFile, file.c_str(), SizeText("image", w, h).c_str());
-      }
-      return MakePort(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pw), int(ph)), kind, pw,
-                      ph, file, "PNG image", port);
-    }
-    case kAGNativePortSVG:
-      return MakePort(cairo_svg_surface_create(file.c_str(), w, h), kind, w, h, file, "SVG file",
-                      port);
-    case kAGNativePortPDF:
-      return MakePort(cairo_pdf_surface_create(file.c_str(), w, h), kind, w, h, file, "PDF file",
-                      port);
-    default:
-      return QVLogStatus(kQVErrDrawFile, file.c_str(), "not a file kind");
-  }
+  return CreateFilePort(file.LogPath(), &file, kind, size, port);
 }
 
 long AGNativePortFinish(AGNativePort* port) { return port ? port->Finish() : long(kQVNoErr); }
