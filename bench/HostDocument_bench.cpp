@@ -21,6 +21,7 @@
 #include "BenchRounds.h"
 #include "bridge/HostDocument.h"
 #include "bridge/HostEnvironment.h"
+#include "bridge/HostFd.h"
 #include "bridge/HostPlugin.h"
 #include "bridge/HostSafeSave.h"
 
