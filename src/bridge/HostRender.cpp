@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "bridge/HostDocument.h"
+#include "bridge/HostSafeSave.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "host/QVDrawEvent.h"
@@ -77,26 +78,36 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
     }
   }
 
-  QVString native =
-      QVString(path).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+  // The picture replaces the file at path (its bytes as given) the way a
+  // document is saved: drawn into a fresh temporary file beside it, renamed
+  // over it only when complete.
+  HostSafeSave save(path);
+  int32_t saving = save.Begin();
+  if (saving != 0) return saving;
+  // Released before the save completes: a vector picture is finished then.
   AGNativePortPtr port;
-  long status = AGGraphicsLow::AGNativePortCreateFile(native, kind, size, &port);
+  long status = AGGraphicsLow::AGNativePortCreateForFile(save.File(), kind, size, &port);
   if (status != 0) return static_cast<int32_t>(status);
 
-  AGContext context(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
-  if (kind == kAGNativePortPNG) context.ClearPixels(kAGColorWhite);
-  AGAffineTransform t = AGAffineTransformConcatTranslation(kAGAffineTransformIdentity,
-                                                           kMargin - all.x1, kMargin - all.y1);
-  context.transform = AGAffineTransformConcatScale(t, scale, scale);
+  {
+    AGContext context(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
+    if (kind == kAGNativePortPNG) context.ClearPixels(kAGColorWhite);
+    AGAffineTransform t = AGAffineTransformConcatTranslation(kAGAffineTransformIdentity,
+                                                             kMargin - all.x1, kMargin - all.y1);
+    context.transform = AGAffineTransformConcatScale(t, scale, scale);
 
-  for (size_t i = 0; i < doc.Count(); ++i) {
-    const HostObject& object = doc.Object(i);
-    QVDrawEvent event{};
-    event.target = targets[i];
-    event.brush = &object.Record().brush;
-    event.pen = &object.Record().pen;
-    event.flags = view == HostView::kScore ? kQVDrawEventScore : kQVDrawEventLibrary;
-    object.Draw(context, event);
+    for (size_t i = 0; i < doc.Count(); ++i) {
+      const HostObject& object = doc.Object(i);
+      QVDrawEvent event{};
+      event.target = targets[i];
+      event.brush = &object.Record().brush;
+      event.pen = &object.Record().pen;
+      event.flags = view == HostView::kScore ? kQVDrawEventScore : kQVDrawEventLibrary;
+      object.Draw(context, event);
+    }
   }
-  return static_cast<int32_t>(AGGraphicsLow::AGNativePortFinish(port.get()));
+  status = AGGraphicsLow::AGNativePortFinish(port.get());
+  port.reset();
+  // Without a commit the temporary file goes and the old picture stays.
+  return status != 0 ? static_cast<int32_t>(status) : save.Commit();
 }
