@@ -56,6 +56,7 @@
 #include "object/CStdTalvane.h"
 #include "object/CStdTalvaneConstants.h"
 #include "object/CStdTalvaneRegistration.h"
+#include "object/CStdTalvaneResources.h"
 
 namespace {
 
@@ -154,6 +155,11 @@ struct Scene {
   }
 
   bool Build() {
+    // The object is linked in, with no plug-in place to find the symbol font
+    // from: it comes from the source tree.
+    CStdTalvaneAddFallbackResourcesDir(
+        QVString(TALVANE_SOURCE_DIR "/resources")
+            .ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative));
     if (plugin.Register(&CStdTalvaneRegister) != 0) return false;
     if (AGGraphicsLow::AGNativePortCreateBitmap(kWidth, kHeight, &port) != 0) return false;
     std::mt19937 random(1000);
