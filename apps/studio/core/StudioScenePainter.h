@@ -30,9 +30,10 @@
 //
 // A painter holds references to what it draws (document, viewport, summary)
 // and copies of the on-screen state (selection, edited object, rubber band).
-// It changes nothing it points at: painting is const. Everything is drawn
-// through the context's port only, within context.bounds and any clip the
-// caller's context already carries (intersected with the damage).
+// It changes nothing it points at: painting is const. Of the context it
+// takes the port, the bounds (the view's pixels, x1, y1 at the view's
+// bottom left), the opacity and the options; its transform and clip are
+// replaced by the painter's own.
 //
 // Status codes (kit/QVErrors.h): Paint returns 0 when everything was handed
 // to the port, or the first failing object's draw status (the others are
