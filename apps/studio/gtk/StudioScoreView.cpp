@@ -112,9 +112,8 @@ void StudioScoreView::SurfaceRelease::operator()(cairo_surface_t* surface) const
 StudioScoreView::StudioScoreView(StudioDocument& doc, StudioSelection& selection,
                                  StudioScoreViewOwner& owner)
     : mDoc(doc), mSelection(selection), mOwner(owner) {
-  mBox = StudioGObject<GtkWidget>::Ref(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0));
-  g_object_ref_sink(mBox.Get());
-  g_object_unref(mBox.Get());  // Ref() added one; the sunk floating one is ours
+  mBox = StudioGObject<GtkWidget>::Take(
+      GTK_WIDGET(g_object_ref_sink(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0))));
 
   mArea = gtk_drawing_area_new();
   gtk_widget_set_hexpand(mArea, TRUE);
@@ -297,6 +296,7 @@ int32_t StudioScoreView::BeginEditing(StudioObjectId id) {
   }
   mTyping = std::move(session);
   mEdited = id;
+  mTypedChange = false;
   mSelection.Replace(id);
   mOwner.ScoreSelectionChanged();
   mOwner.ScoreEditingChanged(id);
@@ -309,6 +309,7 @@ int32_t StudioScoreView::FinishEditing() {
   const int32_t status = mTyping->Finish();
   mTyping.reset();
   mEdited = kStudioNoObject;
+  mTypedChange = false;
   mDragToObject = false;
   Report(status, "Can't keep what was typed as a step");
   mOwner.ScoreEditingChanged(kStudioNoObject);
@@ -332,7 +333,10 @@ int32_t StudioScoreView::SendEditKey(const HostEditKey& key) {
     mDamage = mHasDamage ? Union(mDamage, damage) : damage;
     mHasDamage = true;
     gtk_widget_queue_draw(mArea);
-    if (answer->changed) mOwner.ScoreDocumentChanged();
+    if (answer->changed) {
+      mTypedChange = true;
+      mOwner.ScoreDocumentChanged();
+    }
   }
   return status;
 }

@@ -95,6 +95,9 @@ class StudioScoreView {
   int32_t BeginEditing(StudioObjectId id);
   int32_t FinishEditing();
   StudioObjectId EditedObject() const { return mEdited; }
+  // The object typed into has changed since typing began: the change is
+  // recorded (and the document counts as modified) when typing ends.
+  bool HasUnrecordedTyping() const { return mTypedChange; }
   // One key to the object typed into; kQVErrGeneric when none is.
   int32_t SendEditKey(const HostEditKey& key);
 
@@ -150,6 +153,7 @@ class StudioScoreView {
 
   std::unique_ptr<StudioTypingSession> mTyping;
   StudioObjectId mEdited = kStudioNoObject;
+  bool mTypedChange = false;
   std::string mClipboard;
 
   // The painted pixels; painted in full when mStale, else only the damage.

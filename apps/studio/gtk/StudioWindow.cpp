@@ -43,6 +43,10 @@ struct StudioWindow::Callbacks {
   static gboolean CloseRequest(GtkWindow*, gpointer data) {
     return static_cast<StudioWindow*>(data)->CloseRequested() ? FALSE : TRUE;
   }
+  static void Destroy(GtkWidget*, gpointer data) {
+    // The widgets the loader's callbacks update are going.
+    static_cast<StudioWindow*>(data)->mLoader.Cancel();
+  }
   static void Action(GSimpleAction*, GVariant*, gpointer data) {
     auto* entry = static_cast<std::pair<StudioWindow*, void (*)(StudioWindow&)>*>(data);
     entry->second(*entry->first);
@@ -84,6 +88,7 @@ StudioWindow::StudioWindow(GtkApplication* app, StudioDocument& doc,
   mWindow = gtk_application_window_new(app);
   gtk_window_set_default_size(GTK_WINDOW(mWindow), 1100, 520);
   mSignals.emplace_back(mWindow, "close-request", G_CALLBACK(&Callbacks::CloseRequest), this);
+  mSignals.emplace_back(mWindow, "destroy", G_CALLBACK(&Callbacks::Destroy), this);
 
   mView = std::make_unique<StudioScoreView>(mDoc, mSelection, static_cast<StudioScoreViewOwner&>(*this));
 
@@ -91,10 +96,11 @@ StudioWindow::StudioWindow(GtkApplication* app, StudioDocument& doc,
   gtk_paned_set_start_child(GTK_PANED(paned), mView->Widget());
   gtk_paned_set_resize_start_child(GTK_PANED(paned), TRUE);
   gtk_paned_set_shrink_start_child(GTK_PANED(paned), FALSE);
-  mPanels = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
-  gtk_widget_set_visible(mPanels, FALSE);
-  gtk_paned_set_end_child(GTK_PANED(paned), mPanels);
-  gtk_paned_set_resize_end_child(GTK_PANED(paned), FALSE);
+  // The side area joins the paned with its first panel: an empty end child
+  // leaves the paned's handle without an allocation.
+  mPaned = paned;
+  mPanels = StudioGObject<GtkWidget>::Take(
+      GTK_WIDGET(g_object_ref_sink(gtk_box_new(GTK_ORIENTATION_VERTICAL, 6))));
 
   GtkWidget* statusLine = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
   mStatus = gtk_label_new("");
@@ -229,7 +235,8 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
 
 void StudioWindow::UpdateTitleAndMenus() {
   const std::string title =
-      StudioWindowTitle(mDocPath, mDoc.RecordingPath(), mDoc.IsModified());
+      StudioWindowTitle(mDocPath, mDoc.RecordingPath(),
+                        mDoc.IsModified() || mView->HasUnrecordedTyping());
   gtk_window_set_title(GTK_WINDOW(mWindow), title.c_str());
 
   const StudioUndoStack& history = mDoc.History();
@@ -277,8 +284,12 @@ void StudioWindow::ScoreFailed(int32_t status, const std::string& what) {
 // ---- Panels
 
 void StudioWindow::AddPanel(GtkWidget* panel) {
-  gtk_box_append(GTK_BOX(mPanels), panel);
-  gtk_widget_set_visible(mPanels, TRUE);
+  if (!gtk_paned_get_end_child(GTK_PANED(mPaned))) {
+    gtk_paned_set_end_child(GTK_PANED(mPaned), mPanels.Get());
+    gtk_paned_set_resize_end_child(GTK_PANED(mPaned), FALSE);
+    gtk_paned_set_shrink_end_child(GTK_PANED(mPaned), FALSE);
+  }
+  gtk_box_append(GTK_BOX(mPanels.Get()), panel);
 }
 
 void StudioWindow::AddListener(StudioPanelListener* listener) {

@@ -49,7 +49,8 @@ class StudioWindow : public StudioPanelHost, private StudioScoreViewOwner {
   // Loads a document (the history starts empty). The document's status.
   int32_t OpenDocument(const std::string& path);
 
-  // The side area panels go in (a vertical box; shown once it has a child).
+  // Adds panel to the side area (a vertical box beside the score, shown
+  // once it holds a panel); the window takes the widget.
   void AddPanel(GtkWidget* panel);
 
   // ---- StudioPanelHost
@@ -100,7 +101,8 @@ class StudioWindow : public StudioPanelHost, private StudioScoreViewOwner {
   std::vector<StudioPanelListener*> mListeners;
 
   GtkWidget* mWindow = nullptr;
-  GtkWidget* mPanels = nullptr;
+  GtkWidget* mPaned = nullptr;
+  StudioGObject<GtkWidget> mPanels;
   GtkWidget* mStatus = nullptr;
   GtkWidget* mProgress = nullptr;
   StudioGObject<GMenu> mUndoSection;
