@@ -165,4 +165,9 @@ pid=""
 if grep -E "ERROR|runtime error|Sanitizer|CRITICAL" "$work/studio.log"; then
   fail "the studio reported errors"
 fi
+# --export writes the score without a window.
+ASAN_OPTIONS="detect_leaks=0" "$studio" --export "$work/score.png" "$doc" "$recording" \
+  || fail "--export failed"
+[ "$(identify -format '%wx%h' "$work/score.png")" = 1600x400 ] || fail "--export picture size"
+
 echo "studio window: all checks passed"

@@ -7,7 +7,7 @@
 
 #include "StudioCommandLine.h"
 #include "StudioDocument.h"
-#include "StudioViewExport.h"
+#include "StudioExport.h"
 #include "StudioWindowTitle.h"
 #include "kit/QVErrors.h"
 #include "kit/QVLog.h"
@@ -430,7 +430,7 @@ void StudioWindow::ChooseExportPath() {
              GTK_FILE_CHOOSER_ACTION_SAVE, "_Export",
              [this](int response, const std::string& path) {
                if (response != GTK_RESPONSE_ACCEPT || path.empty()) return;
-               const int32_t status = StudioExportView(mDoc, mView->Viewport(), mView->Summary(), mView->Height(), path);
+               const int32_t status = StudioExport::Write(mDoc, mView->Viewport(), mView->Summary(), mView->Height(), path);
                if (status != 0) {
                  ScoreFailed(status, "Can't export " + path);
                } else {

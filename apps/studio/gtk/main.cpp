@@ -13,7 +13,7 @@
 
 #include "StudioCommandLine.h"
 #include "StudioDocument.h"
-#include "StudioViewExport.h"
+#include "StudioExport.h"
 #include "StudioViewport.h"
 #include "StudioWaveSummary.h"
 #include "StudioWindow.h"
@@ -83,7 +83,7 @@ int Export(StudioDocument& doc, const StudioCommandLine& line) {
     view.Axis().SetDuration(summary.DurationMs());
   }
   view.Axis().ZoomToFit();
-  const int32_t status = StudioExportView(doc, view, summary.IsBuilt() ? &summary : nullptr,
+  const int32_t status = StudioExport::Write(doc, view, summary.IsBuilt() ? &summary : nullptr,
                                           kExportHeight, line.exportPath);
   if (status != 0) return Fail(status, "can't export the score to " + line.exportPath);
   return 0;
