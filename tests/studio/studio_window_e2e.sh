@@ -167,6 +167,24 @@ pid=""
 if grep -E "ERROR|runtime error|Sanitizer|CRITICAL" "$work/studio.log"; then
   fail "the studio reported errors"
 fi
+# A damaged document is shown as an empty, untitled one and never written
+# over: ctrl+S asks for a path instead (the chooser is cancelled).
+printf 'not a document' >"$work/damaged.tlv"
+ASAN_OPTIONS="detect_leaks=0" GSK_RENDERER=cairo "$studio" "$work/damaged.tlv" >"$work/studio.log" 2>&1 &
+pid=$!
+win="$(timeout 60 xdotool search --sync --onlyvisible --name "Talvane Studio" | head -1 || true)"
+[ -n "$win" ] || fail "no window over a damaged document"
+wait_for 30 title_is "Untitled - Talvane Studio" || fail "damaged document: title \"$(xdotool getwindowname "$win")\""
+xdotool key --window "$win" ctrl+s
+sleep 1
+xdotool key Escape
+sleep 0.5
+[ "$(cat "$work/damaged.tlv")" = "not a document" ] || fail "the damaged document was written over"
+grep -q "Error -705" "$work/studio.log" || fail "no status for the damaged document"
+kill "$pid"
+wait "$pid" || true
+pid=""
+
 # --export writes the score without a window.
 ASAN_OPTIONS="detect_leaks=1" "$studio" --export "$work/score.png" "$doc" "$recording" \
   || fail "--export failed"

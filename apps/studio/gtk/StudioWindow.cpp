@@ -382,6 +382,7 @@ int32_t StudioWindow::OpenDocument(const std::string& path) {
   }
   mDocPath = path;
   mSelection.Clear();
+  ShowRecording(mDoc.RecordingPath());
   mView->Redraw();
   ScoreDocumentChanged();
   ScoreSelectionChanged();
@@ -389,9 +390,22 @@ int32_t StudioWindow::OpenDocument(const std::string& path) {
   return 0;
 }
 
-void StudioWindow::OpenRecording(const std::string& path) {
-  mDoc.SetRecordingPath(path);
-  UpdateTitleAndMenus();
+void StudioWindow::OpenRecording(const std::string& path, bool askedFor) {
+  if (path != mDoc.RecordingPath()) {
+    mDoc.SetRecordingPath(path);
+    if (askedFor) mDoc.ForgetClean();
+  }
+  ShowRecording(path);
+  ScoreDocumentChanged();
+}
+
+void StudioWindow::ShowRecording(const std::string& path) {
+  mLoader.Cancel();
+  if (path.empty()) {
+    gtk_widget_set_visible(mProgress, FALSE);
+    mView->SetSummary(nullptr);
+    return;
+  }
   SetMessage("Reading " + path + "…");
   gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(mProgress), 0.0);
   gtk_widget_set_visible(mProgress, TRUE);

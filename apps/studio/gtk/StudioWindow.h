@@ -43,10 +43,13 @@ class StudioWindow : public StudioPanelHost, private StudioScoreViewOwner {
   StudioWindow& operator=(const StudioWindow&) = delete;
 
   void Present();
-  // Starts summarising the recording (UTF-8 path) on a worker thread; the
-  // waveform appears when it is done, a failure in the status line.
-  void OpenRecording(const std::string& path);
-  // Loads a document (the history starts empty). The document's status.
+  // Makes path (UTF-8) the document's recording and shows it. A recording
+  // other than the one the document names is a change kept by the next save:
+  // the document counts as modified until then (when askedFor; a recording
+  // given with a new document is not a change).
+  void OpenRecording(const std::string& path, bool askedFor = true);
+  // Loads a document (the history starts empty) and shows the recording it
+  // names, or none. The document's status; on failure nothing changes.
   int32_t OpenDocument(const std::string& path);
 
   // Adds panel to the side area (a vertical box beside the score, shown
@@ -79,6 +82,9 @@ class StudioWindow : public StudioPanelHost, private StudioScoreViewOwner {
   void AddAction(const char* name, void (*handler)(StudioWindow&));
   void UpdateTitleAndMenus();
   void SetMessage(const std::string& text);
+  // Summarises the recording on a worker thread; the waveform appears when
+  // it is done, a failure goes to the status line. Empty: no waveform.
+  void ShowRecording(const std::string& path);
 
   // Actions (each finishes typing first).
   void Save(const std::function<void(bool saved)>& then);

@@ -64,11 +64,19 @@ void Activate(GtkApplication* app, gpointer data) {
     studio->window->Present();
     return;
   }
-  studio->window = std::make_unique<StudioWindow>(app, *studio->doc, studio->line->document);
-  if (!studio->line->document.empty() && Exists(studio->line->document)) {
-    studio->window->OpenDocument(studio->line->document);
+  const std::string& document = studio->line->document;
+  const bool existing = !document.empty() && Exists(document);
+  // An existing document becomes the one Save writes only once it has been
+  // read: a damaged one must never be overwritten by the empty document the
+  // window then shows (Save asks for a path instead).
+  studio->window =
+      std::make_unique<StudioWindow>(app, *studio->doc, existing ? std::string() : document);
+  if (existing) studio->window->OpenDocument(document);
+  // A recording given over an existing document that names another one is
+  // a change to save; given with a new document it is where it starts.
+  if (!studio->line->recording.empty()) {
+    studio->window->OpenRecording(studio->line->recording, existing);
   }
-  if (!studio->line->recording.empty()) studio->window->OpenRecording(studio->line->recording);
   studio->window->Present();
 }
 
@@ -77,9 +85,10 @@ int Export(StudioDocument& doc, const StudioCommandLine& line) {
   view.Axis().SetViewWidth(kExportWidth);
   view.SetStripBottom(kExportHeight - 12.0);
   StudioWaveSummary summary;
-  if (!line.recording.empty()) {
-    const int32_t status = summary.Build(line.recording, {}, nullptr);
-    if (status != 0) return Fail(status, "can't read the recording " + line.recording);
+  const std::string recording = line.recording.empty() ? doc.RecordingPath() : line.recording;
+  if (!recording.empty()) {
+    const int32_t status = summary.Build(recording, {}, nullptr);
+    if (status != 0) return Fail(status, "can't read the recording " + recording);
     view.Axis().SetDuration(summary.DurationMs());
   }
   view.Axis().ZoomToFit();
@@ -133,8 +142,6 @@ int main(int argc, char** argv) {
     }
     return Export(doc, line);
   }
-  if (!line.recording.empty()) doc.SetRecordingPath(line.recording);
-
   // Several studios may run at once, each on its own files: no single
   // instance, and no session bus needed.
   GtkApplication* app = gtk_application_new("org.talvane.Studio", G_APPLICATION_NON_UNIQUE);
