@@ -161,6 +161,7 @@ grep -qF "$default_text" "$work/saved2.txt" || fail "second save: want $default_
 
 # The window is gone before the keys are released: xdotool complains.
 xdotool key --window "$win" ctrl+q 2>/dev/null || true
+xdotool keyup ctrl q  # released again on the display: their window is gone
 wait_for 20 bash -c "! kill -0 $pid 2>/dev/null" || fail "ctrl+Q did not end the studio"
 wait "$pid" || fail "the studio exited with status $?"
 pid=""

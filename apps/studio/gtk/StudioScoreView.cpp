@@ -64,6 +64,14 @@ struct StudioScoreView::Callbacks {
     cairo_set_source_surface(cr, view->mSurface.get(), 0, 0);
     cairo_paint(cr);
   }
+  static void Resize(GtkDrawingArea*, int width, int height, gpointer data) {
+    // Outside drawing: the scrollbar may be reconfigured here.
+    auto* view = static_cast<StudioScoreView*>(data);
+    view->mViewport.Axis().SetViewWidth(width);
+    view->mViewport.SetStripBottom(height - kStripMargin);
+    view->UpdateScrollbar();
+    view->mStale = true;
+  }
   static void DragBegin(GtkGestureDrag* gesture, double x, double y, gpointer data) {
     auto* view = static_cast<StudioScoreView*>(data);
     gtk_widget_grab_focus(view->mArea);
@@ -122,6 +130,7 @@ StudioScoreView::StudioScoreView(StudioDocument& doc, StudioSelection& selection
   gtk_widget_set_size_request(mArea, 320, 160);
   gtk_drawing_area_set_draw_func(GTK_DRAWING_AREA(mArea), &Callbacks::Draw, this, nullptr);
   gtk_box_append(GTK_BOX(mBox.Get()), mArea);
+  mSignals.emplace_back(mArea, "resize", G_CALLBACK(&Callbacks::Resize), this);
 
   mAdjustment = gtk_adjustment_new(0, 0, 1, 1, 1, 1);
   GtkWidget* scrollbar = gtk_scrollbar_new(GTK_ORIENTATION_HORIZONTAL, mAdjustment);
@@ -171,10 +180,7 @@ bool StudioScoreView::EnsureBuffer(int width, int height) {
   mSurface.reset(surface);
   mWidth = width;
   mHeight = height;
-  mViewport.Axis().SetViewWidth(width);
-  mViewport.SetStripBottom(height - kStripMargin);
   mStale = true;
-  UpdateScrollbar();
   return true;
 }
 
