@@ -88,7 +88,9 @@
   /* %s: picture path (UTF-8) */                                                                   \
   X(kQVErrStudioExportKind, -1430, "Can't tell the kind of picture \"%s\" (.png, .svg, .pdf)")     \
   /* %s: picture path (UTF-8), %s: the size asked for */                                          \
-  X(kQVErrStudioExportSize, -1431, "Can't export the picture \"%s\" at %s")
+  X(kQVErrStudioExportSize, -1431, "Can't export the picture \"%s\" at %s")                \
+  /* %s: the key or event that found no object being typed into */                               \
+  X(kQVErrStudioNotTyping, -1440, "No object is being typed into for %s")
 
 enum QVStatus : int32_t {
   kQVNoErr = 0,

@@ -66,7 +66,7 @@ class StudioPanelHost {
   // Sends one key to the object being typed into, as if typed in the score
   // view: code is a Linux evdev key code, modifiers the edit event's bits
   // (shift 1, third level 2, command 8; see HostEditKey). The object's
-  // status; kQVErrGeneric when nothing is being edited.
+  // status; kQVErrStudioNotTyping (-1440) when nothing is being edited.
   virtual int32_t SendEditKey(const HostEditKey& key) = 0;
 
   // Gives the keyboard back to the score view (after a panel's button was

@@ -291,7 +291,7 @@ bool StudioScoreView::InEditedObject(const AGPoint& point) const {
 // ---- Typing
 
 int32_t StudioScoreView::BeginEditing(StudioObjectId id) {
-  if (mTyping) return QVLogStatus(kQVErrStudioTyping, "begin typing");
+  if (mTyping) return static_cast<int32_t>(QVLogStatus(kQVErrStudioTyping, "begin typing"));
   AGContext view(nullptr, AGRect{0.0, 0.0, static_cast<double>(mWidth), static_cast<double>(mHeight)});
   view.transform = StudioScenePainter::ScoreTransform(mViewport, mHeight);
   auto session = std::make_unique<StudioTypingSession>(mDoc, id, view);
@@ -325,7 +325,7 @@ int32_t StudioScoreView::FinishEditing() {
 }
 
 int32_t StudioScoreView::SendEditKey(const HostEditKey& key) {
-  if (!mTyping) return kQVErrGeneric;
+  if (!mTyping) return static_cast<int32_t>(QVLogStatus(kQVErrStudioNotTyping, "a key"));
   const AGRect before = EditedDamage();
   const int32_t status = mTyping->Key(key);
   if (mTyping->ObjectWantsToEnd()) {

@@ -98,7 +98,8 @@ class StudioScoreView {
   // The object typed into has changed since typing began: the change is
   // recorded (and the document counts as modified) when typing ends.
   bool HasUnrecordedTyping() const { return mTypedChange; }
-  // One key to the object typed into; kQVErrGeneric when none is.
+  // One key to the object typed into: the object's status;
+  // kQVErrStudioNotTyping (-1440, logged) when none is.
   int32_t SendEditKey(const HostEditKey& key);
 
   // Whole-object editing of the selection (not while typing).

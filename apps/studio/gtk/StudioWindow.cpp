@@ -304,7 +304,7 @@ void StudioWindow::RemoveListener(StudioPanelListener* listener) {
 
 int32_t StudioWindow::Perform(const std::function<int32_t(StudioDocument&)>& change) {
   if (mView->EditedObject() != kStudioNoObject) {
-    return QVLogStatus(kQVErrStudioTyping, "change the document");
+    return static_cast<int32_t>(QVLogStatus(kQVErrStudioTyping, "change the document"));
   }
   const int32_t status = change(mDoc);
   if (status != 0) {
