@@ -210,11 +210,18 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
   mUndoSection = StudioGObject<GMenu>::Take(g_menu_new());
   g_menu_append_section(edit, nullptr, G_MENU_MODEL(mUndoSection.Get()));
   GMenu* objects = g_menu_new();
-  g_menu_append(objects, "_Delete\tDelete", "studio.delete");
-  g_menu_append(objects, "D_uplicate\tCtrl+D", "studio.duplicate");
-  g_menu_append(objects, "_Copy\tCtrl+C", "studio.copy");
-  g_menu_append(objects, "_Paste\tCtrl+V", "studio.paste");
-  g_menu_append(objects, "Select _All\tCtrl+A", "studio.select-all");
+  // Shown beside the items, not bound (the score view handles them).
+  auto appendShown = [](GMenu* menu, const char* label, const char* action, const char* keys) {
+    GMenuItem* item = g_menu_item_new(label, action);
+    g_menu_item_set_attribute(item, "accel", "s", keys);
+    g_menu_append_item(menu, item);
+    g_object_unref(item);
+  };
+  appendShown(objects, "_Delete", "studio.delete", "Delete");
+  appendShown(objects, "D_uplicate", "studio.duplicate", "<Control>d");
+  appendShown(objects, "_Copy", "studio.copy", "<Control>c");
+  appendShown(objects, "_Paste", "studio.paste", "<Control>v");
+  appendShown(objects, "Select _All", "studio.select-all", "<Control>a");
   g_menu_append_section(edit, nullptr, G_MENU_MODEL(objects));
   g_object_unref(objects);
   g_menu_append_submenu(bar, "_Edit", G_MENU_MODEL(edit));
