@@ -165,7 +165,7 @@ xdotool keyup ctrl q  # released again on the display: their window is gone
 wait_for 20 bash -c "! kill -0 $pid 2>/dev/null" || fail "ctrl+Q did not end the studio"
 wait "$pid" || fail "the studio exited with status $?"
 pid=""
-if grep -E "ERROR|runtime error|Sanitizer|CRITICAL" "$work/studio.log"; then
+if grep -E "ERROR|runtime error|Sanitizer|CRITICAL|WARNING" "$work/studio.log"; then
   fail "the studio reported errors"
 fi
 # A damaged document is shown as an empty, untitled one and never written
