@@ -159,6 +159,26 @@ wait_for 30 title_is "$title" || fail "the second save left the modified mark"
 grep -q "^$doc: 1 object," "$work/saved2.txt" || fail "second save: $(cat "$work/saved2.txt")"
 grep -qF "$default_text" "$work/saved2.txt" || fail "second save: want $default_text, got $(grep UnicodeText "$work/saved2.txt")"
 
+# Whole objects: a click selects, ctrl+D duplicates 16 pixels (256 ms)
+# later, Delete removes the duplicate (selected), ctrl+A ctrl+C ctrl+V pastes
+# a copy; each saved and counted.
+saved_count() {
+  xdotool key --window "$win" ctrl+s
+  wait_for 30 title_is "$title" || fail "save after $1"
+  "$host" list "$doc" >"$work/$1.txt"
+  grep -c '^#' "$work/$1.txt"
+}
+xdotool mousemove --window "$win" 650 225 click 1
+xdotool key --window "$win" ctrl+d
+[ "$(saved_count duplicate)" = 2 ] || fail "ctrl+D: $(cat "$work/duplicate.txt")"
+grep -q "^#1 Talvane  frame (9344;$fy1;10944;$fy2)" "$work/duplicate.txt" \
+  || fail "the duplicate's frame: $(grep '^#1' "$work/duplicate.txt")"
+xdotool key --window "$win" Delete
+[ "$(saved_count delete)" = 1 ] || fail "Delete: $(cat "$work/delete.txt")"
+grep -q "^#0 Talvane  frame (9088;" "$work/delete.txt" || fail "Delete took the original"
+xdotool key --window "$win" ctrl+a ctrl+c ctrl+v
+[ "$(saved_count paste)" = 2 ] || fail "ctrl+V: $(cat "$work/paste.txt")"
+
 # The window is gone before the keys are released: xdotool complains.
 xdotool key --window "$win" ctrl+q 2>/dev/null || true
 xdotool keyup ctrl q  # released again on the display: their window is gone
