@@ -115,12 +115,15 @@ wait_for 30 shows created 603 153 697 297 ink 20 || fail "no ink of the object i
 [ "$(count created 720 60 1000 440 ink)" = 0 ] || fail "ink right of the object"
 
 # Type into it: a double-click begins, r and shift+r type two symbols over
-# the whole text (selected when typing begins), Escape ends.
+# the whole text (selected when typing begins), a click left of the first
+# symbol puts the caret before it, t types a third there, Escape ends.
 xdotool mousemove --window "$win" 650 225 click --repeat 2 --delay 60 1
 sleep 0.3
 xdotool key --window "$win" r shift+r
 sleep 0.3
 shot typing
+xdotool mousemove --window "$win" 601 225 click 1
+xdotool key --window "$win" t
 xdotool key --window "$win" Escape
 xdotool key --window "$win" ctrl+s
 wait_for 30 test -f "$doc" || fail "ctrl+S wrote no document"
@@ -128,7 +131,7 @@ wait_for 30 title_is "$title" || fail "saving left the modified mark"
 
 # What the same keys make of a default object in the reference host.
 "$host" create "$work/expected.tlv" 1 >/dev/null
-"$host" type "$work/expected.tlv" 0 KEY_R shift+KEY_R >/dev/null
+"$host" type "$work/expected.tlv" 0 KEY_R shift+KEY_R ctrl+Left KEY_T >/dev/null
 expected_text="$("$host" list "$work/expected.tlv" | grep UnicodeText)"
 "$host" list "$doc" >"$work/saved1.txt" || fail "talvane-host can't read the saved document"
 grep -q "^$doc: 1 object," "$work/saved1.txt" || fail "not one object: $(cat "$work/saved1.txt")"
