@@ -182,12 +182,47 @@ grep -q "^#0 Talvane  frame (9088;" "$work/delete.txt" || fail "Delete took the 
 xdotool key --window "$win" ctrl+a ctrl+c ctrl+v
 [ "$(saved_count paste)" = 2 ] || fail "ctrl+V: $(cat "$work/paste.txt")"
 
+# Quitting with unsaved changes asks: Escape cancels (the studio stays),
+# Return saves and quits.
+xdotool key --window "$win" ctrl+d
+wait_for 30 title_is "*$title" || fail "ctrl+D left no modified mark"
+# The question's window: the studio's other visible window with a size.
+question() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+    [ "$w" != "$win" ] && [ "$(xwininfo -id "$w" | awk '/Width:/ {print $2}')" -gt 100 ] && { echo "$w"; return 0; }
+  done
+  return 1
+}
+has_question() { question >/dev/null; }
+no_question() { ! question >/dev/null; }
+# Keys go to the window that has the keyboard focus; without a window
+# manager nobody hands it over, so the test does.
+answer() {
+  local w
+  w="$(question)"
+  xdotool windowfocus "$w"
+  sleep 0.2
+  xdotool key --window "$w" "$1" 2>/dev/null || true
+}
+xdotool key --window "$win" ctrl+q
+xdotool keyup ctrl q
+wait_for 30 has_question || fail "quitting with changes did not ask"
+answer Escape
+wait_for 30 no_question || fail "Cancel left the question open"
+kill -0 "$pid" 2>/dev/null || fail "Cancel quit the studio"
+title_is "*$title" || fail "Cancel lost the modified mark"
+xdotool windowfocus "$win"
+xdotool key --window "$win" ctrl+q
+xdotool keyup ctrl q
+wait_for 30 has_question || fail "the second quit did not ask"
 # The window is gone before the keys are released: xdotool complains.
-xdotool key --window "$win" ctrl+q 2>/dev/null || true
-xdotool keyup ctrl q  # released again on the display: their window is gone
+answer Return
 wait_for 20 bash -c "! kill -0 $pid 2>/dev/null" || fail "ctrl+Q did not end the studio"
 wait "$pid" || fail "the studio exited with status $?"
 pid=""
+"$host" list "$doc" >"$work/quit.txt"
+[ "$(grep -c '^#' "$work/quit.txt")" = 3 ] || fail "Save on quitting: $(cat "$work/quit.txt")"
 if grep -E "ERROR|runtime error|Sanitizer|CRITICAL|WARNING" "$work/studio.log"; then
   fail "the studio reported errors"
 fi
