@@ -84,7 +84,11 @@
   /* not logged; %s: "undo" or "redo" */                                                           \
   X(kQVErrStudioNothingToUndo, -1407, "There is nothing to %s")                                    \
   /* %s: what was asked while an object is being typed into */                                     \
-  X(kQVErrStudioTyping, -1408, "Can't %s while an object is being typed into")
+  X(kQVErrStudioTyping, -1408, "Can't %s while an object is being typed into")                    \
+  /* studio panels; %s: the control and what is wrong with the change */                          \
+  X(kQVErrStudioInspector, -1460, "The inspector can't make that change (%s)")                     \
+  /* %s: the text as typed (UTF-8) */                                                               \
+  X(kQVErrStudioNumberText, -1461, "\"%s\" is not a number")
 
 enum QVStatus : int32_t {
   kQVNoErr = 0,
