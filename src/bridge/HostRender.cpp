@@ -90,13 +90,18 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
   context.transform = AGAffineTransformConcatScale(t, scale, scale);
 
   for (size_t i = 0; i < doc.Count(); ++i) {
-    const HostObject& object = doc.Object(i);
-    QVDrawEvent event{};
-    event.target = targets[i];
-    event.brush = &object.Record().brush;
-    event.pen = &object.Record().pen;
-    event.flags = view == HostView::kScore ? kQVDrawEventScore : kQVDrawEventLibrary;
-    object.Draw(context, event);
+    HostRenderObject(context, doc.Object(i), view, targets[i], false);
   }
   return static_cast<int32_t>(AGGraphicsLow::AGNativePortFinish(port.get()));
+}
+
+int32_t HostRenderObject(const AGContext& context, const HostObject& object, HostView view,
+                         const AGRect& target, bool edited) {
+  QVDrawEvent event{};
+  event.target = target;
+  event.brush = &object.Record().brush;
+  event.pen = &object.Record().pen;
+  event.flags = view == HostView::kScore ? kQVDrawEventScore : kQVDrawEventLibrary;
+  if (edited) event.flags |= kQVDrawEventEdited;
+  return object.Draw(context, event);
 }

@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <string>
 
+class AGContext;
 class HostDocument;
+class HostObject;
+struct AGRect;
 
 enum class HostView { kScore, kLibrary };
 
@@ -22,5 +25,14 @@ inline constexpr uint64_t kHostMaxRenderPixels = 64000000;
 // kHostMaxRenderPixels, kQVErrGeneric for an unknown extension or an empty
 // document.
 int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale);
+
+// Draws one object the way the host shows it: the plug-in's draw method
+// with target (score units, normalised) as the drawing event's target, the
+// object's base brush and pen as the recommended ones, and the score or
+// library flag; edited adds the edited look (an object in edit mode draws
+// nothing without it). context.transform maps the score onto the port.
+// The draw method's status (kQVErrGeneric without one).
+int32_t HostRenderObject(const AGContext& context, const HostObject& object, HostView view,
+                         const AGRect& target, bool edited);
 
 #endif

@@ -84,7 +84,11 @@
   /* not logged; %s: "undo" or "redo" */                                                           \
   X(kQVErrStudioNothingToUndo, -1407, "There is nothing to %s")                                    \
   /* %s: what was asked while an object is being typed into */                                     \
-  X(kQVErrStudioTyping, -1408, "Can't %s while an object is being typed into")                    \
+  X(kQVErrStudioTyping, -1408, "Can't %s while an object is being typed into")                     \
+  /* %s: picture path (UTF-8) */                                                                   \
+  X(kQVErrStudioExportKind, -1430, "Can't tell the kind of picture \"%s\" (.png, .svg, .pdf)")     \
+  /* %s: picture path (UTF-8), %s: the size asked for */                                          \
+  X(kQVErrStudioExportSize, -1431, "Can't export the picture \"%s\" at %s")                         \
   /* studio panels; %s: the control and what is wrong with the change */                          \
   X(kQVErrStudioInspector, -1460, "The inspector can't make that change (%s)")                     \
   /* %s: the text as typed (UTF-8) */                                                               \

@@ -140,6 +140,23 @@ TEST_F(HostEndToEnd, RefusedValuesLeaveTheDocumentUntouched) {
   }
 }
 
+TEST_F(HostEndToEnd, DocumentsWithARecordingAndUnknownChunksAreListedAndKeepTheRecording) {
+  ASSERT_EQ(Host("create " + Quote(doc) + " 2").exitCode, 0);
+  // As the studio writes one: the recording after the head; and a chunk of a
+  // later kind among the objects.
+  std::string bytes = ReadFile(doc);
+  const std::string recording = std::string("rcrd\0\0\0\x0D", 8) + "sons/take.wav";
+  bytes.insert(16, recording);
+  bytes.insert(bytes.find("objt", 40), std::string("xtra\0\0\0\x02ok", 10));
+  WriteFile(doc, bytes);
+  HostRun list = Host("list " + Quote(doc));
+  ASSERT_EQ(list.exitCode, 0) << list.out;
+  EXPECT_NE(list.out.find("2 objects"), std::string::npos) << list.out;
+  // A change saved by the reference host keeps the recording where it was.
+  ASSERT_EQ(Host("set " + Quote(doc) + " 1 FontSize 72").exitCode, 0);
+  EXPECT_EQ(ReadFile(doc).substr(16, recording.size()), recording);
+}
+
 TEST_F(HostEndToEnd, DamagedDocumentsAreReportedWithTheirStatus) {
   ASSERT_EQ(Host("create " + Quote(doc) + " 2").exitCode, 0);
   std::string good = ReadFile(doc);
