@@ -14,6 +14,7 @@
 #include "StudioCommandLine.h"
 #include "StudioDocument.h"
 #include "StudioExport.h"
+#include "StudioSidePanels.h"
 #include "StudioViewport.h"
 #include "StudioWaveSummary.h"
 #include "StudioWindow.h"
@@ -56,6 +57,7 @@ struct Studio {
   StudioDocument* doc;
   const StudioCommandLine* line;
   std::unique_ptr<StudioWindow> window;
+  std::unique_ptr<StudioSidePanels> panels;  // goes before the window
 };
 
 void Activate(GtkApplication* app, gpointer data) {
@@ -65,6 +67,7 @@ void Activate(GtkApplication* app, gpointer data) {
     return;
   }
   studio->window = std::make_unique<StudioWindow>(app, *studio->doc, studio->line->document);
+  studio->panels = std::make_unique<StudioSidePanels>(*studio->window, studio->doc->Plugin());
   if (!studio->line->document.empty() && Exists(studio->line->document)) {
     studio->window->OpenDocument(studio->line->document);
   }
@@ -138,10 +141,11 @@ int main(int argc, char** argv) {
   // Several studios may run at once, each on its own files: no single
   // instance, and no session bus needed.
   GtkApplication* app = gtk_application_new("org.talvane.Studio", G_APPLICATION_NON_UNIQUE);
-  Studio studio{&doc, &line, nullptr};
+  Studio studio{&doc, &line, nullptr, nullptr};
   g_signal_connect(app, "activate", G_CALLBACK(&Activate), &studio);
   // The files were read above; the toolkit gets only the program's name.
   const int result = g_application_run(G_APPLICATION(app), 1, argv);
+  studio.panels.reset();
   studio.window.reset();
   g_object_unref(app);
   return result;
