@@ -67,7 +67,7 @@ void Activate(GtkApplication* app, gpointer data) {
     return;
   }
   studio->window = std::make_unique<StudioWindow>(app, *studio->doc, studio->line->document);
-  studio->panels = std::make_unique<StudioSidePanels>(*studio->window, studio->doc->Plugin());
+  studio->panels = std::make_unique<StudioSidePanels>(app, *studio->window, studio->doc->Plugin());
   if (!studio->line->document.empty() && Exists(studio->line->document)) {
     studio->window->OpenDocument(studio->line->document);
   }
