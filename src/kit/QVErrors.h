@@ -96,7 +96,11 @@
   /* %s: picture path (UTF-8), %s: the size asked for */                                           \
   X(kQVErrStudioExportSize, -1431, "Can't export the picture \"%s\" at %s")                        \
   /* %s: the key or event that found no object being typed into */                                 \
-  X(kQVErrStudioNotTyping, -1440, "No object is being typed into for %s")
+  X(kQVErrStudioNotTyping, -1440, "No object is being typed into for %s")                          \
+  /* studio panels; %s: the control and what is wrong with the change */                           \
+  X(kQVErrStudioInspector, -1460, "The inspector can't make that change (%s)")                     \
+  /* %s: the text as typed (UTF-8) */                                                              \
+  X(kQVErrStudioNumberText, -1461, "\"%s\" is not a number")
 
 enum QVStatus : int32_t {
   kQVNoErr = 0,

@@ -14,6 +14,7 @@
 #include "StudioCommandLine.h"
 #include "StudioDocument.h"
 #include "StudioExport.h"
+#include "StudioSidePanels.h"
 #include "StudioViewport.h"
 #include "StudioWaveSummary.h"
 #include "StudioWindow.h"
@@ -56,6 +57,7 @@ struct Studio {
   StudioDocument* doc;
   const StudioCommandLine* line;
   std::unique_ptr<StudioWindow> window;
+  std::unique_ptr<StudioSidePanels> panels;  // goes before the window
 };
 
 void Activate(GtkApplication* app, gpointer data) {
@@ -71,6 +73,7 @@ void Activate(GtkApplication* app, gpointer data) {
   // window then shows (Save asks for a path instead).
   studio->window =
       std::make_unique<StudioWindow>(app, *studio->doc, existing ? std::string() : document);
+  studio->panels = std::make_unique<StudioSidePanels>(app, *studio->window, studio->doc->Plugin());
   if (existing) studio->window->OpenDocument(document);
   // A recording given over an existing document that names another one is
   // a change to save; given with a new document it is where it starts.
@@ -145,10 +148,11 @@ int main(int argc, char** argv) {
   // Several studios may run at once, each on its own files: no single
   // instance, and no session bus needed.
   GtkApplication* app = gtk_application_new("org.talvane.Studio", G_APPLICATION_NON_UNIQUE);
-  Studio studio{&doc, &line, nullptr};
+  Studio studio{&doc, &line, nullptr, nullptr};
   g_signal_connect(app, "activate", G_CALLBACK(&Activate), &studio);
   // The files were read above; the toolkit gets only the program's name.
   const int result = g_application_run(G_APPLICATION(app), 1, argv);
+  studio.panels.reset();
   studio.window.reset();
   g_object_unref(app);
   return result;
