@@ -1,14 +1,18 @@
 #include "bridge/HostRender.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "bridge/HostDocument.h"
+#include "bridge/HostSafeSave.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "host/QVDrawEvent.h"
 #include "kit/QVErrors.h"
+#include "kit/QVFile.h"
 #include "kit/QVLog.h"
 #include "kit/QVString.h"
 
@@ -77,22 +81,50 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
     }
   }
 
-  QVString native =
-      QVString(path).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+  return HostWritePicture(path, kind, size, [&](AGNativePort* port) {
+    AGContext context(port, AGGraphicsLow::AGNativePortGetBounds(port));
+    if (kind == kAGNativePortPNG) context.ClearPixels(kAGColorWhite);
+    AGAffineTransform t = AGAffineTransformConcatTranslation(kAGAffineTransformIdentity,
+                                                             kMargin - all.x1, kMargin - all.y1);
+    context.transform = AGAffineTransformConcatScale(t, scale, scale);
+    for (size_t i = 0; i < doc.Count(); ++i) {
+      HostRenderObject(context, doc.Object(i), view, targets[i], false);
+    }
+    return 0;
+  });
+}
+
+int32_t HostWritePicture(const std::string& path, AGNativePortKind kind, const AGSize& size,
+                         const std::function<int32_t(AGNativePort* port)>& paint) {
+  HostSafeSave save(path);
+  int32_t status = save.Begin();
+  if (status != 0) return status;
+  // The port writes by name: the temporary file is reached through the
+  // descriptor the save holds, so that nothing planted under its name in
+  // the meantime is written through; without /proc, by its name.
+  const std::string byDescriptor = "/proc/self/fd/" + std::to_string(save.File().Descriptor());
+  const std::string& name =
+      access(byDescriptor.c_str(), W_OK) == 0 ? byDescriptor : save.TemporaryPath();
+  const QVString target =
+      QVString(name).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+
   AGNativePortPtr port;
-  long status = AGGraphicsLow::AGNativePortCreateFile(native, kind, size, &port);
-  if (status != 0) return static_cast<int32_t>(status);
-
-  AGContext context(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
-  if (kind == kAGNativePortPNG) context.ClearPixels(kAGColorWhite);
-  AGAffineTransform t = AGAffineTransformConcatTranslation(kAGAffineTransformIdentity,
-                                                           kMargin - all.x1, kMargin - all.y1);
-  context.transform = AGAffineTransformConcatScale(t, scale, scale);
-
-  for (size_t i = 0; i < doc.Count(); ++i) {
-    HostRenderObject(context, doc.Object(i), view, targets[i], false);
+  long made = 0;
+  if (kind == kAGNativePortPNG) {
+    // Pixels are painted in memory and written whole once painted.
+    const auto Pixels = [](double extent) {
+      return static_cast<uint32_t>(std::isfinite(extent) ? std::max(1.0, std::round(extent)) : 1.0);
+    };
+    made = AGGraphicsLow::AGNativePortCreateBitmap(Pixels(size.width), Pixels(size.height), &port);
+  } else {
+    made = AGGraphicsLow::AGNativePortCreateFile(target, kind, size, &port);
   }
-  return static_cast<int32_t>(AGGraphicsLow::AGNativePortFinish(port.get()));
+  if (made != 0) return static_cast<int32_t>(made);
+  if ((status = paint(port.get())) != 0) return status;
+  long written = kind == kAGNativePortPNG ? AGGraphicsLow::AGNativePortWritePNG(port.get(), target)
+                                          : AGGraphicsLow::AGNativePortFinish(port.get());
+  if (written != 0) return static_cast<int32_t>(written);
+  return save.Commit();
 }
 
 int32_t HostRenderObject(const AGContext& context, const HostObject& object, HostView view,

@@ -4,7 +4,10 @@
 #define HOST_RENDER_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "graphics/AGGraphicsLow.h"
 
 class AGContext;
 class HostDocument;
@@ -18,13 +21,24 @@ enum class HostView { kScore, kLibrary };
 // pictures (.svg, .pdf) hold no pixels and have no such limit.
 inline constexpr uint64_t kHostMaxRenderPixels = 64000000;
 
-// Writes the view of doc to path (UTF-8); the file kind follows the
-// extension: .png, .svg or .pdf. scale: output units per score unit.
+// Writes the view of doc to path (UTF-8) through HostWritePicture; the file
+// kind follows the extension: .png, .svg or .pdf. scale: output units per
+// score unit.
 // 0, or kQVErrDrawFile / kQVErrDrawPort (logged), kQVErrRenderTooLarge
 // (logged, with the size and the limit) for a .png of more than
 // kHostMaxRenderPixels, kQVErrGeneric for an unknown extension or an empty
 // document.
 int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale);
+
+// Writes a picture of kind (PNG, SVG or PDF) and size (points; whole pixels
+// for PNG, rounded, at least 1) to path (UTF-8) as a document is saved
+// (HostSafeSave): paint draws into the port, and the picture goes to a fresh
+// temporary name beside path that is renamed over it only when the picture
+// is whole. A failing paint (its status is returned), port or write leaves
+// no file and an existing picture as it was. 0, paint's status,
+// kQVErrDrawPort, kQVErrDrawFile, or HostSafeSave's statuses.
+int32_t HostWritePicture(const std::string& path, AGNativePortKind kind, const AGSize& size,
+                         const std::function<int32_t(AGNativePort* port)>& paint);
 
 // Draws one object the way the host shows it: the plug-in's draw method
 // with target (score units, normalised) as the drawing event's target, the
