@@ -7,7 +7,9 @@
 #include "FuzzSupport.h"
 #include "bridge/HostEnvironment.h"
 #include "bridge/HostPlugin.h"
+#include "kit/QVString.h"
 #include "object/CStdTalvaneRegistration.h"
+#include "object/CStdTalvaneResources.h"
 
 class FuzzHost {
  public:
@@ -22,6 +24,11 @@ class FuzzHost {
 
  private:
   FuzzHost() : mEnvironment(Options()), mPlugin(mEnvironment) {
+    // The object is linked in, so there is no plug-in place to find the
+    // symbol font and layouts from: they come from the source tree.
+    CStdTalvaneAddFallbackResourcesDir(
+        QVString(TALVANE_SOURCE_DIR "/resources")
+            .ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative));
     FuzzRequire(mPlugin.Register(&CStdTalvaneRegister) == 0, "the Talvane class registers");
   }
   // No translations; the repository stays inside the scratch folder.

@@ -21,6 +21,10 @@ packages=(
   libxkbcommon-dev libxkbregistry-dev xkb-data
   # the studio's core: recordings
   libsndfile1-dev
+  # the studio's core: playback (GStreamer, with the decoders of -good and -libav) and sonograms
+  libgstreamer1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+  libfftw3-dev
   # message catalogs (msgfmt); the symbol font generator (tools/make_pelmar_font.py)
   gettext python3-fonttools
   # the fuzzing campaign (tools/fuzz.sh): Clang with libFuzzer

@@ -5,6 +5,10 @@
 #
 #   ./tools/fuzz.sh [SECONDS] [TARGET...]     (TARGET: HostCatalog, ...; default all)
 #
+# TALVANE_FUZZ_RUNS=N also stops a target after N executions, whichever comes
+# first (a campaign of "10 minutes or a million executions each": 600 with
+# TALVANE_FUZZ_RUNS=1000000).
+#
 # The committed seed corpus (fuzz/corpus/<Target>/) is only read: new corpus
 # entries go to build/fuzz/campaign/<Target>/corpus, crashing inputs are kept
 # as files in build/fuzz/campaign/<Target>/crashes/ and each run's output in
@@ -46,7 +50,7 @@ for target in "${targets[@]}"; do
   # The program's own log lines (refused inputs) are not wanted: stderr is
   # closed for the target; libFuzzer and the sanitizers report on their own.
   "$build/fuzz/${target}_fuzz" "$dir/corpus" "$root/fuzz/corpus/$target" \
-    -max_total_time="$seconds" -rss_limit_mb=1024 -malloc_limit_mb=512 -timeout=30 \
+    -max_total_time="$seconds" ${TALVANE_FUZZ_RUNS:+-runs="$TALVANE_FUZZ_RUNS"} -rss_limit_mb=1024 -malloc_limit_mb=512 -timeout=30 \
     -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$dir/crashes/" \
     >"$dir/log" 2>&1 || status=$?
   runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log" | tail -1)"

@@ -85,6 +85,12 @@
   X(kQVErrStudioNothingToUndo, -1407, "There is nothing to %s")                                    \
   /* %s: what was asked while an object is being typed into */                                     \
   X(kQVErrStudioTyping, -1408, "Can't %s while an object is being typed into")                     \
+  /* listening; %s: what the sound output reported */                                              \
+  X(kQVErrSoundOutput, -1420, "No sound output device (%s)")                                       \
+  /* %s: sound file path (UTF-8) or "(none)", %s: the player's reason */                           \
+  X(kQVErrPlayback, -1421, "Can't play the sound file \"%s\" (%s)")                                \
+  /* seeing; %s: what is wrong with the settings or the query */                                   \
+  X(kQVErrSonogram, -1422, "Bad sonogram settings or query (%s)")                                   \
   /* %s: picture path (UTF-8) */                                                                   \
   X(kQVErrStudioExportKind, -1430, "Can't tell the kind of picture \"%s\" (.png, .svg, .pdf)")     \
   /* %s: picture path (UTF-8), %s: the size asked for */                                          \

@@ -3,9 +3,15 @@
 #ifndef STUDIO_TEST_RECORDINGS_H
 #define STUDIO_TEST_RECORDINGS_H
 
+#include <fcntl.h>
 #include <sndfile.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
 
 #include <cmath>
 #include <cstdint>
@@ -95,6 +101,31 @@ inline std::vector<float> StudioSine(int64_t frames, int rate, double frequency,
         static_cast<float>(std::sin(2.0 * M_PI * frequency * static_cast<double>(i) / rate));
   }
   return samples;
+}
+
+// Makes a FIFO at path and runs open (which should refuse it) on another
+// thread. Opening a FIFO for reading waits for a writer: when open has not
+// returned within 5 s, a writer is let in so that it can, and false comes
+// back. Its status goes to status.
+inline bool StudioOpensFifoWithoutWaiting(const std::string& path,
+                                          const std::function<int32_t()>& open, int32_t& status) {
+  if (mkfifo(path.c_str(), 0600) != 0) return false;
+  std::atomic<bool> done{false};
+  std::thread opener([&] {
+    status = open();
+    done = true;
+  });
+  for (int i = 0; i < 500 && !done; ++i) usleep(10000);
+  bool waited = !done;
+  if (waited) {
+    // A writer releases the reader blocked in open.
+    int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+    opener.join();
+    if (writer >= 0) ::close(writer);
+  } else {
+    opener.join();
+  }
+  return !waited;
 }
 
 #endif

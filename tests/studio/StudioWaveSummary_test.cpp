@@ -458,6 +458,23 @@ TEST_F(StudioWaveSummaryTest, BuildsOnAWorkerThreadWhileAnotherCancels) {
 
 // ---- The sound file on its own
 
+// Opening a FIFO for reading waits until something writes to it: a recording
+// path that names one is refused at once instead.
+TEST(StudioSoundFileTest, AFifoIsRefusedWithoutWaitingForAWriter) {
+  StudioTestFolder folder;
+  std::string path = folder.File("pipe.wav");
+  StudioSoundFile file;
+  int32_t status = 0;
+  testing::internal::CaptureStderr();
+  bool prompt = StudioOpensFifoWithoutWaiting(path, [&] { return file.Open(path); }, status);
+  std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(prompt);
+  EXPECT_EQ(status, kQVErrSoundFormat);
+  EXPECT_FALSE(file.IsOpen());
+  EXPECT_EQ(log, "### QVLib Error -1402: The file \"" + path +
+                     "\" is not a recording the studio reads (not a regular file).\n");
+}
+
 TEST(StudioSoundFileTest, ReadsFramesAfterASeekAndStopsAtTheEnd) {
   StudioTestFolder folder;
   std::string path = folder.File("ramp.wav");

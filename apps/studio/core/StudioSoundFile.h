@@ -5,9 +5,10 @@
 // Status codes (kit/QVErrors.h), each logged with the file's path where
 // detected:
 //   kQVErrSoundOpen   (-1401) the file cannot be opened (missing, unreadable)
-//   kQVErrSoundFormat (-1402) not a recording the library reads, a damaged
-//                             header, or no channel / no sample rate /
-//                             more than kMaxChannels channels
+//   kQVErrSoundFormat (-1402) not a regular file (a folder; a FIFO, never
+//                             waited on), not a recording the library
+//                             reads, a damaged header, or no channel / no
+//                             sample rate / more than kMaxChannels channels
 //   kQVErrSoundRead   (-1403) seeking or reading failed, or the file is not
 //                             open
 //

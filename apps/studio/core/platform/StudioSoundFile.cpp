@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -38,8 +39,13 @@ int32_t StudioSoundFile::Open(const std::string& path) {
   Close();
   mPath = path;
   std::unique_ptr<Handle, CloseHandle> handle(new Handle);
-  handle->descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: opening a FIFO for reading would otherwise wait for a
+  // writer for ever. Only regular files are recordings.
+  handle->descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (handle->descriptor < 0) return Fail(kQVErrSoundOpen, std::strerror(errno));
+  struct stat status {};
+  if (::fstat(handle->descriptor, &status) != 0) return Fail(kQVErrSoundOpen, std::strerror(errno));
+  if (!S_ISREG(status.st_mode)) return Fail(kQVErrSoundFormat, "not a regular file");
 
   SF_INFO info{};
   handle->sound = sf_open_fd(handle->descriptor, SFM_READ, &info, SF_FALSE);

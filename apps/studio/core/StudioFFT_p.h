@@ -1,0 +1,43 @@
+// A forward real transform of one size for the sonogram, with buffers of
+// its own. Plans are made once per size for the whole process (making them
+// is serialised: the FFT library's planner is not thread safe) and shared;
+// each transform object belongs to one thread at a time.
+#ifndef STUDIO_FFT_P_H
+#define STUDIO_FFT_P_H
+
+#include <cstdint>
+#include <memory>
+
+class StudioFFT {
+ public:
+  // Sizes the sonogram takes; others are refused.
+  static constexpr int32_t kMinSize = 2;
+  static constexpr int32_t kMaxSize = 1 << 16;
+
+  // A transform of size samples into out. 0, or kQVErrSonogram (-1422) for a
+  // size outside [kMinSize, kMaxSize] or a plan the library cannot make;
+  // out is empty on failure.
+  static int32_t Make(int32_t size, std::unique_ptr<StudioFFT>& out);
+
+  ~StudioFFT();
+  StudioFFT(const StudioFFT&) = delete;
+  StudioFFT& operator=(const StudioFFT&) = delete;
+
+  int32_t Size() const { return mSize; }
+  // Size() samples to fill before Transform.
+  float* Input() { return mInput; }
+  // Transforms the input (which is kept) and returns X[k] for k = 0 ..
+  // Size() / 2 as pairs of floats, real then imaginary, owned by this
+  // object until the next Transform.
+  const float* Transform();
+
+ private:
+  StudioFFT() = default;
+
+  int32_t mSize = 0;
+  void* mPlan = nullptr;    // shared, never freed
+  float* mInput = nullptr;  // owned, aligned for the library
+  void* mOutput = nullptr;  // owned: Size() / 2 + 1 complex values
+};
+
+#endif

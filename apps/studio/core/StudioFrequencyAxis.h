@@ -1,0 +1,49 @@
+// The sonogram strip's vertical axis: which frequencies each row of pixels
+// shows, on a linear or a logarithmic scale.
+//
+// Rows are counted from the bottom of the strip (row 0: the lowest
+// frequencies), height rows in all. Row r covers [Edge(r), Edge(r + 1)) Hz:
+//   linear:      Edge(r) = low + (high - low) * r / height
+//   logarithmic: Edge(r) = low * (high / low) ^ (r / height)
+// A value type: copies are independent; queries are const.
+#ifndef STUDIO_FREQUENCY_AXIS_H
+#define STUDIO_FREQUENCY_AXIS_H
+
+#include <cstdint>
+
+class StudioFrequencyAxis {
+ public:
+  enum class Scale { kLinear, kLogarithmic };
+
+  // 0 Hz to 24 kHz, linear.
+  StudioFrequencyAxis() = default;
+  // Not checked here: StudioSonogram refuses an axis whose IsValid is false.
+  StudioFrequencyAxis(Scale scale, double lowHz, double highHz)
+      : mScale(scale), mLow(lowHz), mHigh(highHz) {}
+
+  Scale GetScale() const { return mScale; }
+  double Low() const { return mLow; }
+  double High() const { return mHigh; }
+  // Finite ends with low < high; a logarithmic axis also needs low > 0.
+  bool IsValid() const;
+
+  // Lower edge of row (row = height: the top of the strip), in Hz.
+  double Edge(int32_t row, int32_t height) const;
+  // The row showing hz, or -1 when hz lies outside [Low(), High()) or the
+  // height is not positive.
+  int32_t RowOf(double hz, int32_t height) const;
+
+  // The FFT bins a row shows, bins being binCount frequencies binHz apart
+  // from 0 Hz: those whose frequency lies in the row; a row narrower than a
+  // bin's spacing that holds none shows the bin nearest its middle (the
+  // geometric middle on a logarithmic axis). first <= last always.
+  void BinsOfRow(int32_t row, int32_t height, double binHz, int32_t binCount, int32_t& first,
+                 int32_t& last) const;
+
+ private:
+  Scale mScale = Scale::kLinear;
+  double mLow = 0.0;
+  double mHigh = 24000.0;
+};
+
+#endif
