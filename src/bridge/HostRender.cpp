@@ -1,7 +1,5 @@
 #include "bridge/HostRender.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,7 +10,6 @@
 #include "graphics/AGGraphicsLow.h"
 #include "host/QVDrawEvent.h"
 #include "kit/QVErrors.h"
-#include "kit/QVFile.h"
 #include "kit/QVLog.h"
 #include "kit/QVString.h"
 
@@ -96,35 +93,22 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
 
 int32_t HostWritePicture(const std::string& path, AGNativePortKind kind, const AGSize& size,
                          const std::function<int32_t(AGNativePort* port)>& paint) {
+  // The picture replaces the file at path (its bytes as given) the way a
+  // document is saved: drawn into a fresh temporary file beside it, renamed
+  // over it only when complete.
   HostSafeSave save(path);
-  int32_t status = save.Begin();
-  if (status != 0) return status;
-  // The port writes by name: the temporary file is reached through the
-  // descriptor the save holds, so that nothing planted under its name in
-  // the meantime is written through; without /proc, by its name.
-  const std::string byDescriptor = "/proc/self/fd/" + std::to_string(save.File().Descriptor());
-  const std::string& name =
-      access(byDescriptor.c_str(), W_OK) == 0 ? byDescriptor : save.TemporaryPath();
-  const QVString target =
-      QVString(name).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
-
+  int32_t saving = save.Begin();
+  if (saving != 0) return saving;
+  // Released before the save completes: a vector picture is finished then.
   AGNativePortPtr port;
-  long made = 0;
-  if (kind == kAGNativePortPNG) {
-    // Pixels are painted in memory and written whole once painted.
-    const auto Pixels = [](double extent) {
-      return static_cast<uint32_t>(std::isfinite(extent) ? std::max(1.0, std::round(extent)) : 1.0);
-    };
-    made = AGGraphicsLow::AGNativePortCreateBitmap(Pixels(size.width), Pixels(size.height), &port);
-  } else {
-    made = AGGraphicsLow::AGNativePortCreateFile(target, kind, size, &port);
-  }
-  if (made != 0) return static_cast<int32_t>(made);
-  if ((status = paint(port.get())) != 0) return status;
-  long written = kind == kAGNativePortPNG ? AGGraphicsLow::AGNativePortWritePNG(port.get(), target)
-                                          : AGGraphicsLow::AGNativePortFinish(port.get());
-  if (written != 0) return static_cast<int32_t>(written);
-  return save.Commit();
+  long status = AGGraphicsLow::AGNativePortCreateForFile(save.File(), kind, size, &port);
+  if (status != 0) return static_cast<int32_t>(status);
+  const int32_t painted = paint(port.get());
+  // Without a commit the temporary file goes and the old picture stays.
+  if (painted != 0) return painted;
+  status = AGGraphicsLow::AGNativePortFinish(port.get());
+  port.reset();
+  return status != 0 ? static_cast<int32_t>(status) : save.Commit();
 }
 
 int32_t HostRenderObject(const AGContext& context, const HostObject& object, HostView view,

@@ -21,20 +21,25 @@ enum class HostView { kScore, kLibrary };
 // pictures (.svg, .pdf) hold no pixels and have no such limit.
 inline constexpr uint64_t kHostMaxRenderPixels = 64000000;
 
-// Writes the view of doc to path (UTF-8) through HostWritePicture; the file
+// Writes the view of doc to path (bytes as given, see HostFiles.h); the file
 // kind follows the extension: .png, .svg or .pdf. scale: output units per
-// score unit.
-// 0, or kQVErrDrawFile / kQVErrDrawPort (logged), kQVErrRenderTooLarge
-// (logged, with the size and the limit) for a .png of more than
-// kHostMaxRenderPixels, kQVErrGeneric for an unknown extension or an empty
-// document.
+// score unit. The picture replaces the file at path as HostSafeSave
+// replaces a document: written to an exclusive temporary file beside it and
+// renamed over it when complete, so that a failed render leaves the old
+// file (or none) and no half picture, and a link planted at a temporary
+// name is never written through; a symbolic link at path itself is kept and
+// its target replaced. 0, or kQVErrDrawFile / kQVErrDrawPort (logged),
+// kQVErrRenderTooLarge (logged, with the size and the limit) for a .png of
+// more than kHostMaxRenderPixels, kQVErrGeneric for an unknown extension or
+// an empty document, and HostSafeSave's codes (kQVErrNotAFile,
+// kQVErrDocumentReadOnly, kQVErrFileOpen, kQVErrFileWrite).
 int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale);
 
 // Writes a picture of kind (PNG, SVG or PDF) and size (points; whole pixels
-// for PNG, rounded, at least 1) to path (UTF-8) as a document is saved
-// (HostSafeSave): paint draws into the port, and the picture goes to a fresh
-// temporary name beside path that is renamed over it only when the picture
-// is whole. A failing paint (its status is returned), port or write leaves
+// for PNG, rounded, at least 1) to path (bytes as given) as HostRender does,
+// through HostSafeSave: paint draws into the port, and the picture goes to
+// an exclusive temporary file beside path that is renamed over it only when
+// the picture is whole. A failing paint (its status is returned), port or write leaves
 // no file and an existing picture as it was. 0, paint's status,
 // kQVErrDrawPort, kQVErrDrawFile, or HostSafeSave's statuses.
 int32_t HostWritePicture(const std::string& path, AGNativePortKind kind, const AGSize& size,
