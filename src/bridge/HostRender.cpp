@@ -78,6 +78,21 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
     }
   }
 
+  return HostWritePicture(path, kind, size, [&](AGNativePort* port) {
+    AGContext context(port, AGGraphicsLow::AGNativePortGetBounds(port));
+    if (kind == kAGNativePortPNG) context.ClearPixels(kAGColorWhite);
+    AGAffineTransform t = AGAffineTransformConcatTranslation(kAGAffineTransformIdentity,
+                                                             kMargin - all.x1, kMargin - all.y1);
+    context.transform = AGAffineTransformConcatScale(t, scale, scale);
+    for (size_t i = 0; i < doc.Count(); ++i) {
+      HostRenderObject(context, doc.Object(i), view, targets[i], false);
+    }
+    return 0;
+  });
+}
+
+int32_t HostWritePicture(const std::string& path, AGNativePortKind kind, const AGSize& size,
+                         const std::function<int32_t(AGNativePort* port)>& paint) {
   // The picture replaces the file at path (its bytes as given) the way a
   // document is saved: drawn into a fresh temporary file beside it, renamed
   // over it only when complete.
@@ -88,21 +103,11 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
   AGNativePortPtr port;
   long status = AGGraphicsLow::AGNativePortCreateForFile(save.File(), kind, size, &port);
   if (status != 0) return static_cast<int32_t>(status);
-
-  {
-    AGContext context(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
-    if (kind == kAGNativePortPNG) context.ClearPixels(kAGColorWhite);
-    AGAffineTransform t = AGAffineTransformConcatTranslation(kAGAffineTransformIdentity,
-                                                             kMargin - all.x1, kMargin - all.y1);
-    context.transform = AGAffineTransformConcatScale(t, scale, scale);
-
-    for (size_t i = 0; i < doc.Count(); ++i) {
-      HostRenderObject(context, doc.Object(i), view, targets[i], false);
-    }
-  }
+  const int32_t painted = paint(port.get());
+  // Without a commit the temporary file goes and the old picture stays.
+  if (painted != 0) return painted;
   status = AGGraphicsLow::AGNativePortFinish(port.get());
   port.reset();
-  // Without a commit the temporary file goes and the old picture stays.
   return status != 0 ? static_cast<int32_t>(status) : save.Commit();
 }
 

@@ -4,7 +4,10 @@
 #define HOST_RENDER_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "graphics/AGGraphicsLow.h"
 
 class AGContext;
 class HostDocument;
@@ -31,6 +34,16 @@ inline constexpr uint64_t kHostMaxRenderPixels = 64000000;
 // an empty document, and HostSafeSave's codes (kQVErrNotAFile,
 // kQVErrDocumentReadOnly, kQVErrFileOpen, kQVErrFileWrite).
 int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale);
+
+// Writes a picture of kind (PNG, SVG or PDF) and size (points; whole pixels
+// for PNG, rounded, at least 1) to path (bytes as given) as HostRender does,
+// through HostSafeSave: paint draws into the port, and the picture goes to
+// an exclusive temporary file beside path that is renamed over it only when
+// the picture is whole. A failing paint (its status is returned), port or write leaves
+// no file and an existing picture as it was. 0, paint's status,
+// kQVErrDrawPort, kQVErrDrawFile, or HostSafeSave's statuses.
+int32_t HostWritePicture(const std::string& path, AGNativePortKind kind, const AGSize& size,
+                         const std::function<int32_t(AGNativePort* port)>& paint);
 
 // Draws one object the way the host shows it: the plug-in's draw method
 // with target (score units, normalised) as the drawing event's target, the

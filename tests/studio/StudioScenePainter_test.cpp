@@ -156,6 +156,15 @@ TEST_F(StudioScenePainterTest, WaveformInkWhereTheRecordingIsLoudAndNoneWhereSil
     }
   }
 
+  // Columns cover whole pixels: no pixel of the band is blended.
+  int blended = 0;
+  for (int x = 0; x < 400; ++x) {
+    for (int y = 24; y < 200; ++y) {
+      blended += canvas.Pixel(x, y) != kWave && canvas.Pixel(x, y) != kWhite;
+    }
+  }
+  EXPECT_EQ(blended, 0);
+
   // Without a recording the band stays blank.
   Canvas empty(400, 200);
   StudioScenePainter nothing(*doc, view, nullptr);

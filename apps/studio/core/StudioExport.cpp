@@ -1,7 +1,5 @@
 #include "StudioExport.h"
 
-#include <unistd.h>
-
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -9,11 +7,9 @@
 #include "StudioScenePainter.h"
 #include "StudioViewport.h"
 #include "bridge/HostRender.h"
-#include "bridge/HostSafeSave.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "kit/QVErrors.h"
-#include "kit/QVFile.h"
 #include "kit/QVLog.h"
 #include "kit/QVString.h"
 
@@ -34,16 +30,6 @@ bool KindOf(const std::string& path, AGNativePortKind& kind) {
     return false;
   }
   return true;
-}
-
-// The drawing port writes by name. The temporary file is reached through
-// the descriptor HostSafeSave holds, so that nothing planted under its name
-// in the meantime is written through; without /proc, by its name.
-QVString PortPathOf(HostSafeSave& save) {
-  const std::string byDescriptor = "/proc/self/fd/" + std::to_string(save.File().Descriptor());
-  const std::string& path = access(byDescriptor.c_str(), W_OK) == 0 ? byDescriptor
-                                                                    : save.TemporaryPath();
-  return QVString(path).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
 }
 
 }  // namespace
@@ -71,25 +57,9 @@ int32_t StudioExport::Write(const StudioDocument& doc, const StudioViewport& vie
     return static_cast<int32_t>(QVLogStatus(kQVErrRenderTooLarge, path.c_str(), what));
   }
 
-  HostSafeSave save(path);
-  int32_t status = save.Begin();
-  if (status != 0) return status;
-  const QVString target = PortPathOf(save);
-
-  AGNativePortPtr port;
-  long made = kind == kAGNativePortPNG
-                  ? AGGraphicsLow::AGNativePortCreateBitmap(static_cast<uint32_t>(columns),
-                                                            static_cast<uint32_t>(rows), &port)
-                  : AGGraphicsLow::AGNativePortCreateFile(target, kind, {columns, rows}, &port);
-  if (made != 0) return static_cast<int32_t>(made);
-
   StudioScenePainter painter(doc, view, summary);
   painter.SetMode(StudioScenePainter::Mode::kExport);
-  status = painter.Paint(AGContext(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get())));
-  if (status != 0) return status;
-
-  long written = kind == kAGNativePortPNG ? AGGraphicsLow::AGNativePortWritePNG(port.get(), target)
-                                          : AGGraphicsLow::AGNativePortFinish(port.get());
-  if (written != 0) return static_cast<int32_t>(written);
-  return save.Commit();
+  return HostWritePicture(path, kind, {columns, rows}, [&](AGNativePort* port) {
+    return painter.Paint(AGContext(port, AGGraphicsLow::AGNativePortGetBounds(port)));
+  });
 }

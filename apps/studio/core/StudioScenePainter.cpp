@@ -160,9 +160,11 @@ int32_t StudioScenePainter::PaintArea(const AGContext& context, const AGRect* da
             if (p.IsEmpty()) continue;
             const double centre = kRulerHeight + (ch + 0.5) * rowHeight;
             const double half = rowHeight / 2.0;
-            // Samples beyond full scale are held to the row.
-            const double top = centre - std::clamp<double>(p.max, -1.0, 1.0) * half;
-            const double bottom = centre - std::clamp<double>(p.min, -1.0, 1.0) * half;
+            // Samples beyond full scale are held to the row. Columns cover
+            // whole pixels, so that neighbouring columns never share a
+            // pixel and no column is blurred by anti-aliasing.
+            const double top = std::floor(centre - std::clamp<double>(p.max, -1.0, 1.0) * half);
+            const double bottom = std::ceil(centre - std::clamp<double>(p.min, -1.0, 1.0) * half);
             if (bottom > top) {
               const double x = static_cast<double>(first + i);
               columns.AddRect({x, top, x + 1.0, bottom});
