@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end test of listening and the sonogram in Talvane Studio's window,
-# run on an X display (CTest starts it under xvfb-run). Writes a 6 s
-# recording at 48 kHz: two pure tones, 1500 Hz and 9000 Hz at amplitude 0.4
-# each, for the first 3 s, then silence. The studio plays into no device
+# run on an X display (CTest starts it under xvfb-run). Writes a 20 s
+# recording at 48 kHz (long enough to be still playing when paused, however
+# slow the screenshots): two pure tones, 1500 Hz and 9000 Hz at amplitude
+# 0.4 each, for the first 8 s, then silence. The studio plays into no device
 # (TALVANE_STUDIO_SOUND=silent: real-time pace, no sound card needed).
 #
 # - ctrl+G shows the sonogram: over the tones, a column of the strip holds
@@ -48,9 +49,9 @@ recording="$work/tones.wav"
 import math, struct, sys, wave
 rate = 48000
 frames = []
-for i in range(rate * 6):
+for i in range(rate * 20):
     v = 0.0
-    if i < rate * 3:
+    if i < rate * 8:
         t = i / rate
         v = 0.4 * math.sin(2 * math.pi * 1500 * t) + 0.4 * math.sin(2 * math.pi * 9000 * t)
     frames.append(struct.pack("<h", int(round(v * 32767))))
@@ -90,12 +91,14 @@ args = [int(v) for v in sys.argv[4:]]
 def px(x, y):
     i = (y * width + x) * 3
     return data[i], data[i + 1], data[i + 2]
+def is_wave(p):
+    return abs(p[0] - 0x50) < 24 and abs(p[1] - 0x78) < 24 and abs(p[2] - 0xA0) < 24
 def in_map(p):
     # viridis runs from dark purple (68, 1, 84) through blue and green to
-    # yellow (253, 231, 37): green grows along it, and red stays below blue
-    # until the green half.
+    # yellow (253, 231, 37): green grows along it, and blue never passes
+    # 170; greys, the waveform's blue and the playhead's red are not on it.
     r, g, b = p
-    return (b > 30 or g > 150) and not (r > 200 and g < 100) and not (r > 200 and g > 200 and b > 200)
+    return (b > 30 or g > 150) and b <= 170 and not (r > 150 and g < 100) and not is_wave(p)
 def bright(p):
     return in_map(p) and p[1] >= 150
 if what == "strip":
@@ -126,9 +129,7 @@ elif what == "bands":
     print(" ".join(runs))
 elif what == "wave":
     x = args[0]
-    print(sum(1 for y in range(height)
-              if abs(px(x, y)[0] - 0x50) < 24 and abs(px(x, y)[1] - 0x78) < 24
-              and abs(px(x, y)[2] - 0xA0) < 24))
+    print(sum(1 for y in range(height) if is_wave(px(x, y))))
 elif what == "red":
     y = args[0]
     print(" ".join(str(x) for x in range(width)
@@ -136,29 +137,39 @@ elif what == "red":
 EOF
 }
 
-# The view fits the recording: the tones take the left half of the strip.
-# Columns 250 (over the tones) and 600 (over the silence) are well inside
-# each part whatever the zoom level chosen for 6 s.
+# The view fits the recording: 20 s at 32 ms a pixel from x = 32, the tones
+# up to x = 282, the end at x = 657. Columns 150 (over the tones) and 600
+# (over the silence) are well inside each part.
 # The waveform first (the window is up and its recording read), then ctrl+G.
 wave_ready() {
   shot wave
-  [ "$(pixels wave wave 250)" -gt 100 ]
+  [ "$(pixels wave wave 150)" -gt 100 ]
 }
 wait_for 60 wave_ready || fail "no waveform over the tones"
+# A click on the ruler (the menu bar is about 24 pixels high, the ruler the
+# 24 below) puts the cursor at 0 and gives the score the keyboard.
+xdotool mousemove --window "$win" 33 36 click 1
+sleep 0.3
+# Keys go to the window with the keyboard focus; without a window manager
+# nobody hands it over, so the test does.
+xdotool windowfocus "$win"
+sleep 0.3
 xdotool key --window "$win" ctrl+g
 sonogram_ready() {
   shot sonogram
   local strip
-  strip="$(pixels sonogram strip 250)"
+  strip="$(pixels sonogram strip 150)"
   read -r top bottom <<<"$strip"
-  [ $((bottom - top)) -gt 200 ] && [ "$(pixels sonogram bands 250 "$top" "$bottom" | wc -w)" = 2 ]
+  # Tiles arrive one after the other: over the silence too.
+  [ $((bottom - top)) -gt 200 ] && [ "$(pixels sonogram bands 150 "$top" "$bottom" | wc -w)" = 2 ] \
+    && [ "$(pixels sonogram strip 600)" = "$strip" ]
 }
-wait_for 60 sonogram_ready || fail "no sonogram with two bands: strip $(pixels sonogram strip 250), bands $(pixels sonogram bands 250 0 700)"
-read -r top bottom <<<"$(pixels sonogram strip 250)"
+wait_for 60 sonogram_ready || fail "no sonogram with two bands: strip $(pixels sonogram strip 150), bands $(pixels sonogram bands 150 0 700)"
+read -r top bottom <<<"$(pixels sonogram strip 150)"
 rows=$((bottom - top + 1))
 # The row of a frequency on the linear axis, counted from the strip's top.
 row_of() { echo $((bottom - ($1 * rows) / 24000)); }
-bands="$(pixels sonogram bands 250 "$top" "$bottom")"
+bands="$(pixels sonogram bands 150 "$top" "$bottom")"
 for pair in "1500 ${bands#* }" "9000 ${bands% *}"; do
   read -r hz band <<<"$pair"
   want=$(row_of "$hz")
@@ -173,10 +184,10 @@ done
 read -r stop sbottom <<<"$(pixels sonogram strip 600)"
 [ "$stop" = "$top" ] && [ "$sbottom" = "$bottom" ] || fail "the strip over the silence: $stop-$sbottom"
 
-# The time in the status line: the status line's right end.
+# The time in the status line: the pixels of the status line's right end.
 status_of() {
-  convert "$shots/$1.png" -gravity SouthEast -crop 260x22+0+0 +repage "$work/$1-status.png"
-  md5sum <"$work/$1-status.png" | cut -d' ' -f1
+  convert "$shots/$1.png" -gravity SouthEast -crop 260x22+0+0 +repage -depth 8 rgb:- | md5sum \
+    | cut -d' ' -f1
 }
 playhead_of() { pixels "$1" red $((top + 5)) | awk '{print $1}'; }
 
