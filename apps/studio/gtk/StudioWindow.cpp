@@ -29,6 +29,12 @@ StudioPlayer::Output SoundOutput() {
                                                       : StudioPlayer::Output::kDevice;
 }
 
+// Why playback stays off, for the status line.
+const char* PlaybackOff(int32_t status) {
+  return status == kQVErrSoundOutput ? "No sound output: playback is off"
+                                     : "Can't play the recording: playback is off";
+}
+
 std::string StatusText(int32_t status, const std::string& what) {
   const char* name = QVErrorName(status);
   char code[64];
@@ -381,7 +387,7 @@ void StudioWindow::UpdateRange() {
 
 void StudioWindow::TogglePlay() {
   if (!mPlayer->IsOpen()) {
-    SetMessage(mSoundStatus != 0 ? StatusText(mSoundStatus, "Playback is off")
+    SetMessage(mSoundStatus != 0 ? StatusText(mSoundStatus, PlaybackOff(mSoundStatus))
                                  : std::string("No recording to play"));
     return;
   }
@@ -556,7 +562,7 @@ void StudioWindow::ShowRecording(const std::string& path) {
         }
         mView->SetSummary(std::move(summary));
         if (mSoundStatus != 0) {
-          ScoreFailed(mSoundStatus, "Playback is off");
+          ScoreFailed(mSoundStatus, PlaybackOff(mSoundStatus));
         } else if (sonogram != 0) {
           ScoreFailed(sonogram, "No sonogram for " + path);
         } else {
