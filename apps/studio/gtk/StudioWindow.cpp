@@ -14,7 +14,6 @@
 #include "StudioPlayer.h"
 #include "StudioTransport.h"
 #include "StudioWindowTitle.h"
-#include "bridge/HostObject.h"
 #include "kit/QVErrors.h"
 #include "kit/QVLog.h"
 
@@ -372,17 +371,13 @@ void StudioWindow::OpenPlayer(const std::string& path) {
 }
 
 void StudioWindow::UpdateRange() {
-  double start = INFINITY;
-  double end = -INFINITY;
-  for (StudioObjectId id : mSelection.Ids()) {
-    const HostObject* object = mDoc.Find(id);
-    if (!object) continue;
-    const AGRect& frame = object->Record().frame;
-    start = std::min({start, frame.x1, frame.x2});
-    end = std::max({end, frame.x1, frame.x2});
+  double start = 0.0;
+  double end = 0.0;
+  if (mSelection.TimeSpan(mDoc, start, end)) {
+    mTransport->SetRange(start, end);
+  } else {
+    mTransport->ClearRange();
   }
-  // An empty selection gives end < start: no range.
-  mTransport->SetRange(start, end);
 }
 
 void StudioWindow::TogglePlay() {
