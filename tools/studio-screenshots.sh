@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of Talvane Studio (docs/studio-*.png) on a
 # virtual X display: the demo recording, two objects placed with the mouse,
-# one of them typed into. Builds the studio first (build/release).
+# one of them typed into, and the same score over the sonogram with the
+# cursor placed from the ruler. Builds the studio first (build/release).
 #   ./tools/studio-screenshots.sh [OUT_DIR]      # docs/ by default
 # STUDIO_BUILD=DIR uses the programs already built in DIR instead.
 set -euo pipefail
@@ -26,7 +27,7 @@ work="$(mktemp -d /tmp/studio-shots-XXXXXX)"
 pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 "$build/talvane-studio-recording" "$work/demo.wav" 10 2000 5000
-ASAN_OPTIONS=detect_leaks=0 GSK_RENDERER=cairo "$build/talvane-studio" "$work/demo.tlv" "$work/demo.wav" >"$work/log" 2>&1 &
+ASAN_OPTIONS=detect_leaks=0 GSK_RENDERER=cairo TALVANE_STUDIO_SOUND=silent "$build/talvane-studio" "$work/demo.tlv" "$work/demo.wav" >"$work/log" 2>&1 &
 pid=$!
 win="$(timeout 30 xdotool search --sync --onlyvisible --name "Talvane Studio" | head -1)"
 sleep 1.5  # the waveform's summary
@@ -54,9 +55,15 @@ xdotool key --window "$win" Escape
 xdotool mousemove --window "$win" 250 240 click 1
 sleep 0.5
 import -window "$win" "$out/studio-score.png"
+# The sonogram under the symbols, the cursor placed by a click on the ruler.
+xdotool key --window "$win" ctrl+g
+xdotool mousemove --window "$win" 400 44 click 1
+sleep 2  # the sonogram's tiles
+import -window "$win" "$out/studio-sonogram.png"
+xdotool key --window "$win" ctrl+g
 xdotool key --window "$win" ctrl+s
 sleep 0.5
 xdotool key --window "$win" ctrl+q 2>/dev/null || true
 wait "$pid" || true
 pid=""
-echo "pictures in $out: studio-score.png studio-typing.png"
+echo "pictures in $out: studio-score.png studio-typing.png studio-sonogram.png"

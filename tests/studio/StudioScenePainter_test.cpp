@@ -15,6 +15,8 @@
 #include "StudioDocument.h"
 #include "StudioHitTest.h"
 #include "StudioRuler.h"
+#include "StudioColorMap.h"
+#include "StudioSonogram.h"
 #include "StudioTestPlugin.h"
 #include "StudioTestRecordings.h"
 #include "StudioTypingSession.h"
@@ -171,6 +173,61 @@ TEST_F(StudioScenePainterTest, WaveformInkWhereTheRecordingIsLoudAndNoneWhereSil
   ASSERT_EQ(nothing.Paint(empty.Context()), 0);
   for (int x = 0; x < 400; x += 3)
     for (int y = 25; y < 200; y += 3) ASSERT_EQ(empty.Pixel(x, y), kWhite) << x << "," << y;
+}
+
+TEST_F(StudioScenePainterTest, TheSonogramStripReplacesTheWaveformUprightUnderTheRuler) {
+  // One second of silence, then one second of a 1 kHz sine at -6 dBFS, at
+  // 8 kHz; the axis runs from 0 Hz at the bottom to 4 kHz at the top.
+  StudioTestFolder folder;
+  const std::string path = folder.File("tone.wav");
+  std::vector<float> samples(8000, 0.0f);
+  std::vector<float> tone = StudioSine(8000, 8000, 1000.0, 0.5f);
+  samples.insert(samples.end(), tone.begin(), tone.end());
+  ASSERT_TRUE(StudioWriteFloatWav(path, 8000, 1, samples));
+  StudioWaveSummary summary;
+  ASSERT_EQ(summary.Build(path, {}, nullptr), 0);
+  StudioSonogram sonogram(1);
+  ASSERT_EQ(sonogram.Open(path), 0);
+  StudioSonogram::Settings settings;
+  settings.axis = StudioFrequencyAxis::ForRecording(StudioFrequencyAxis::Scale::kLinear, 8000);
+  ASSERT_EQ(sonogram.SetSettings(settings), 0);
+
+  // 8 ms per pixel from time 0, as for the waveform.
+  view.Axis().SetDuration(2000.0);
+  view.Axis().SetMarginPixels(0.0);
+  view.Axis().SetViewWidth(400.0);
+  view.Axis().SetZoomLevel(3, 0.0);
+  view.Axis().ScrollToTime(0.0);
+  Canvas canvas(400, 200);
+  StudioScenePainter painter(*doc, view, &summary);
+  painter.SetSonogram(&sonogram);
+  ASSERT_EQ(painter.Paint(canvas.Context()), 0);
+  ASSERT_TRUE(sonogram.WaitUntilIdle(20000));
+  ASSERT_EQ(painter.Paint(canvas.Context()), 0);
+
+  // The strip is rows 24-199, 176 rows of 4000 / 176 Hz: 1 kHz lies in row
+  // 44 from the bottom, view row 155. Column 60 (480 ms) hears only
+  // silence, column 190 (1520 ms) only the tone; no waveform anywhere.
+  const uint32_t floor = StudioColorMap::Color(0);
+  int brightest = -1;
+  uint32_t brightestGreen = 0;
+  for (int y = 24; y < 200; ++y) {
+    ASSERT_EQ(canvas.Pixel(60, y), floor) << y;
+    const uint32_t pixel = canvas.Pixel(190, y);
+    ASSERT_NE(pixel, kWave) << y;
+    ASSERT_NE(pixel, kWhite) << y;
+    const uint32_t green = (pixel >> 8) & 0xFFu;
+    if (green > brightestGreen) {
+      brightestGreen = green;
+      brightest = y;
+    }
+  }
+  EXPECT_NEAR(brightest, 155, 1);
+  EXPECT_GE(brightestGreen, 200u);
+  // Far from the tone, the floor again; the ruler stays above the strip.
+  EXPECT_EQ(canvas.Pixel(190, 30), floor);
+  EXPECT_EQ(canvas.Pixel(190, 198), floor);
+  EXPECT_EQ(canvas.Pixel(190, 2), Argb(StudioScenePainter::kRulerBackground));
 }
 
 TEST_F(StudioScenePainterTest, TheRulerHasItsBandTicksAndLabels) {

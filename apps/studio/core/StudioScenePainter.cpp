@@ -7,6 +7,7 @@
 #include "StudioHitTest.h"
 #include "StudioRuler.h"
 #include "StudioViewport.h"
+#include "StudioSonogramPainter.h"
 #include "StudioWaveSummary.h"
 #include "bridge/HostRender.h"
 #include "graphics/AGContext.h"
@@ -140,8 +141,22 @@ int32_t StudioScenePainter::PaintArea(const AGContext& context, const AGRect* da
   // Background.
   Filler(pixels, kBackground).DrawRect(area);
 
-  // Waveform: one column per view pixel of the damaged columns.
-  if (mSummary && mSummary->IsBuilt() && mSummary->Channels() > 0 && height > kRulerHeight) {
+  // Sonogram: the strip of the damaged columns, from under the ruler to the
+  // bottom, highest frequencies at the top. It is drawn in the port's own
+  // y-up coordinates: the flipped view transform would mirror it.
+  if (mSonogram && height > kRulerHeight) {
+    const StudioTimeAxis& axis = mView.Axis();
+    const double first = std::max(0.0, std::floor(area.x1));
+    const double last = std::min(std::ceil(area.x2), width);
+    if (first < last) {
+      AGContext strip(base);
+      if (damage) strip.SetClipRect(portArea);
+      // A sonogram that cannot paint (nothing open) leaves the background.
+      const AGRect rect{bounds.x1 + first, bounds.y1, bounds.x1 + last, bounds.y2 - kRulerHeight};
+      StudioSonogramPainter::Draw(*mSonogram, strip, rect, axis.PixelToTime(first),
+                                  axis.PixelToTime(last), nullptr);
+    }
+  } else if (mSummary && mSummary->IsBuilt() && mSummary->Channels() > 0 && height > kRulerHeight) {
     const StudioTimeAxis& axis = mView.Axis();
     const uint32_t first = static_cast<uint32_t>(std::max(0.0, std::floor(area.x1)));
     const uint32_t last = static_cast<uint32_t>(

@@ -51,6 +51,7 @@
 
 class AGContext;
 class StudioDocument;
+class StudioSonogram;
 class StudioViewport;
 class StudioWaveSummary;
 
@@ -85,6 +86,12 @@ class StudioScenePainter {
   // recording) and must then outlive it too.
   StudioScenePainter(const StudioDocument& doc, const StudioViewport& view,
                      const StudioWaveSummary* summary);
+
+  // Paints this sonogram's strip under the objects instead of the waveform
+  // (null: the waveform); it must outlive the painter. Columns whose tiles
+  // have not arrived show the background until the sonogram's tile
+  // procedure asks for another paint.
+  void SetSonogram(StudioSonogram* sonogram) { mSonogram = sonogram; }
 
   void SetMode(Mode mode) { mMode = mode; }
   Mode GetMode() const { return mMode; }
@@ -121,6 +128,7 @@ class StudioScenePainter {
   const StudioDocument& mDoc;
   const StudioViewport& mView;
   const StudioWaveSummary* mSummary;
+  StudioSonogram* mSonogram = nullptr;
   Mode mMode = Mode::kScreen;
   std::vector<StudioObjectId> mSelection;
   StudioObjectId mEdited = kStudioNoObject;

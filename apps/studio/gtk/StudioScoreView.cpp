@@ -4,6 +4,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "StudioActions.h"
@@ -11,6 +12,8 @@
 #include "StudioKeyInput.h"
 #include "StudioScenePainter.h"
 #include "StudioSelection.h"
+#include "StudioSonogram.h"
+#include "StudioTransport.h"
 #include "StudioTypingSession.h"
 #include "bridge/HostObject.h"
 #include "graphics/AGContext.h"
@@ -42,6 +45,7 @@ bool IsWindowShortcut(unsigned keyval, unsigned state) {
     case GDK_KEY_z:
     case GDK_KEY_q:
     case GDK_KEY_e:
+    case GDK_KEY_g:
     case GDK_KEY_plus:
     case GDK_KEY_equal:
     case GDK_KEY_minus:
@@ -56,6 +60,27 @@ bool IsWindowShortcut(unsigned keyval, unsigned state) {
 
 }  // namespace
 
+// Tiles arrive on the sonogram's workers; only the main loop touches the
+// view. One handoff is queued at a time, however many tiles arrive.
+struct StudioScoreView::TileHandoff {
+  // Main thread only; null once the view is gone.
+  StudioScoreView* view = nullptr;
+  std::atomic<bool> queued{false};
+
+  static void Arrived(const std::shared_ptr<TileHandoff>& handoff) {
+    if (handoff->queued.exchange(true)) return;
+    g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, &Run, new std::shared_ptr<TileHandoff>(handoff),
+                    &Release);
+  }
+  static gboolean Run(gpointer data) {
+    TileHandoff& handoff = **static_cast<std::shared_ptr<TileHandoff>*>(data);
+    handoff.queued = false;
+    if (handoff.view) handoff.view->Redraw();
+    return G_SOURCE_REMOVE;
+  }
+  static void Release(gpointer data) { delete static_cast<std::shared_ptr<TileHandoff>*>(data); }
+};
+
 struct StudioScoreView::Callbacks {
   static void Draw(GtkDrawingArea*, cairo_t* cr, int width, int height, gpointer data) {
     auto* view = static_cast<StudioScoreView*>(data);
@@ -63,6 +88,16 @@ struct StudioScoreView::Callbacks {
     view->Repaint(nullptr);
     cairo_set_source_surface(cr, view->mSurface.get(), 0, 0);
     cairo_paint(cr);
+    // The playhead moves every frame while playing: it is drawn over the
+    // painted score, which stays as it is.
+    if (std::isfinite(view->mPlayheadMs)) {
+      const double x = std::floor(view->mViewport.Axis().TimeToPixel(view->mPlayheadMs));
+      if (x >= 0.0 && x < width) {
+        cairo_set_source_rgb(cr, 0.85, 0.1, 0.1);
+        cairo_rectangle(cr, x, 0.0, 1.0, height);
+        cairo_fill(cr);
+      }
+    }
   }
   static void Resize(GtkDrawingArea*, int width, int height, gpointer data) {
     // Outside drawing: the scrollbar may be reconfigured here.
@@ -163,6 +198,9 @@ StudioScoreView::~StudioScoreView() {
   // The document outlives the view: typing ends (and is recorded) now.
   FinishEditing();
   mSignals.clear();
+  // The workers stop before a queued handoff can find the view gone.
+  mSonogram.reset();
+  if (mHandoff) mHandoff->view = nullptr;
 }
 
 void StudioScoreView::Focus() { gtk_widget_grab_focus(mArea); }
@@ -200,6 +238,7 @@ void StudioScoreView::Repaint(const AGRect* extra) {
   if (status != 0) return;
   AGContext context(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
   StudioScenePainter painter(mDoc, mViewport, mSummary.get());
+  if (mShowSonogram && mSonogram && mSonogram->IsOpen()) painter.SetSonogram(mSonogram.get());
   painter.SetSelection(mSelection.Ids());
   painter.SetEditedObject(mEdited);
   AGRect band;
@@ -218,6 +257,54 @@ void StudioScoreView::Repaint(const AGRect* extra) {
 void StudioScoreView::Redraw() {
   mStale = true;
   gtk_widget_queue_draw(mArea);
+}
+
+void StudioScoreView::SetPlayhead(double ms) {
+  if (ms == mPlayheadMs || (std::isnan(ms) && std::isnan(mPlayheadMs))) return;
+  mPlayheadMs = ms;
+  gtk_widget_queue_draw(mArea);
+}
+
+bool StudioScoreView::FollowPlayhead(double ms) {
+  if (!StudioTransport::Follow(mViewport.Axis(), ms)) return false;
+  ViewChanged();
+  return true;
+}
+
+int32_t StudioScoreView::OpenSonogram(const std::string& path) {
+  if (path.empty()) {
+    if (mSonogram) mSonogram->Close();
+    Redraw();
+    return 0;
+  }
+  if (!mSonogram) {
+    mSonogram = std::make_unique<StudioSonogram>(2);
+    mHandoff = std::make_shared<TileHandoff>();
+    mHandoff->view = this;
+    std::shared_ptr<TileHandoff> handoff = mHandoff;
+    mSonogram->SetTileProc([handoff]() { TileHandoff::Arrived(handoff); });
+  }
+  const int32_t status = mSonogram->Open(path);
+  if (status == 0) SetLogFrequencies(mLogFrequencies);
+  Redraw();
+  return status;
+}
+
+void StudioScoreView::ShowSonogram(bool show) {
+  mShowSonogram = show;
+  Redraw();
+}
+
+void StudioScoreView::SetLogFrequencies(bool log) {
+  mLogFrequencies = log;
+  if (mSonogram && mSonogram->IsOpen()) {
+    StudioSonogram::Settings settings = mSonogram->GetSettings();
+    settings.axis = StudioFrequencyAxis::ForRecording(
+        log ? StudioFrequencyAxis::Scale::kLogarithmic : StudioFrequencyAxis::Scale::kLinear,
+        mSonogram->SampleRate());
+    mSonogram->SetSettings(settings);
+  }
+  Redraw();
 }
 
 void StudioScoreView::ViewChanged() {
@@ -371,6 +458,14 @@ void StudioScoreView::Press(const AGPoint& point, uint32_t state) {
     FinishEditing();
   }
 
+  // The ruler places the cursor; nothing under it is picked.
+  if (point.y < StudioScenePainter::kRulerHeight) {
+    mDragSwallowed = true;
+    mGesture.Cancel();
+    mOwner.ScoreRulerClicked(mViewport.Axis().PixelToTime(point.x));
+    return;
+  }
+
   const int64_t now = g_get_monotonic_time() / 1000;
   const StudioObjectId hit = StudioHitTest::ObjectAt(mDoc, mViewport, point);
   const bool doubleClick = hit != kStudioNoObject && hit == mLastPressObject &&
@@ -450,6 +545,14 @@ bool StudioScoreView::KeyPressed(unsigned keyval, unsigned keycode, unsigned sta
   if (!ctrl && (keyval == GDK_KEY_Delete || keyval == GDK_KEY_BackSpace ||
                 keyval == GDK_KEY_KP_Delete)) {
     DeleteSelection();
+    return true;
+  }
+  if (!ctrl && keyval == GDK_KEY_space) {
+    gtk_widget_activate_action(mArea, "studio.play", nullptr);
+    return true;
+  }
+  if (!ctrl && lower == GDK_KEY_l) {
+    gtk_widget_activate_action(mArea, "studio.loop", nullptr);
     return true;
   }
   if (ctrl && lower == GDK_KEY_d) {

@@ -6,7 +6,8 @@
 // double-click on an object begins typing into it. Wheel and shift+wheel
 // scroll the time axis, ctrl+wheel zooms around the pointer.
 //
-// Keys while no object is typed into: Delete or BackSpace delete the
+// Keys while no object is typed into: space and L activate the window's
+// actions "studio.play" and "studio.loop" (typing takes them itself), Delete or BackSpace delete the
 // selection, ctrl+D duplicates it, ctrl+C copies it and ctrl+V pastes it
 // (whole objects, within the studio), ctrl+A selects everything, Return
 // begins typing into the topmost selected object, Escape clears the
@@ -22,6 +23,7 @@
 #define STUDIO_SCORE_VIEW_H
 
 #include <cstdint>
+#include <limits>
 #include <list>
 #include <memory>
 #include <string>
@@ -39,6 +41,7 @@ typedef struct _GtkAdjustment GtkAdjustment;
 typedef struct _cairo_surface cairo_surface_t;
 class StudioDocument;
 class StudioSelection;
+class StudioSonogram;
 class StudioSignal;
 class StudioTypingSession;
 
@@ -52,6 +55,8 @@ class StudioScoreViewOwner {
   virtual void ScoreEditingChanged(StudioObjectId id) = 0;
   // what the person tried ("Can't create the object"); status as returned.
   virtual void ScoreFailed(int32_t status, const std::string& what) = 0;
+  // A press on the ruler at ms on the time axis.
+  virtual void ScoreRulerClicked(double ms) = 0;
 };
 
 class StudioScoreView {
@@ -82,6 +87,23 @@ class StudioScoreView {
   const StudioViewport& Viewport() const { return mViewport; }
   // The view's height in pixels (0 before it is first shown).
   double Height() const { return mHeight; }
+
+  // The playhead line (ms on the time axis; not-a-number: none), drawn over
+  // the painted score without repainting it.
+  void SetPlayhead(double ms);
+  // Pages the view so that ms is in sight; true when it moved.
+  bool FollowPlayhead(double ms);
+
+  // The sonogram strip instead of the waveform, under the objects. Open
+  // reads path's sound for it (the sonogram's status; empty path: none);
+  // tiles arrive on worker threads and are handed to the main loop, which
+  // repaints. While shown without a sonogram, the waveform stays.
+  int32_t OpenSonogram(const std::string& path);
+  void ShowSonogram(bool show);
+  bool ShowsSonogram() const { return mShowSonogram; }
+  // Linear or logarithmic frequencies, 0 (or 20 Hz) up to half the rate.
+  void SetLogFrequencies(bool log);
+  bool LogFrequencies() const { return mLogFrequencies; }
 
   // Repaints everything (after the document or selection changed).
   void Redraw();
@@ -116,6 +138,9 @@ class StudioScoreView {
   // The toolkit's callbacks (defined with the view).
   struct Callbacks;
   friend struct Callbacks;
+  // Carries arriving tiles to the main loop; outlives the view while a
+  // handoff is queued.
+  struct TileHandoff;
 
   void Press(const AGPoint& point, uint32_t state);
   void DragTo(const AGPoint& point, bool released);
@@ -156,6 +181,12 @@ class StudioScoreView {
   StudioObjectId mEdited = kStudioNoObject;
   bool mTypedChange = false;
   std::string mClipboard;
+
+  std::unique_ptr<StudioSonogram> mSonogram;
+  std::shared_ptr<TileHandoff> mHandoff;
+  bool mShowSonogram = false;
+  bool mLogFrequencies = false;
+  double mPlayheadMs = std::numeric_limits<double>::quiet_NaN();
 
   // The painted pixels; painted in full when mStale, else only the damage.
   std::unique_ptr<cairo_surface_t, SurfaceRelease> mSurface;

@@ -3,16 +3,36 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "StudioCommandLine.h"
 #include "StudioDocument.h"
 #include "StudioExport.h"
+#include "StudioPlayer.h"
+#include "StudioTransport.h"
 #include "StudioWindowTitle.h"
 #include "kit/QVErrors.h"
 #include "kit/QVLog.h"
 
 namespace {
+
+// Playhead updates while playing, in ms: about every other frame.
+constexpr unsigned kTickMs = 30;
+
+StudioPlayer::Output SoundOutput() {
+  const char* sound = std::getenv("TALVANE_STUDIO_SOUND");
+  return sound && std::strcmp(sound, "silent") == 0 ? StudioPlayer::Output::kSilentRealTime
+                                                      : StudioPlayer::Output::kDevice;
+}
+
+// Why playback stays off, for the status line.
+const char* PlaybackOff(int32_t status) {
+  return status == kQVErrSoundOutput ? "No sound output: playback is off"
+                                     : "Can't play the recording: playback is off";
+}
 
 std::string StatusText(int32_t status, const std::string& what) {
   const char* name = QVErrorName(status);
@@ -50,6 +70,12 @@ struct StudioWindow::Callbacks {
   static void Action(GSimpleAction*, GVariant*, gpointer data) {
     auto* entry = static_cast<std::pair<StudioWindow*, void (*)(StudioWindow&)>*>(data);
     entry->second(*entry->first);
+  }
+  static gboolean Tick(gpointer data) {
+    auto* window = static_cast<StudioWindow*>(data);
+    window->UpdatePlayhead();
+    if (window->mTick != 0) return G_SOURCE_CONTINUE;
+    return G_SOURCE_REMOVE;
   }
   static void ChooserResponse(GtkNativeDialog* dialog, int response, gpointer data) {
     std::unique_ptr<Pending> pending(static_cast<Pending*>(data));
@@ -109,8 +135,17 @@ StudioWindow::StudioWindow(GtkApplication* app, StudioDocument& doc,
   gtk_widget_set_hexpand(mStatus, TRUE);
   mProgress = gtk_progress_bar_new();
   gtk_widget_set_visible(mProgress, FALSE);
+  mTime = gtk_label_new("");
   gtk_box_append(GTK_BOX(statusLine), mStatus);
   gtk_box_append(GTK_BOX(statusLine), mProgress);
+  gtk_box_append(GTK_BOX(statusLine), mTime);
+
+  mPlayer = std::make_unique<StudioPlayer>(SoundOutput());
+  mTransport = std::make_unique<StudioTransport>(*mPlayer);
+  mTransport->SetFinishedProc([this](int32_t status) {
+    if (status != 0) ScoreFailed(status, "Playback stopped");
+    UpdatePlayhead();
+  });
 
   GtkWidget* content = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   gtk_widget_set_vexpand(paned, TRUE);
@@ -120,9 +155,14 @@ StudioWindow::StudioWindow(GtkApplication* app, StudioDocument& doc,
 
   BuildMenus(app);
   UpdateTitleAndMenus();
+  UpdatePlayhead();
 }
 
 StudioWindow::~StudioWindow() {
+  if (mTick != 0) g_source_remove(mTick);
+  mTick = 0;
+  mTransport.reset();
+  mPlayer.reset();
   mLoader.Cancel();
   mSignals.clear();
   // Typing ends before the document can go.
@@ -174,6 +214,17 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
   AddAction("zoom-in", [](StudioWindow& w) { w.mView->ZoomIn(); });
   AddAction("zoom-out", [](StudioWindow& w) { w.mView->ZoomOut(); });
   AddAction("zoom-fit", [](StudioWindow& w) { w.mView->ZoomToFit(); });
+  AddAction("play", [](StudioWindow& w) { w.TogglePlay(); });
+  AddAction("loop", [](StudioWindow& w) { w.ToggleLoop(); });
+  AddAction("sonogram", [](StudioWindow& w) {
+    w.mView->ShowSonogram(!w.mView->ShowsSonogram());
+    w.SetMessage(w.mView->ShowsSonogram() ? "Sonogram" : "Waveform");
+  });
+  AddAction("log-frequencies", [](StudioWindow& w) {
+    w.mView->SetLogFrequencies(!w.mView->LogFrequencies());
+    w.SetMessage(w.mView->LogFrequencies() ? "Sonogram: logarithmic frequencies"
+                                           : "Sonogram: linear frequencies");
+  });
   gtk_widget_insert_action_group(mWindow, "studio", G_ACTION_GROUP(mActions.Get()));
 
   struct Accel {
@@ -193,6 +244,7 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
       {"studio.zoom-in", {"<Control>plus", "<Control>equal", nullptr}},
       {"studio.zoom-out", {"<Control>minus", nullptr, nullptr}},
       {"studio.zoom-fit", {"<Control>0", nullptr, nullptr}},
+      {"studio.sonogram", {"<Control>g", nullptr, nullptr}},
   };
   for (const Accel& accel : kAccels) gtk_application_set_accels_for_action(app, accel.action, accel.keys);
 
@@ -231,6 +283,16 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
   g_menu_append(view, "Zoom _In", "studio.zoom-in");
   g_menu_append(view, "Zoom _Out", "studio.zoom-out");
   g_menu_append(view, "_Fit", "studio.zoom-fit");
+  GMenu* listening = g_menu_new();
+  appendShown(listening, "_Play or Pause", "studio.play", "space");
+  appendShown(listening, "_Loop the Selection", "studio.loop", "l");
+  g_menu_append_section(view, nullptr, G_MENU_MODEL(listening));
+  g_object_unref(listening);
+  GMenu* seeing = g_menu_new();
+  g_menu_append(seeing, "_Waveform or Sonogram", "studio.sonogram");
+  g_menu_append(seeing, "Sonogram _Frequencies Linear or Logarithmic", "studio.log-frequencies");
+  g_menu_append_section(view, nullptr, G_MENU_MODEL(seeing));
+  g_object_unref(seeing);
   g_menu_append_submenu(bar, "_View", G_MENU_MODEL(view));
   g_object_unref(view);
 
@@ -286,6 +348,70 @@ void StudioWindow::ScoreEditingChanged(StudioObjectId id) {
 
 void StudioWindow::ScoreFailed(int32_t status, const std::string& what) {
   SetMessage(StatusText(status, what));
+}
+
+void StudioWindow::ScoreRulerClicked(double ms) {
+  mTransport->SetCursor(ms);
+  UpdatePlayhead();
+}
+
+// ---- Listening
+
+void StudioWindow::OpenPlayer(const std::string& path) {
+  if (mTick != 0) g_source_remove(mTick);
+  mTick = 0;
+  mTransport->SetCursor(0.0);
+  if (path.empty()) {
+    mPlayer->Close();
+    mSoundStatus = 0;
+  } else {
+    mSoundStatus = mPlayer->Open(path);
+  }
+  UpdatePlayhead();
+}
+
+void StudioWindow::UpdateRange() {
+  double start = 0.0;
+  double end = 0.0;
+  if (mSelection.TimeSpan(mDoc, start, end)) {
+    mTransport->SetRange(start, end);
+  } else {
+    mTransport->ClearRange();
+  }
+}
+
+void StudioWindow::TogglePlay() {
+  if (!mPlayer->IsOpen()) {
+    SetMessage(mSoundStatus != 0 ? StatusText(mSoundStatus, PlaybackOff(mSoundStatus))
+                                 : std::string("No recording to play"));
+    return;
+  }
+  if (!mTransport->IsPlaying()) UpdateRange();
+  const int32_t status = mTransport->TogglePlay();
+  if (status != 0) ScoreFailed(status, "Can't play");
+  UpdatePlayhead();
+}
+
+void StudioWindow::ToggleLoop() {
+  const int32_t status = mTransport->SetLoop(!mTransport->Loop());
+  if (status != 0) ScoreFailed(status, "Can't switch the loop");
+  UpdatePlayhead();
+}
+
+void StudioWindow::UpdatePlayhead() {
+  const bool playing = mTransport->IsPlaying();
+  const double playhead = mTransport->Playhead();
+  mView->SetPlayhead(playhead);
+  if (playing) mView->FollowPlayhead(playhead);
+  const std::string text = StudioTransport::StatusText(playhead, playing, mTransport->Loop());
+  gtk_label_set_text(GTK_LABEL(mTime), text.c_str());
+  if (playing && mTick == 0) {
+    mTick = g_timeout_add(kTickMs, &Callbacks::Tick, this);
+  } else if (!playing && mTick != 0) {
+    // Also from the timer's own callback: GLib lets a source remove itself.
+    g_source_remove(mTick);
+    mTick = 0;
+  }
 }
 
 // ---- Panels
@@ -408,6 +534,8 @@ void StudioWindow::OpenRecording(const std::string& path, bool askedFor) {
 
 void StudioWindow::ShowRecording(const std::string& path) {
   mLoader.Cancel();
+  OpenPlayer(path);
+  const int32_t sonogram = mView->OpenSonogram(path);
   if (path.empty()) {
     gtk_widget_set_visible(mProgress, FALSE);
     mView->SetSummary(nullptr);
@@ -421,14 +549,20 @@ void StudioWindow::ShowRecording(const std::string& path) {
       [this](double fraction) {
         gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(mProgress), fraction);
       },
-      [this, path](int32_t status, std::unique_ptr<StudioWaveSummary> summary) {
+      [this, path, sonogram](int32_t status, std::unique_ptr<StudioWaveSummary> summary) {
         gtk_widget_set_visible(mProgress, FALSE);
         if (status != 0) {
           ScoreFailed(status, "Can't read the recording " + path);
           return;
         }
         mView->SetSummary(std::move(summary));
-        SetMessage(path);
+        if (mSoundStatus != 0) {
+          ScoreFailed(mSoundStatus, PlaybackOff(mSoundStatus));
+        } else if (sonogram != 0) {
+          ScoreFailed(sonogram, "No sonogram for " + path);
+        } else {
+          SetMessage(path);
+        }
       });
 }
 

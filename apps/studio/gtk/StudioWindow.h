@@ -9,6 +9,17 @@
 // Closing, quitting or opening another document with unsaved changes asks
 // first: Save, Discard or Cancel.
 //
+// Listening: space plays from the cursor, or the selected objects' time
+// span, and pauses (the cursor goes where the sound stopped); L switches the
+// loop of that span; a click on the ruler moves the cursor. While playing,
+// a 30 ms timer moves the playhead line and pages the view after it, and the
+// status line shows the time. Without a sound output the status line says
+// so and playback stays off. TALVANE_STUDIO_SOUND=silent plays at real-time
+// pace into no device (tests, machines without sound).
+//
+// View: ctrl+G switches between the waveform and the sonogram; the View menu
+// also switches the sonogram's frequencies between linear and logarithmic.
+//
 // The window is the panels' StudioPanelHost.
 #ifndef STUDIO_WINDOW_H
 #define STUDIO_WINDOW_H
@@ -31,6 +42,8 @@ typedef struct _GtkWidget GtkWidget;
 typedef struct _GMenu GMenu;
 typedef struct _GSimpleActionGroup GSimpleActionGroup;
 class StudioDocument;
+class StudioPlayer;
+class StudioTransport;
 class StudioSignal;
 
 class StudioWindow : public StudioPanelHost, private StudioScoreViewOwner {
@@ -77,6 +90,17 @@ class StudioWindow : public StudioPanelHost, private StudioScoreViewOwner {
   void ScoreSelectionChanged() override;
   void ScoreEditingChanged(StudioObjectId id) override;
   void ScoreFailed(int32_t status, const std::string& what) override;
+  void ScoreRulerClicked(double ms) override;
+
+  // ---- Listening
+  void OpenPlayer(const std::string& path);
+  void TogglePlay();
+  void ToggleLoop();
+  // The transport's range: the time span of the selected objects, or none.
+  void UpdateRange();
+  // Moves the playhead line and the time shown; keeps the timer running
+  // while playing.
+  void UpdatePlayhead();
 
   void BuildMenus(GtkApplication* app);
   void AddAction(const char* name, void (*handler)(StudioWindow&));
@@ -111,6 +135,13 @@ class StudioWindow : public StudioPanelHost, private StudioScoreViewOwner {
   StudioGObject<GtkWidget> mPanels;
   GtkWidget* mStatus = nullptr;
   GtkWidget* mProgress = nullptr;
+  GtkWidget* mTime = nullptr;
+  std::unique_ptr<StudioPlayer> mPlayer;
+  std::unique_ptr<StudioTransport> mTransport;
+  // The playhead timer's source, 0 when stopped.
+  unsigned mTick = 0;
+  // The player's status for the recording shown (0: playback possible).
+  int32_t mSoundStatus = 0;
   StudioGObject<GMenu> mUndoSection;
   StudioGObject<GSimpleActionGroup> mActions;
   std::list<StudioSignal> mSignals;
