@@ -2,27 +2,31 @@
 // chases: the same drawing issued straight to Cairo on a surface of the same
 // size, with everything that can be made once made before the rounds.
 //
-// - a glyph path ("g" of DejaVu Sans at 200 points) filled in a solid colour;
+// - a glyph path ("g" of DejaVu Sans at 200 points) filled in a solid colour,
+//   from the second round on through its cached coverage mask (AGMaskCache),
+//   and again with the cache off, and with a pattern through the mask;
 // - a 200 x 200 rectangle filled with an 8x8 two-colour pattern;
 // - the same rectangle filled with a radial gradient;
 // - a line of width 2 across the port, and the same line reaching 30
 //   million pixels beyond it on both sides (clipped before Cairo sees it),
 //   and a rectangle filled from that far away.
 //
-// The kit walks its own path into Cairo on every drawing (quadratic segments
-// become cubics), builds the pattern tile or the gradient's stops each time
-// and saves and restores the drawing state around each operation; Cairo's
-// side keeps a ready path, tile and gradient.
+// Without a mask the kit walks its own path into Cairo on every drawing
+// (quadratic segments become cubics); it builds the pattern tile or the
+// gradient's stops each time and saves and restores the drawing state
+// around each operation; Cairo's side keeps a ready path, tile and
+// gradient. Rectangles are always filled directly.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
 #include <cstdint>
 #include <memory>
 
+#include "BenchCairoPath.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
+#include "graphics/AGMaskCache.h"
 #include "graphics/platform/AGCairoOwners_p.h"
-#include "graphics/platform/AGNativePath.h"
 
 namespace {
 
@@ -71,42 +75,6 @@ void RunKit(benchmark::State& state, const AGPath& path, const AGBrush& brush) {
   for (auto _ : state) benchmark::DoNotOptimize(target.ctx.DrawPath(path));
 }
 
-// The path's elements as Cairo path data, built once.
-CairoPathPtr CairoPathOf(cairo_t* cr, const AGPath& path) {
-  const AGPoint o = path.GetOrigin();
-  AGNativePoint current = {0, 0};
-  cairo_new_path(cr);
-  path.NativePath()->Walk([&](const AGNativeElement& e) {
-    const AGNativePoint* p = e.points;
-    switch (e.type) {
-      case AGNativeElementType::kMoveTo:
-        cairo_move_to(cr, p[0].x + o.x, p[0].y + o.y);
-        break;
-      case AGNativeElementType::kLineTo:
-        cairo_line_to(cr, p[0].x + o.x, p[0].y + o.y);
-        break;
-      case AGNativeElementType::kQuadTo:
-        cairo_curve_to(cr, current.x + 2.0 / 3 * (p[0].x - current.x) + o.x,
-                       current.y + 2.0 / 3 * (p[0].y - current.y) + o.y,
-                       p[1].x + 2.0 / 3 * (p[0].x - p[1].x) + o.x,
-                       p[1].y + 2.0 / 3 * (p[0].y - p[1].y) + o.y, p[1].x + o.x, p[1].y + o.y);
-        break;
-      case AGNativeElementType::kCubicTo:
-        cairo_curve_to(cr, p[0].x + o.x, p[0].y + o.y, p[1].x + o.x, p[1].y + o.y, p[2].x + o.x,
-                       p[2].y + o.y);
-        break;
-      case AGNativeElementType::kClose:
-        cairo_close_path(cr);
-        break;
-    }
-    uint32_t n = AGNativeElementPointCount(e.type);
-    if (n) current = p[n - 1];
-  });
-  CairoPathPtr copy(cairo_copy_path(cr));
-  cairo_new_path(cr);
-  return copy;
-}
-
 void RunCairo(benchmark::State& state, const AGPath& path, cairo_pattern_t* source) {
   CairoTarget target;
   cairo_t* cr = target.cr.get();
@@ -125,6 +93,20 @@ void BM_KitFillGlyph(benchmark::State& state) {
   RunKit(state, GlyphPath(), AGBrush(kAGBrushStyleSolid, 0x2040A0FFu, 0));
 }
 BENCHMARK(BM_KitFillGlyph);
+
+void BM_KitFillGlyphUncached(benchmark::State& state) {
+  AGMaskCache::SetEnabled(false);
+  RunKit(state, GlyphPath(), AGBrush(kAGBrushStyleSolid, 0x2040A0FFu, 0));
+  AGMaskCache::SetEnabled(true);
+}
+BENCHMARK(BM_KitFillGlyphUncached);
+
+void BM_KitFillGlyphPattern(benchmark::State& state) {
+  AGBrush brush;
+  brush.SetStylePattern(kAGColorBlack, 0xFFFF00FFu, 46);
+  RunKit(state, GlyphPath(), brush);
+}
+BENCHMARK(BM_KitFillGlyphPattern);
 
 void BM_CairoFillGlyph(benchmark::State& state) {
   CairoPatternPtr solid(cairo_pattern_create_rgba(0x20 / 255.0, 0x40 / 255.0, 0xA0 / 255.0, 1.0));

@@ -19,9 +19,9 @@
 #include "FuzzSupport.h"
 #include "bridge/HostDocument.h"
 #include "bridge/HostObject.h"
+#include "bridge/HostRender.h"
 #include "HostText.h"
 #include "graphics/AGBitmap.h"
-#include "host/QVDrawEvent.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVString.h"
 #include "kit/QVValue.h"
@@ -46,17 +46,12 @@ void ListProperties(const HostObject& object) {
   }
 }
 
-void Draw(const HostObject& object, const AGRect& target, uint32_t flags) {
+void Draw(const HostObject& object, const AGRect& target, HostView view) {
   AGBitmap bitmap(kBitmapWidth, kBitmapHeight);
   FuzzRequire(bitmap.IsOpen(), "a small bitmap opens");
-  QVDrawEvent event{};
-  event.target = target;
-  event.brush = &object.Record().brush;
-  event.pen = &object.Record().pen;
-  event.flags = flags;
   // Drawing fails silently (nothing drawn): only a crash or a sanitizer
   // report breaks a rule here.
-  (void)object.Draw(bitmap.GetContext(), event);
+  (void)HostRenderObject(bitmap.GetContext(), object, view, target, false);
 }
 
 }  // namespace
@@ -83,14 +78,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < doc.Count(); ++i) {
     const HostObject& object = doc.Object(i);
     ListProperties(object);
-    Draw(object, object.Record().frame, kQVDrawEventScore);
-    Draw(object, AGRect{2.0, 2.0, kBitmapWidth - 2.0, kBitmapHeight - 2.0}, kQVDrawEventLibrary);
+    Draw(object, object.Record().frame, HostView::kScore);
+    Draw(object, AGRect{2.0, 2.0, kBitmapWidth - 2.0, kBitmapHeight - 2.0}, HostView::kLibrary);
   }
 
   const std::string first = SavedBytes(doc, scratch.Path("first.tlv"));
   HostDocument again(host.Plugin());
   FuzzRequire(again.Load(scratch.Path("first.tlv")) == 0, "a saved document loads again");
   FuzzRequire(again.Count() == doc.Count(), "the reloaded document has every object");
+  FuzzRequire(again.RecordingPath() == doc.RecordingPath(),
+              "the reloaded document has the same recording");
   FuzzRequire(SavedBytes(again, scratch.Path("second.tlv")) == first,
               "saving the reloaded document gives the same bytes");
   host.ClearLog();

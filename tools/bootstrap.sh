@@ -27,6 +27,11 @@ packages=(
   libgstreamer1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   libfftw3-dev
+  # Talvane Studio: GTK 4; its end-to-end test drives it under Xvfb with
+  # xdotool and reads screenshots with ImageMagick
+  libgtk-4-dev xvfb xauth xdotool imagemagick fonts-dejavu-core dbus-x11
+  # the studio clipboard test reads and writes the desktop clipboard
+  xclip
   # message catalogs (msgfmt); the symbol font generator (tools/make_pelmar_font.py)
   gettext python3-fonttools
   # the fuzzing campaign (tools/fuzz.sh): Clang with libFuzzer

@@ -115,6 +115,13 @@ void Documents(HostPlugin& plugin) {
   // The first object's chunk claims more than the file holds.
   Put(target, "damaged-object-too-long", Patched(good, 20, Bytes("\x7F\0\0\0", 4)));
   Put(target, "unknown-chunk-skipped", good + Bytes("xtra\0\0\0\4abcd", 12));
+  // The studio's recording path, after the head.
+  HostDocument recorded(plugin);
+  FillDocument(recorded);
+  recorded.SetRecordingPath("sons/\xC3\xA9t\xC3\xA9.wav");
+  const Bytes withRecording = SavedDocument(recorded);
+  Put(target, "recording-path", withRecording);
+  Put(target, "damaged-recording-path-zero-byte", Patched(withRecording, 28, Bytes("\0", 1)));
 }
 
 Bytes Payload(const HostObject& object, uint32_t order) {

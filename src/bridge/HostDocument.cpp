@@ -21,6 +21,7 @@ constexpr uint32_t kSigHead = QVSignat32("head");
 constexpr uint32_t kSigObject = QVSignat32("objt");
 constexpr uint32_t kSigBase = QVSignat32("base");
 constexpr uint32_t kSigData = QVSignat32("data");
+constexpr uint32_t kSigRecording = QVSignat32("rcrd");
 constexpr uint32_t kSigBig = QVSignat32("BIGE");
 constexpr uint32_t kSigLittle = QVSignat32("LITE");
 
@@ -46,6 +47,45 @@ uint64_t Position(const QVFile& file) {
 uint64_t ChunkEnd(const QVFileChunk& chunk, uint64_t enclosingEnd) {
   uint64_t end = chunk.EndPosition();
   return end <= enclosingEnd ? end : 0;
+}
+
+// Whether bytes are well-formed UTF-8 (no overlong forms, no surrogates,
+// nothing above U+10FFFF) without a zero byte.
+bool IsStorablePath(const std::string& bytes) {
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c == 0) return false;
+    size_t extra = 0;
+    uint32_t min = 0;
+    uint32_t code = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if ((c & 0xE0) == 0xC0) {
+      extra = 1, min = 0x80, code = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      extra = 2, min = 0x800, code = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      extra = 3, min = 0x10000, code = c & 0x07;
+    } else {
+      return false;
+    }
+    if (bytes.size() - i <= extra) return false;
+    for (size_t k = 1; k <= extra; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = code << 6 | (next & 0x3F);
+    }
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+bool IsStorableRecording(const std::string& path) {
+  return !path.empty() && path.size() <= HostDocument::kMaxRecordingPathBytes &&
+         IsStorablePath(path);
 }
 
 // Holds the reads of a file inside one part of it while it lives: the
@@ -132,20 +172,23 @@ int32_t HostDocument::Load(const std::string& path) {
   if (QVFileGotoChunkEnd(file, head) != 0) return Damaged(path);
 
   std::vector<std::unique_ptr<HostObject>> objects;
-  int32_t result = ReadObjects(file, objects, path);
+  std::string recording;
+  int32_t result = ReadObjects(file, objects, recording, path);
   if (result != 0) return result;
   mByteOrder = file.Endianness();
   mObjects.swap(objects);
+  mRecordingPath.swap(recording);
   return 0;
 }
 
 int32_t HostDocument::ReadObjects(const QVFile& file,
                                   std::vector<std::unique_ptr<HostObject>>& objects,
-                                  const std::string& path) {
+                                  std::string& recording, const std::string& path) {
   uint64_t size = 0;
   // A size that can't be had must not read as an empty document.
   long err = file.GetFileSize(size);
   if (err) return static_cast<int32_t>(err);
+  bool haveRecording = false;
   while (Position(file) < size) {
     QVFileChunk chunk;
     if (size - Position(file) < 8 || QVFileReadChunkHeader(file, chunk) != 0) return Damaged(path);
@@ -155,6 +198,16 @@ int32_t HostDocument::ReadObjects(const QVFile& file,
       ReadLimitScope limit(file, end);
       int32_t status = ReadOneObject(file, end, objects, path);
       if (status != 0) return status;
+    } else if (chunk.Signature() == kSigRecording) {
+      // Two would leave no telling which recording is meant.
+      if (haveRecording || chunk.Size() > kMaxRecordingPathBytes) return Damaged(path);
+      haveRecording = true;
+      recording.resize(chunk.Size());
+      ReadLimitScope limit(file, end);
+      if (QVFileRead(file, recording.data(), recording.size()) != 0 ||
+          !IsStorableRecording(recording)) {
+        return Damaged(path);
+      }
     }
     if (QVFileGotoChunkEnd(file, chunk) != 0) return Damaged(path);
   }
@@ -235,6 +288,12 @@ int32_t HostDocument::WriteAll(QVFile& file) const {
   status = QVFileWriteSignat32(file, mByteOrder == QVFile::kEndianBig ? kSigBig : kSigLittle);
   if (!status) status = QVFileWriteUInt32(file, kFormatVersion);
   if (!status) status = QVFileWriteChunkComplete(file, head);
+  if (!status && !mRecordingPath.empty()) {
+    QVFileChunk recording(kSigRecording);
+    status = QVFileWriteChunkHeader(file, recording);
+    if (!status) status = QVFileWrite(file, mRecordingPath.data(), mRecordingPath.size());
+    if (!status) status = QVFileWriteChunkComplete(file, recording);
+  }
 
   for (const auto& object : mObjects) {
     if (status) break;
@@ -266,6 +325,9 @@ int32_t HostDocument::Save(const std::string& path, const HostDocumentLock* held
   if (!held || !held->IsHeld()) {
     int32_t status = own.AcquireIfExists(path);
     if (status != 0) return status;
+  }
+  if (!mRecordingPath.empty() && !IsStorableRecording(mRecordingPath)) {
+    return static_cast<int32_t>(QVLogStatus<kQVErrBadProperty>("recording path"));
   }
   HostSafeSave save(path);
   int32_t status = save.Begin();

@@ -12,6 +12,12 @@
 //                   chunk "base": the host's base brush (40 bytes) and pen
 //                                 (80 bytes) in their file forms
 //                   chunk "data": the plug-in's own payload
+//   chunk "rcrd"  at most one, after "head": the path of the recording the
+//                 document annotates, UTF-8 bytes filling the chunk (no
+//                 length, no terminator, so no byte order), 1 to
+//                 kMaxRecordingPathBytes bytes without a zero byte; relative
+//                 paths are relative to the document's folder. Written only
+//                 when the document has a recording.
 //
 // Chunk sizes and numbers are in the byte order the header names; unknown
 // chunks are skipped wherever they stand, inside "objt" too. Every read is
@@ -36,6 +42,8 @@ class QVFileChunk;
 class HostDocument {
  public:
   static constexpr uint32_t kFormatVersion = 1;
+  // The longest recording path a document holds, in bytes (PATH_MAX).
+  static constexpr size_t kMaxRecordingPathBytes = 4096;
 
   explicit HostDocument(HostPlugin& plugin);
 
@@ -58,6 +66,14 @@ class HostDocument {
   uint32_t ByteOrder() const { return mByteOrder; }
   void SetByteOrder(uint32_t order) { mByteOrder = order; }
 
+  // The recording's path as stored ("rcrd"): UTF-8, relative to the
+  // document's folder or absolute; empty when the document has none. The
+  // host does not resolve it. A path Save could not store (longer than
+  // kMaxRecordingPathBytes, a zero byte, not UTF-8) fails the save with
+  // kQVErrBadProperty, writing nothing.
+  const std::string& RecordingPath() const { return mRecordingPath; }
+  void SetRecordingPath(const std::string& path) { mRecordingPath = path; }
+
   size_t Count() const { return mObjects.size(); }
   HostObject& Object(size_t index) { return *mObjects[index]; }
   const HostObject& Object(size_t index) const { return *mObjects[index]; }
@@ -72,7 +88,7 @@ class HostDocument {
 
  private:
   [[nodiscard]] int32_t ReadObjects(const QVFile& file, std::vector<std::unique_ptr<HostObject>>& objects,
-                      const std::string& path);
+                      std::string& recording, const std::string& path);
   [[nodiscard]] int32_t ReadOneObject(const QVFile& file, uint64_t end,
                         std::vector<std::unique_ptr<HostObject>>& objects,
                         const std::string& path);
@@ -83,6 +99,7 @@ class HostDocument {
   HostPlugin& mPlugin;
   uint32_t mByteOrder;
   std::vector<std::unique_ptr<HostObject>> mObjects;
+  std::string mRecordingPath;
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "bridge/HostDocument.h"
+#include "bridge/HostSafeSave.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "host/QVDrawEvent.h"
@@ -90,28 +91,48 @@ int32_t HostRender(const HostDocument& doc, HostView view, const std::string& pa
     }
   }
 
-  QVString native =
-      QVString(path).ConvertWithEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+  return HostWritePicture(path, kind, size, [&](AGNativePort* port) {
+    AGContext context(port, AGGraphicsLow::AGNativePortGetBounds(port));
+    if (kind == kAGNativePortPNG) context.ClearPixels(kAGColorWhite);
+    AGAffineTransform t = AGAffineTransformConcatTranslation(kAGAffineTransformIdentity,
+                                                             kMargin - all.x1, kMargin - all.y1);
+    context.transform = AGAffineTransformConcatScale(t, scale, scale);
+    for (size_t i = 0; i < doc.Count(); ++i) {
+      // Drawing fails silently: an object that can't draw leaves its frame
+      // empty, and the others are still drawn.
+      (void)HostRenderObject(context, doc.Object(i), view, targets[i], false);
+    }
+    return 0;
+  });
+}
+
+int32_t HostWritePicture(const std::string& path, AGNativePortKind kind, const AGSize& size,
+                         const std::function<int32_t(AGNativePort* port)>& paint) {
+  // The picture replaces the file at path (its bytes as given) the way a
+  // document is saved: drawn into a fresh temporary file beside it, renamed
+  // over it only when complete.
+  HostSafeSave save(path);
+  int32_t saving = save.Begin();
+  if (saving != 0) return saving;
+  // Released before the save completes: a vector picture is finished then.
   AGNativePortPtr port;
-  long status = AGGraphicsLow::AGNativePortCreateFile(native, kind, size, &port);
+  long status = AGGraphicsLow::AGNativePortCreateForFile(save.File(), kind, size, &port);
   if (status != 0) return static_cast<int32_t>(status);
+  const int32_t painted = paint(port.get());
+  // Without a commit the temporary file goes and the old picture stays.
+  if (painted != 0) return painted;
+  status = AGGraphicsLow::AGNativePortFinish(port.get());
+  port.reset();
+  return status != 0 ? static_cast<int32_t>(status) : save.Commit();
+}
 
-  AGContext context(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
-  if (kind == kAGNativePortPNG) context.ClearPixels(kAGColorWhite);
-  AGAffineTransform t = AGAffineTransformConcatTranslation(kAGAffineTransformIdentity,
-                                                           kMargin - all.x1, kMargin - all.y1);
-  context.transform = AGAffineTransformConcatScale(t, scale, scale);
-
-  for (size_t i = 0; i < doc.Count(); ++i) {
-    const HostObject& object = doc.Object(i);
-    QVDrawEvent event{};
-    event.target = targets[i];
-    event.brush = &object.Record().brush;
-    event.pen = &object.Record().pen;
-    event.flags = view == HostView::kScore ? kQVDrawEventScore : kQVDrawEventLibrary;
-    // Drawing fails silently: an object that can't draw leaves its frame
-    // empty, and the others are still drawn.
-    (void)object.Draw(context, event);
-  }
-  return static_cast<int32_t>(AGGraphicsLow::AGNativePortFinish(port.get()));
+int32_t HostRenderObject(const AGContext& context, const HostObject& object, HostView view,
+                         const AGRect& target, bool edited) {
+  QVDrawEvent event{};
+  event.target = target;
+  event.brush = &object.Record().brush;
+  event.pen = &object.Record().pen;
+  event.flags = view == HostView::kScore ? kQVDrawEventScore : kQVDrawEventLibrary;
+  if (edited) event.flags |= kQVDrawEventEdited;
+  return object.Draw(context, event);
 }

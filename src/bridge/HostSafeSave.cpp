@@ -187,9 +187,18 @@ int32_t HostSafeSave::CreateTemporary() {
 
 int32_t HostSafeSave::Commit() {
   if (!mFile || mCommitted) return Log<kQVErrFileNotOpened>(mTemporary);
-  const int fd = mFile->ReleaseDescriptor();
+  // The file holds back what was written until it is flushed: bytes that
+  // cannot be written now (a full disk) fail the save before anything else.
+  const long flushed = mFile->Flush();
+  int fd = -1;
+  const long released = mFile->ReleaseDescriptor(fd);
   mFile.reset();
   if (fd < 0) return Log<kQVErrFileNotOpened>(mTemporary);
+  if (flushed != 0 || released != 0) {
+    // Logged by the file; the temporary file goes with this save.
+    HostFd discarded(fd);
+    return static_cast<int32_t>(flushed != 0 ? flushed : released);
+  }
 
   mode_t mode = NewDocumentMode();
   if (mTargetExists) {

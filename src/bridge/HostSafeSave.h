@@ -10,10 +10,11 @@
 //      ".<name>.saving-XXXXXXXX" (eight random letters and digits),
 //      exclusively and without following a link planted at that name
 //      (O_CREAT | O_EXCL | O_NOFOLLOW), with mode 0600 while it is written.
-//   4. Commit gives it the document's mode and, where permitted, its owner
-//      and group (a new document gets 0666 less the umask), fsyncs and
-//      closes it (a failure of either fails the save), renames it over the
-//      document and fsyncs the folder.
+//   4. Commit flushes what File() still holds back, gives the file the
+//      document's mode and, where permitted, its owner and group (a new
+//      document gets 0666 less the umask), fsyncs and closes it (a failure
+//      of the flush, the fsync or the close fails the save), renames it
+//      over the document and fsyncs the folder.
 //
 // Until the rename, any failure, and the end of the HostSafeSave without a
 // Commit, removes the temporary file and leaves the document as it was.
@@ -23,7 +24,8 @@
 //
 // Paths are bytes, as in HostFiles.h. Status codes are logged where they
 // arise: kQVErrFileOpen (path or temporary file), kQVErrNotAFile,
-// kQVErrDocumentReadOnly, kQVErrFileWrite (writing, fsync, close, rename).
+// kQVErrDocumentReadOnly, kQVErrFileWrite (writing or flushing, fsync,
+// close, rename).
 #ifndef HOST_SAFE_SAVE_H
 #define HOST_SAFE_SAVE_H
 

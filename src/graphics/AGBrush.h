@@ -25,6 +25,8 @@ enum AGBrushStyle : uint8_t {
   kAGBrushStyleRadialGradient = 4,
 };
 
+// The rule a solid or pattern fill follows; gradients always fill by the
+// non-zero winding rule.
 enum AGBrushFillMode : uint8_t {
   kAGBrushFillModeEvenOdd = 0,
   kAGBrushFillModeWinding = 1,

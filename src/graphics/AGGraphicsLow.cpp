@@ -308,6 +308,9 @@ bool SetUpFill(const AGContext& context, const AGPath& path, const AGAffineTrans
       return true;
     case kAGBrushStyleLinearGradient:
     case kAGBrushStyleRadialGradient:
+      // A shading is painted through the path as a clip, and clips take the
+      // non-zero winding rule whatever the brush's fill mode.
+      job->evenOdd = false;
       return GradientPaint(brush, path, toPort, opacity, &job->fillPaint);
     default:
       return false;

@@ -28,6 +28,7 @@ class AGNativeImage;
 class AGNativePath;
 class AGNativePort;
 class AGPath;
+class QVFile;
 using AGDrawMode = uint32_t;
 
 // Release of ports and images (defined with the platform drawing code).
@@ -88,11 +89,23 @@ AGSize AGNativeFontGetTextExtent(const AGFont& font, const QVString& text);
 // multiple of 4.
 [[nodiscard]] long AGNativePortCreateBitmapWithData(uint32_t* data, uint32_t width, uint32_t height,
                                       uint32_t bytesPerRow, AGNativePortPtr* port);
-// A port drawing into the file at path (native text) of the kind given,
-// size in points (rounded to whole pixels for PNG, at least 1). SVG and PDF
-// files are created at once; a PNG file only when the port is finished.
+// A port drawing into the file at path, of the kind given, size in points
+// (rounded to whole pixels for PNG, at least 1). The path's bytes name the
+// file as they are (no text conversion); the file is written in place,
+// through a symbolic link if there is one. SVG and PDF files are created at
+// once; a PNG file only when the port is finished.
 [[nodiscard]] long AGNativePortCreateFile(const QVString& path, AGNativePortKind kind, const AGSize& size,
                             AGNativePortPtr* port);
+// The same into a file the caller opened for writing (such as the temporary
+// file of a safe replacement): the picture's bytes are written through
+// QVFileWrite from the file's position, SVG and PDF ones as drawing goes on
+// and when the port is finished, PNG ones when it is finished. The file
+// must stay open until the port is finished or released; the caller then
+// flushes and closes it. A failed write makes the finish fail with
+// kQVErrDrawFile (the file has logged its own -976 as well). Messages name
+// the file by its LogPath.
+[[nodiscard]] long AGNativePortCreateForFile(QVFile& file, AGNativePortKind kind, const AGSize& size,
+                               AGNativePortPtr* port);
 // Completes a file port: writes the PNG file, or closes the SVG or PDF
 // file. Drawing on a finished port draws nothing. 0 for a bitmap port, a
 // null port or a port already finished; kQVErrDrawFile (logged) when the
@@ -151,12 +164,14 @@ AGSize AGNativeImageGetSize(const AGNativeImage* image);
 // False for an empty path, and when neither the fill nor the stroke was
 // handed to the port.
 //
-// Fill: the brush's fill mode chooses the rule (non-zero winding or
-// even-odd). A pattern is an 8x8 tile of one-pixel cells in the brush's two
-// colours (bit k of the tile is the cell of row k / 8 counted from the
-// bottom, column k % 8 from the left). A gradient spans the brush's custom
-// gradient bounds when it has some, otherwise the path's flattened
-// bounding box, and follows the path through t and context.transform.
+// Fill: for solid colours and patterns the brush's fill mode chooses the
+// rule (1 non-zero winding, any other value even-odd); gradients always
+// fill by the non-zero winding rule. A pattern is an 8x8 tile of one-pixel
+// cells in the brush's two colours (bit k of the tile is the cell of row
+// k / 8 counted from the bottom, column k % 8 from the left). A gradient
+// spans the brush's custom gradient bounds when it has some, otherwise the
+// path's flattened bounding box, and follows the path through t and
+// context.transform.
 //
 // Stroke: width = pen size in the port's units, multiplied, for a
 // relative pen, by the scale of context.transform (not t). A pen ratio

@@ -103,7 +103,17 @@
   /* %s: sound file path (UTF-8) or "(none)", %s: the player's reason */                           \
   X(kQVErrPlayback, -1421, "Can't play the sound file \"%s\" (%s)")                                \
   /* seeing; %s: what is wrong with the settings or the query */                                   \
-  X(kQVErrSonogram, -1422, "Bad sonogram settings or query (%s)")
+  X(kQVErrSonogram, -1422, "Bad sonogram settings or query (%s)")                                  \
+  /* %s: picture path (UTF-8) */                                                                   \
+  X(kQVErrStudioExportKind, -1430, "Can't tell the kind of picture \"%s\" (.png, .svg, .pdf)")     \
+  /* %s: picture path (UTF-8), %s: the size asked for */                                           \
+  X(kQVErrStudioExportSize, -1431, "Can't export the picture \"%s\" at %s")                        \
+  /* %s: the key or event that found no object being typed into */                                 \
+  X(kQVErrStudioNotTyping, -1440, "No object is being typed into for %s")                          \
+  /* studio panels; %s: the control and what is wrong with the change */                           \
+  X(kQVErrStudioInspector, -1460, "The inspector can't make that change (%s)")                     \
+  /* %s: the text as typed (UTF-8) */                                                              \
+  X(kQVErrStudioNumberText, -1461, "\"%s\" is not a number")
 
 enum QVStatus : int32_t {
   kQVNoErr = 0,

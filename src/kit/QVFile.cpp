@@ -3,7 +3,6 @@
 #include <climits>
 #include <cstring>
 #include <limits>
-#include <vector>
 
 #include "kit/QVFileMmap.h"
 #include "kit/QVFileUtils.h"
@@ -17,10 +16,18 @@ namespace {
 // times with fresh names.
 constexpr int kTemporaryCreateAttempts = 64;
 
-constexpr uint64_t kMaxSeek = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+constexpr uint64_t kMaxSeek = QVFile::kMaxOffset;
 
 // Reads shorter than this are served from a read-ahead block of this size.
 constexpr size_t kReadAheadBytes = 16 * 1024;
+
+// Writes gather in a buffer of this size; a write at least this long goes
+// straight to the file.
+constexpr size_t kWriteBufferBytes = 64 * 1024;
+
+// Numbers that cannot be swapped straight into the write buffer are swapped
+// through a copy of this size on the stack.
+constexpr size_t kSwapBytes = 4096;
 
 // The path as the operating system expects it, or false.
 bool SystemPath(const QVFilePath& path, char (&buffer)[kQVSystemPathMax]) {
@@ -64,18 +71,40 @@ size_t SwapWidth(const QVFile& file, uint32_t recordSize, uint32_t numbersPerRec
   return (width == 2 || width == 4 || width == 8) ? width : 0;
 }
 
+template <class U>
+void CopySwappedWords(uint8_t* dst, const uint8_t* src, size_t n, U (*swap)(U)) {
+  for (size_t i = 0; i < n; i += sizeof(U)) {
+    U v;
+    std::memcpy(&v, src + i, sizeof v);
+    v = swap(v);
+    std::memcpy(dst + i, &v, sizeof v);
+  }
+}
+
+// Copies n bytes of numbers of width 2, 4 or 8 from src to dst (which may
+// be src) with each number's bytes reversed; n is a multiple of width.
+void CopySwapped(uint8_t* dst, const uint8_t* src, size_t n, size_t width) {
+  if (width == 2) {
+    CopySwappedWords<uint16_t>(dst, src, n, [](uint16_t v) { return __builtin_bswap16(v); });
+  } else if (width == 4) {
+    CopySwappedWords<uint32_t>(dst, src, n, [](uint32_t v) { return __builtin_bswap32(v); });
+  } else if (width == 8) {
+    CopySwappedWords<uint64_t>(dst, src, n, [](uint64_t v) { return __builtin_bswap64(v); });
+  }
+}
+
 // Swaps every number of count records in place. Bytes after the numbers of a
 // record (when recordSize is not a multiple of the width) stay as they are.
 void SwapRecords(uint8_t* bytes, size_t count, uint32_t recordSize, uint32_t numbersPerRecord,
                  size_t width) {
-  if (recordSize == width * numbersPerRecord) {
-    size_t total = count * recordSize;
-    for (size_t i = 0; i < total; i += width) SwapInPlace(bytes + i, width);
+  const size_t numberBytes = width * numbersPerRecord;
+  if (recordSize == numberBytes) {
+    CopySwapped(bytes, bytes, count * recordSize, width);
     return;
   }
   for (size_t r = 0; r < count; ++r) {
     uint8_t* record = bytes + r * recordSize;
-    for (uint32_t k = 0; k < numbersPerRecord; ++k) SwapInPlace(record + k * width, width);
+    CopySwapped(record, record, numberBytes, width);
   }
 }
 
@@ -173,6 +202,8 @@ void QVFile::Adopt(int fd, uint32_t stateFlag) {
   mKnownSize = 0;
   mReadLimit = kNoReadLimit;
   ForgetReadAhead();
+  mWriteLength = 0;
+  mWriteError = 0;
 }
 
 long QVFile::AdoptDescriptor(int fd, bool forWriting) {
@@ -182,11 +213,14 @@ long QVFile::AdoptDescriptor(int fd, bool forWriting) {
   return 0;
 }
 
-int QVFile::ReleaseDescriptor() {
-  if (!IsOpened()) return -1;
-  int fd = mFD;
+long QVFile::ReleaseDescriptor(int& fd) {
+  fd = -1;
+  if (!IsOpened()) return QVLogStatus<kQVErrFileNotOpened>(LogPath());
+  FlushPending();
+  long err = mWriteError;
+  fd = mFD;
   ForgetDescriptor();
-  return fd;
+  return err;
 }
 
 void QVFile::ForgetDescriptor() {
@@ -196,14 +230,18 @@ void QVFile::ForgetDescriptor() {
   mReadLimit = kNoReadLimit;
   mReadAhead.reset();
   ForgetReadAhead();
+  mWriteBuffer.reset();
+  mWriteLength = 0;
+  mWriteError = 0;
 }
 
-void QVFile::CloseDescriptor() {
+bool QVFile::CloseDescriptor() {
   // The map goes before the descriptor it was made from.
   mMmap.reset();
-  // Linux releases the descriptor even when close reports EINTR: no retry.
-  QVSystem::Close(mFD);
+  // EINTR says nothing about the data: QVSystem::Close counts it as closed.
+  bool closed = QVSystem::Close(mFD);
   ForgetDescriptor();
+  return closed;
 }
 
 long QVFile::OpenForRead() {
@@ -247,17 +285,30 @@ void QVFile::ForgetTemporaryPath() {
   mFileName.Clear();
 }
 
-void QVFile::Close() {
-  if (!IsOpened()) return;
-  CloseDescriptor();
+long QVFile::Flush() {
+  if (!IsOpened()) return 0;
+  FlushPending();
+  return mWriteError;
+}
+
+long QVFile::Close() {
+  if (!IsOpened()) return 0;
+  FlushPending();
+  long err = mWriteError;
+  const bool writable = CanWrite();
+  // Some file systems report write errors only when the file is closed.
+  if (!CloseDescriptor() && writable && err == 0) err = QVLogStatus<kQVErrFileWrite>(LogPath());
   if (IsTemporary()) {
     char sys[kQVSystemPathMax];
     if (SystemPath(mPath, sys)) QVSystem::RemoveFile(sys);
     ForgetTemporaryPath();
   }
+  return err;
 }
 
 bool QVFile::Remove() {
+  // The file goes: its pending bytes are dropped unwritten.
+  mWriteLength = 0;
   if (IsOpened()) CloseDescriptor();
   char sys[kQVSystemPathMax];
   bool removed = SystemPath(mPath, sys) && QVSystem::RemoveFile(sys);
@@ -271,6 +322,8 @@ void QVFile::SetEndianness(uint32_t order) {
 
 long QVFile::GetFileSize(uint64_t& size) const {
   if (IsOpened()) {
+    long err = FlushPending();
+    if (err) return err;
     if (!RawSize(mFD, size)) return QVLogStatus<kQVErrFileGetSize>(LogPath());
     mKnownSize = size;
     return 0;
@@ -284,6 +337,10 @@ long QVFile::GetFileSize(uint64_t& size) const {
 long QVFile::SetFileSize(uint64_t size) {
   if (!IsOpened()) return QVLogStatus<kQVErrFileNotOpened>(LogPath());
   if (size > kMaxSeek) return QVLogStatus<kQVErrFileSetSize>(LogPath());
+  // Pending bytes are cut off by a smaller size just as if they had been
+  // written at once.
+  long err = FlushPending();
+  if (err) return err;
   // Bytes read ahead may be cut off or, past a shorter size, become zeros.
   ForgetReadAhead();
   if (!QVSystem::SetDescriptorSize(mFD, size)) return QVLogStatus<kQVErrFileSetSize>(LogPath());
@@ -291,11 +348,7 @@ long QVFile::SetFileSize(uint64_t size) {
   return 0;
 }
 
-long QVFile::GetPos(uint64_t& pos) const {
-  if (!IsOpened()) return QVLogStatus<kQVErrFileNotOpened>(LogPath());
-  pos = mPos;
-  return 0;
-}
+long QVFile::NotOpened() const { return QVLogStatus<kQVErrFileNotOpened>(LogPath()); }
 
 long QVFile::GetPos(uint32_t& pos) const {
   uint64_t p = 0;
@@ -311,6 +364,8 @@ long QVFile::Seek(int64_t offset, QVFileWhence whence) const {
   int64_t origin = 0;
   if (whence == kQVFileFromCurrent) origin = static_cast<int64_t>(mPos);
   if (whence == kQVFileFromEnd) {
+    long err = FlushPending();
+    if (err) return err;
     uint64_t size = 0;
     if (!RawSize(mFD, size)) return QVLogStatus<kQVErrFileSetPos>(LogPath());
     origin = static_cast<int64_t>(size);
@@ -324,11 +379,6 @@ long QVFile::Seek(int64_t offset, QVFileWhence whence) const {
   return 0;
 }
 
-long QVFile::SetPos(uint64_t pos) const {
-  if (IsOpened() && pos > kMaxSeek) return QVLogStatus<kQVErrFileSetPos>(LogPath());
-  return Seek(static_cast<int64_t>(pos), kQVFileFromStart);
-}
-
 long QVFile::Skip(uint64_t n) const {
   if (IsOpened() && n > kMaxSeek) return QVLogStatus<kQVErrFileSetPos>(LogPath());
   return Seek(static_cast<int64_t>(n), kQVFileFromCurrent);
@@ -339,26 +389,93 @@ long QVFile::SkipBack(uint64_t n) const {
   return Seek(-static_cast<int64_t>(n), kQVFileFromCurrent);
 }
 
-long QVFile::Write(const void* bytes, size_t n) {
+long QVFile::WriteSlowly(const void* bytes, size_t n) {
   if (n == 0) return 0;
-  if (!IsOpened()) return QVLogStatus<kQVErrFileNotOpened>(LogPath());
-  ForgetReadAhead();
-  const char* p = static_cast<const char*>(bytes);
-  while (n > 0) {
-    long done = QVSystem::WriteAt(mFD, p, n, mPos);
-    if (done <= 0) return QVLogStatus<kQVErrFileWrite>(LogPath());
-    // Bytes written before a failure count, as with a plain write.
-    p += done;
-    n -= static_cast<size_t>(done);
-    mPos += static_cast<uint64_t>(done);
-    if (mPos > mKnownSize) mKnownSize = mPos;
+  if (!CanWrite()) {
+    // The descriptor would refuse it; a buffered write would only fail later.
+    return IsOpened() ? QVLogStatus<kQVErrFileWrite>(LogPath())
+                      : QVLogStatus<kQVErrFileNotOpened>(LogPath());
   }
+  // Beyond the largest file offset the system refuses to write.
+  if (n > kMaxSeek - mPos) return QVLogStatus<kQVErrFileWrite>(LogPath());
+  ForgetReadAhead();
+  const uint8_t* p = static_cast<const uint8_t*>(bytes);
+  // Into the buffer: appended to the pending bytes or over some of them, or
+  // as the first of a new run.
+  const uint64_t offset = mPos - mWriteStart;
+  const bool joins =
+      mWriteLength > 0
+          ? mPos >= mWriteStart && offset <= mWriteLength && n <= mWriteCapacity - offset
+          : n < kWriteBufferBytes;
+  if (!joins) return WriteOutsideBuffer(p, n);
+  if (mWriteLength == 0) {
+    if (!mWriteBuffer) mWriteBuffer.reset(new uint8_t[kWriteBufferBytes]);
+    mWriteStart = mPos;
+    // The run may not reach past the largest offset (n fits, checked above).
+    mWriteCapacity = kMaxSeek - mPos < kWriteBufferBytes ? static_cast<size_t>(kMaxSeek - mPos)
+                                                         : kWriteBufferBytes;
+  }
+  const size_t at = static_cast<size_t>(mPos - mWriteStart);
+  std::memcpy(mWriteBuffer.get() + at, p, n);
+  if (at + n > mWriteLength) mWriteLength = at + n;
+  mPos += n;
   return 0;
 }
 
-long QVFile::Read(void* bytes, size_t n) const {
+long QVFile::WriteOutsideBuffer(const uint8_t* p, size_t n) {
+  size_t written = 0;
+  if (mWriteLength > 0 && mPos + n <= mWriteStart) {
+    // Bytes that already left the buffer, such as the size in the header of
+    // a chunk begun long ago: the pending bytes do not overlap them and stay.
+    long err = WriteAt(p, n, mPos, written);
+    mPos += written;
+    return err;
+  }
+  if (mWriteLength > 0 && mPos == mWriteStart + mWriteLength) {
+    // Appending: the buffer is filled up first, so that the file receives
+    // whole buffers.
+    const size_t room = mWriteCapacity - mWriteLength;
+    std::memcpy(mWriteBuffer.get() + mWriteLength, p, room);
+    mWriteLength += room;
+    mPos += room;
+    p += room;
+    n -= room;
+  }
+  long err = FlushPending();
+  if (err) return err;
+  if (n < kWriteBufferBytes) return WriteSlowly(p, n);
+  err = WriteAt(p, n, mPos, written);
+  // Bytes written before a failure count, as with a plain write.
+  mPos += written;
+  return err;
+}
+
+long QVFile::WriteAt(const uint8_t* p, size_t n, uint64_t at, size_t& written) const {
+  written = 0;
+  while (written < n) {
+    long done = QVSystem::WriteAt(mFD, p + written, n - written, at + written);
+    if (done <= 0) break;
+    written += static_cast<size_t>(done);
+  }
+  if (written > 0 && at + written > mKnownSize) mKnownSize = at + written;
+  if (written < n) return KeepWriteError(QVLogStatus<kQVErrFileWrite>(LogPath()));
+  return 0;
+}
+
+long QVFile::FlushPendingBytes() const {
+  // Emptied first: bytes that fail to be written are dropped, not retried
+  // by every later call.
+  const size_t n = mWriteLength;
+  mWriteLength = 0;
+  size_t written = 0;
+  return WriteAt(mWriteBuffer.get(), n, mWriteStart, written);
+}
+
+long QVFile::ReadSlowly(void* bytes, size_t n) const {
   if (n == 0) return 0;
   if (!IsOpened()) return QVLogStatus<kQVErrFileNotOpened>(LogPath());
+  long err = FlushPending();
+  if (err) return err;
   if (!WithinReadLimit(mPos, n)) return QVLogStatus<kQVErrFileRead>(LogPath());
   uint8_t* out = static_cast<uint8_t*>(bytes);
   if (mReadAheadLength > 0 && mPos >= mReadAheadStart) {
@@ -389,7 +506,7 @@ long QVFile::Read(void* bytes, size_t n) const {
 
 bool QVFile::IsEndOfFile(uint64_t n) const {
   uint64_t size = 0;
-  if (!IsOpened() || !RawSize(mFD, size)) return true;
+  if (!IsOpened() || FlushPending() != 0 || !RawSize(mFD, size)) return true;
   if (size > mReadLimit) size = mReadLimit;
   uint64_t pos = mPos;
   if (n > std::numeric_limits<uint64_t>::max() - pos) return true;
@@ -414,6 +531,7 @@ long QVFileSkipBack(const QVFile& file, uint64_t n) { return file.SkipBack(n); }
 long QVFileCheckReadable(const QVFile& file, uint64_t n) {
   uint64_t pos = 0;
   long err = file.GetPos(pos);
+  if (!err) err = file.FlushPending();
   if (err) return err;
   if (!file.WithinReadLimit(pos, n)) return QVLogStatus<kQVErrFileRead>(file.LogPath());
   // A size the file is known to have reached is enough when it holds n bytes
@@ -431,8 +549,12 @@ long QVFileWriteZeros(QVFile& file, uint64_t n) {
   static const uint8_t kZeros[4096] = {};
   while (n > 0) {
     size_t piece = n < sizeof kZeros ? static_cast<size_t>(n) : sizeof kZeros;
-    long err = file.Write(kZeros, piece);
-    if (err) return err;
+    if (uint8_t* room = file.AppendInPlace(piece)) {
+      std::memset(room, 0, piece);
+    } else {
+      long err = file.Write(kZeros, piece);
+      if (err) return err;
+    }
     n -= piece;
   }
   return 0;
@@ -457,6 +579,29 @@ long QVFileReadPadding64(const QVFile& file) {
 
 // ---------------------------------------------------------------- Numbers
 
+namespace {
+
+// Writes n bytes of numbers of the given width swapped, leaving src
+// untouched: straight into the file's write buffer where they append to it,
+// else through a copy on the stack, a piece of whole numbers at a time.
+long WriteSwappedRun(QVFile& file, const uint8_t* src, size_t n, size_t width) {
+  alignas(8) uint8_t copy[kSwapBytes];
+  for (size_t done = 0; done < n;) {
+    const size_t piece = n - done < kSwapBytes ? n - done : kSwapBytes;
+    if (uint8_t* room = file.AppendInPlace(piece)) {
+      CopySwapped(room, src + done, piece, width);
+    } else {
+      CopySwapped(copy, src + done, piece, width);
+      long err = file.Write(copy, piece);
+      if (err) return err;
+    }
+    done += piece;
+  }
+  return 0;
+}
+
+}  // namespace
+
 long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
                         uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
   (void)isFloat;  // floats swap like integers of their width
@@ -467,18 +612,16 @@ long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t r
   size_t width = SwapWidth(file, recordSize, numbersPerRecord, endianness);
   if (width == 0) return file.Write(data, total);
 
-  // Swap a copy, a batch of whole records at a time, leaving data untouched.
-  constexpr size_t kBatchBytes = 64 * 1024;
-  size_t perBatch = recordSize >= kBatchBytes ? 1 : kBatchBytes / recordSize;
-  std::vector<uint8_t> buffer(perBatch * recordSize);
   const uint8_t* src = static_cast<const uint8_t*>(data);
-  for (size_t done = 0; done < count;) {
-    size_t n = count - done < perBatch ? count - done : perBatch;
-    std::memcpy(buffer.data(), src + done * recordSize, n * recordSize);
-    SwapRecords(buffer.data(), n, recordSize, numbersPerRecord, width);
-    long err = file.Write(buffer.data(), n * recordSize);
+  const size_t numberBytes = width * numbersPerRecord;
+  // Records of nothing but numbers are one run of them.
+  if (recordSize == numberBytes) return WriteSwappedRun(file, src, total, width);
+  for (size_t r = 0; r < count; ++r) {
+    const uint8_t* record = src + r * recordSize;
+    long err = WriteSwappedRun(file, record, numberBytes, width);
+    // The record's tail after its numbers moves as it is.
+    if (!err) err = file.Write(record + numberBytes, recordSize - numberBytes);
     if (err) return err;
-    done += n;
   }
   return 0;
 }
@@ -595,7 +738,11 @@ long QVFileSaveContentOfString(const QVFilePath& path, const QVString& string) {
   QVFile file(path);
   long err = file.CreateForReadWrite();
   if (err) return err;
-  return QVFileSaveContentOfString(file, string);
+  err = QVFileSaveContentOfString(file, string);
+  // The bytes may still be in the write buffer: closing tells whether they
+  // reached the file.
+  long closed = file.Close();
+  return err ? err : closed;
 }
 
 long QVFileLoadContentToString(const QVFile& file, QVString& string) {

@@ -19,14 +19,26 @@
 // Reading only moves the position, so readers and positioning take a const
 // QVFile; writers need a mutable one.
 //
-// The position is kept by the QVFile, not by the descriptor: each transfer is
-// one positioned system call (pread / pwrite) and positioning makes none. A
+// The position is kept by the QVFile, not by the descriptor: transfers are
+// positioned system calls (pread / pwrite) and positioning makes none. A
 // seek is still refused at once when it would land before the start or
 // beyond the largest file offset. Small reads are served from a read-ahead
 // block (16 KB at most) that every write and size change through this QVFile
 // drops; bytes that another writer changes in a block already read ahead are
-// seen once the reader leaves the block. Writes are never held back: each
-// write error is reported by the call that writes.
+// seen once the reader leaves the block.
+//
+// Writes are held in a write buffer (64 KB) of consecutive bytes and reach
+// the file when it is full, before any read, size query, seek from the end
+// or truncation through this QVFile, before a memory window is mapped, and
+// at Flush, ReleaseDescriptor and Close; reads through this QVFile therefore
+// see its own writes, other processes only what was flushed. Rewriting
+// bytes still in the buffer (a chunk's size patched after its payload)
+// changes them there; rewriting bytes that already left it goes straight to
+// the file and keeps the buffer. Until a flush, a write error cannot be
+// known: the call that flushes returns it (-976, even a read or a size
+// query), and Flush, ReleaseDescriptor and Close return the first write
+// error since the file was opened, so that lost bytes are never reported as
+// saved. Bytes of a failed flush are dropped, not retried.
 //
 // A QVFile belongs to one thread at a time.
 #ifndef QV_FILE_H
@@ -34,6 +46,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "kit/AGGeometryTypes.h"
@@ -81,12 +94,15 @@ class QVFile {
 
   // ReadLimit() when reads may go up to the end of the file.
   static constexpr uint64_t kNoReadLimit = UINT64_MAX;
+  // The largest position a file may have (the system's largest offset).
+  static constexpr uint64_t kMaxOffset = INT64_MAX;
 
   // A closed file in the host's byte order. With kTemporary in options the
   // path is ignored: CreateForReadWrite picks a fresh temporary path.
   explicit QVFile(const QVFilePath& path, uint32_t options = 0);
   explicit QVFile(uint32_t options = 0);
-  // Close: a temporary file is deleted.
+  // Close: a temporary file is deleted. Its status is lost here (it is
+  // logged): a writer that must know its bytes arrived calls Close or Flush.
   ~QVFile();
   QVFile(const QVFile&) = delete;
   QVFile& operator=(const QVFile&) = delete;
@@ -107,16 +123,27 @@ class QVFile {
   // messages; nothing is opened by it. -979 when already open, -978 for a
   // negative descriptor.
   [[nodiscard]] long AdoptDescriptor(int fd, bool forWriting);
-  // Hands the descriptor back without closing it (the caller closes it and
-  // sees that close's result); the file is then closed as Close leaves it,
-  // except that a temporary file is not deleted. -1 when closed.
-  int ReleaseDescriptor();
-  // If open: drops the memory map, closes the descriptor; a temporary file is
-  // also deleted and its path and name emptied. Nothing when closed.
-  void Close();
-  // Closes (a temporary file is not deleted by the close) and deletes the
-  // file at the path; a temporary file's path and name are emptied. True
-  // when a file was deleted. Not logged.
+  // Writes the pending bytes, then hands the descriptor back in fd without
+  // closing it (the caller closes it and sees that close's result); the file
+  // is then closed as Close leaves it, except that a temporary file is not
+  // deleted. The descriptor is handed back even when the flush fails. 0, or
+  // the first write error since opening (-976); -980 (fd = -1) when closed.
+  [[nodiscard]] long ReleaseDescriptor(int& fd);
+  // Writes the pending bytes. 0, or the first write error since the file was
+  // opened (-976: at this flush, an earlier one, or a write that failed), so
+  // that a caller who checks Flush before trusting the file never misses a
+  // lost byte. 0 on a closed file: nothing is pending.
+  [[nodiscard]] long Flush();
+  // If open: writes the pending bytes, drops the memory map, closes the
+  // descriptor; a temporary file is also deleted and its path and name
+  // emptied. The file is closed whatever happens. 0, or the first write error
+  // since opening (-976), including one that the system's close reports for
+  // a file opened for writing. 0 when already closed.
+  long Close();
+  // Closes without writing the pending bytes (a temporary file is not
+  // deleted by the close) and deletes the file at the path; a temporary
+  // file's path and name are emptied. True when a file was deleted. Not
+  // logged.
   bool Remove();
 
   bool IsOpened() const { return (mFlags & (kOpenedForRead | kOpenedForReadWrite)) != 0; }
@@ -126,7 +153,8 @@ class QVFile {
   const QVFilePath& FilePath() const { return mPath; }
   const QVString& FileName() const { return mFileName; }
   // The descriptor, -1 while closed (for platform code such as the memory
-  // map). Its own offset is not the file's position.
+  // map). Its own offset is not the file's position, and bytes still in the
+  // write buffer are not in it: Flush first.
   int Descriptor() const { return mFD; }
 
   // kEndianBig or kEndianLittle.
@@ -139,28 +167,80 @@ class QVFile {
   uint32_t UserVersion() const { return mUserVersion; }
   void SetUserVersion(uint32_t version) { mUserVersion = version; }
 
-  // Size from the open descriptor, or from the path when closed. -972.
+  // Size from the open descriptor (pending bytes written first), or from the
+  // path when closed. -972, -976.
   [[nodiscard]] long GetFileSize(uint64_t& size) const;
-  // Truncates or extends the open file. -980, -973.
+  // Writes the pending bytes, then truncates or extends the open file. -980,
+  // -973, -976 (nothing truncated).
   [[nodiscard]] long SetFileSize(uint64_t size);
   // Current position. -980; the 32-bit form also -974 when it does not fit.
-  [[nodiscard]] long GetPos(uint64_t& pos) const;
+  [[nodiscard]] long GetPos(uint64_t& pos) const {
+    if (!IsOpened()) return NotOpened();
+    pos = mPos;
+    return 0;
+  }
   [[nodiscard]] long GetPos(uint32_t& pos) const;
-  // -980, -975 (also for a resulting position before the start).
+  // -980, -975 (also for a resulting position before the start); from the
+  // end, the pending bytes are written first (-976).
   [[nodiscard]] long Seek(int64_t offset, QVFileWhence whence) const;
-  [[nodiscard]] long SetPos(uint64_t pos) const;
+  [[nodiscard]] long SetPos(uint64_t pos) const {
+    if (IsOpened() && pos <= kMaxOffset) {
+      mPos = pos;
+      return 0;
+    }
+    return Seek(static_cast<int64_t>(pos), kQVFileFromStart);
+  }
   [[nodiscard]] long Skip(uint64_t n) const;
   [[nodiscard]] long SkipBack(uint64_t n) const;
 
   // Exactly n bytes or the error: -980, -976 / -977 (a short read at the end
   // of the file is an error and leaves bytes partly filled). n = 0 succeeds
-  // at once, even on a closed file.
-  [[nodiscard]] long Write(const void* bytes, size_t n);
-  [[nodiscard]] long Read(void* bytes, size_t n) const;
+  // at once, even on a closed file. A write to a file opened for reading
+  // only is refused with -976. A write may only be buffered: its error can
+  // come from a later call (see above). A read first writes the pending
+  // bytes and returns their error (-976).
+  [[nodiscard]] long Write(const void* bytes, size_t n) {
+    // Appending to the pending bytes, the common case, stays inline.
+    if (uint8_t* room = AppendInPlace(n)) {
+      std::memcpy(room, bytes, n);
+      return 0;
+    }
+    return WriteSlowly(bytes, n);
+  }
+
+  [[nodiscard]] long Read(void* bytes, size_t n) const {
+    // Bytes already read ahead, the common case, stay inline (n - 1 wraps
+    // for n = 0, which the full path answers).
+    const uint64_t offset = mPos - mReadAheadStart;
+    if (mPos >= mReadAheadStart && offset < mReadAheadLength &&
+        n - 1 < mReadAheadLength - offset && WithinReadLimit(mPos, n)) {
+      std::memcpy(bytes, mReadAhead.get() + offset, n);
+      mPos += n;
+      return 0;
+    }
+    return ReadSlowly(bytes, n);
+  }
+
+  // Where n bytes written now would simply append to the pending bytes: the
+  // place in the write buffer for them, the position then moved past them,
+  // for a writer that fills them in itself at once (numbers swapped on the
+  // way). Null otherwise, nothing changed: such bytes go through Write.
+  // Null for n = 0 (n - 1 wraps).
+  uint8_t* AppendInPlace(size_t n) {
+    if (mWriteLength == 0 || mPos != mWriteStart + mWriteLength ||
+        n - 1 >= mWriteCapacity - mWriteLength) {
+      return nullptr;
+    }
+    uint8_t* room = mWriteBuffer.get() + mWriteLength;
+    mWriteLength += n;
+    mPos += n;
+    return room;
+  }
 
   // True when at most n bytes remain: size <= position + n. Also true when
-  // the file is closed or its position or size cannot be had. Not logged.
-  // A read limit below the size counts as the end.
+  // the file is closed or its position or size cannot be had (pending bytes
+  // that fail to be written: that error is logged and kept for Close).
+  // Otherwise not logged. A read limit below the size counts as the end.
   bool IsEndOfFile(uint64_t n = 0) const;
 
   // Reads stop at end (an offset from the start of the file): a Read or a
@@ -174,7 +254,8 @@ class QVFile {
   uint64_t ReadLimit() const { return mReadLimit; }
 
   // The file's memory map, created on first use and destroyed (its windows
-  // unmapped) when the file closes.
+  // unmapped) when the file closes. Mapping a window writes the pending
+  // bytes first; a window mapped earlier shows later writes once flushed.
   QVFileMmap& Mem() const;
 
   // The path as the log messages show it.
@@ -182,14 +263,38 @@ class QVFile {
 
  private:
   friend long QVFileCheckReadable(const QVFile& file, uint64_t n);
+  friend class QVFileMmap;
 
   [[nodiscard]] long OpenWith(int openFlags, uint32_t stateFlag);
   [[nodiscard]] long CreateTemporary();
   void Adopt(int fd, uint32_t stateFlag);
-  void CloseDescriptor();
+  // Closes the descriptor; false when the system's close reports an error.
+  bool CloseDescriptor();
   void ForgetTemporaryPath();
   void ForgetDescriptor();
   void ForgetReadAhead() const { mReadAheadLength = 0; }
+  // Writes and empties the write buffer: 0, or -976 (logged, kept as the
+  // file's write error) with the buffered bytes dropped. Const because the
+  // bytes already are the file's content for every reader of this QVFile.
+  long FlushPending() const {
+    return mWriteLength == 0 ? 0 : FlushPendingBytes();
+  }
+  long FlushPendingBytes() const;
+  // Logs and returns -980.
+  long NotOpened() const;
+  // Write and Read in full, beyond their inline common cases.
+  long WriteSlowly(const void* bytes, size_t n);
+  long ReadSlowly(void* bytes, size_t n) const;
+  // The cases of Write that do not simply go into the buffer.
+  long WriteOutsideBuffer(const uint8_t* bytes, size_t n);
+  // Exactly n bytes at the file offset at, straight to the descriptor;
+  // written receives how many made it. 0 or -976 (logged and kept).
+  long WriteAt(const uint8_t* bytes, size_t n, uint64_t at, size_t& written) const;
+  // Records the first write error since opening.
+  long KeepWriteError(long err) const {
+    if (mWriteError == 0) mWriteError = err;
+    return err;
+  }
   // Whether n bytes from pos stay below the read limit.
   bool WithinReadLimit(uint64_t pos, uint64_t n) const {
     return pos <= mReadLimit && mReadLimit - pos >= n;
@@ -213,6 +318,16 @@ class QVFile {
   mutable std::unique_ptr<uint8_t[]> mReadAhead;
   mutable uint64_t mReadAheadStart = 0;
   mutable size_t mReadAheadLength = 0;
+  // Write buffer: mWriteLength pending bytes that belong at mWriteStart, at
+  // most mWriteCapacity (the buffer's size, less near the largest offset).
+  // While bytes are pending nothing is read ahead, and while bytes are read
+  // ahead none are pending: the inline paths rely on it.
+  std::unique_ptr<uint8_t[]> mWriteBuffer;
+  uint64_t mWriteStart = 0;
+  mutable size_t mWriteLength = 0;
+  size_t mWriteCapacity = 0;
+  // The first write error since opening, 0 when none.
+  mutable long mWriteError = 0;
 };
 
 // The in-memory record of a chunk: the position of its 8-byte header, the

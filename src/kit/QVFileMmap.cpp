@@ -25,10 +25,14 @@ const void* QVFileMmap::Map(uint64_t offset, size_t length) {
     Fail(QVLogStatus<kQVErrFileNotOpened>(mFile.LogPath()));
     return nullptr;
   }
+  // A window shows what the file holds: bytes still in the write buffer
+  // go to the file first.
+  long err = mFile.FlushPending();
   uint64_t size = 0;
-  if (mFile.GetFileSize(size) != 0) {
-    // GetFileSize has logged -972 already.
-    Fail(kQVErrFileGetSize);
+  if (!err) err = mFile.GetFileSize(size);
+  if (err) {
+    // Logged where it arose (-976, -972).
+    Fail(err);
     return nullptr;
   }
   if (length == 0 || offset > size || length > size - offset) {

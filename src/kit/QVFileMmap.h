@@ -4,10 +4,14 @@
 // it; the file closing destroys the map and unmaps every window, so window
 // addresses are valid only while the file stays open.
 //
+// Mapping writes the file's pending bytes first (QVFile's write buffer), so a
+// new window shows every write made through the file before it.
+//
 // Status codes of Map (logged with the file's path, kept as LastError):
-//   -980 the file is not open, -972 its size is unknown, -969 empty window or
-//   window beyond the end of the file, -970 offset not a multiple of
-//   Granularity, -971 the system refused the mapping (errno in the message).
+//   -980 the file is not open, -976 pending bytes could not be written, -972
+//   its size is unknown, -969 empty window or window beyond the end of the
+//   file, -970 offset not a multiple of Granularity, -971 the system refused
+//   the mapping (errno in the message).
 #ifndef QV_FILE_MMAP_H
 #define QV_FILE_MMAP_H
 

@@ -325,7 +325,25 @@ void QVString::ChangeEncoding(QVStringEncoding from, QVStringEncoding to) {
   from = QVTextEncodingNormalize(from);
   to = QVTextEncodingNormalize(to);
   if (mStr.empty() || from == to) return;
-  // ASCII is the same text in all three encodings.
+  // The two conversions of every stored text go without code points (ASCII,
+  // the same text in all three encodings, is left as it is).
+  if (from == kQVStringEncodingNative && to == kQVStringEncodingUTF8) {
+    const size_t length = QVTextNativeToUTF8Length(mStr.data(), mStr.size());
+    if (length == mStr.size()) return;
+    std::string utf8(length, '\0');
+    QVTextNativeToUTF8(mStr.data(), mStr.size(), &utf8[0]);
+    mStr.swap(utf8);
+    return;
+  }
+  if (from == kQVStringEncodingUTF8 && to == kQVStringEncodingNative) {
+    size_t n = mStr.size();
+    if (QVTextUTF8ToNativeInPlace(&mStr[0], n)) {
+      mStr.resize(n);
+    } else {
+      mStr.clear();
+    }
+    return;
+  }
   if (AllBytes(mStr, [](unsigned char c) { return c < 0x80; })) return;
   std::u32string text;
   bool decoded = QVTextDecode(from, mStr.data(), mStr.size(), text);

@@ -7,6 +7,7 @@
 #include "kit/QVFilePath.h"
 #include "kit/QVLog.h"
 #include "kit/QVString.h"
+#include "kit/QVTextEncoding_p.h"
 
 namespace {
 
@@ -32,29 +33,46 @@ long ReadLengthAndBytes(const QVFile& file, QVString& string, uint32_t endiannes
 }  // namespace
 
 long QVFileWriteQVString(QVFile& file, const QVString& string) {
-  QVString utf8 = string.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
-  uint32_t count = utf8.Length();
+  const char* text = string.c_str();
+  const size_t length = string.Length();
+  // A short string (the usual) leaves in one write: its length, UTF-8 text
+  // and padding are made on the stack.
+  constexpr size_t kShort = 128;
+  if (length <= kShort) {
+    alignas(4) char form[4 + kShort * 3 + 3];
+    const size_t count = QVTextNativeToUTF8(text, length, form + 4);
+    const uint32_t padded = (static_cast<uint32_t>(count) + 3) & ~3u;
+    std::memset(form + 4 + count, 0, padded - count);
+    uint32_t stored = padded;
+    if (file.Endianness() != QVFile::kEndianHost) stored = __builtin_bswap32(stored);
+    std::memcpy(form, &stored, 4);
+    return file.Write(form, 4 + padded);
+  }
+  const size_t count = QVTextNativeToUTF8Length(text, length);
   if (count > std::numeric_limits<uint32_t>::max() - 3)
     return QVLogStatus<kQVErrFileWrite>(file.LogPath());
-  uint32_t padded = (count + 3) & ~3u;
-  // Length, text and padding leave in one write.
-  uint8_t head[4];
-  uint32_t stored = padded;
-  if (file.Endianness() != QVFile::kEndianHost) stored = __builtin_bswap32(stored);
-  std::memcpy(head, &stored, 4);
-  QVString form(reinterpret_cast<const char*>(head), 4);
-  form.Append(utf8);
-  form.SetLength(4 + padded);
-  return file.Write(form.Data(), form.Length());
+  const uint32_t padded = (static_cast<uint32_t>(count) + 3) & ~3u;
+  long err = QVFileWriteUInt32(file, padded);
+  // The UTF-8 form is made a piece at a time on the stack: no copy of the
+  // string is allocated for it.
+  char utf8[kShort * 3];
+  for (size_t done = 0; err == 0 && done < length; done += kShort) {
+    const size_t n = length - done < kShort ? length - done : kShort;
+    err = file.Write(utf8, QVTextNativeToUTF8(text + done, n, utf8));
+  }
+  if (err == 0) err = QVFileWriteZeros(file, padded - count);
+  return err;
 }
 
 long QVFileReadQVString(const QVFile& file, QVString& string) {
   long err = ReadLengthAndBytes(file, string, QVFile::kEndianFile);
   if (err) return err;
-  uint32_t n = string.Length();
-  while (n > 0 && string[n - 1] == '\0') --n;
-  string.SetLength(n);
-  string.ChangeEncoding(kQVStringEncodingUTF8, kQVStringEncodingNative);
+  size_t n = string.Length();
+  while (n > 0 && string[static_cast<uint32_t>(n - 1)] == '\0') --n;
+  // Converted where it was read; text that is no UTF-8 reads as empty, as
+  // QVString::ChangeEncoding leaves it.
+  if (n > 0 && !QVTextUTF8ToNativeInPlace(string.Data(), n)) n = 0;
+  string.SetLength(static_cast<uint32_t>(n));
   return 0;
 }
 

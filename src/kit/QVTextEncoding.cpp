@@ -119,45 +119,105 @@ void EncodeTable(const ReverseTable& table, const std::u32string& text, std::str
 
 bool IsContinuation(uint8_t b) { return (b & 0xC0) == 0x80; }
 
+// The character that starts a run of n UTF-8 bytes (n > 0, the first byte not
+// ASCII): the number of bytes it takes, or 0 when it is not valid (truncated,
+// overlong, a surrogate or above U+10FFFF).
+size_t DecodeOneUTF8(const uint8_t* p, size_t n, uint32_t& code) {
+  uint8_t b = p[0];
+  size_t extra;
+  uint32_t minimum;  // smallest code point that needs this many bytes
+  if ((b & 0xE0) == 0xC0) {
+    extra = 1;
+    code = b & 0x1F;
+    minimum = 0x80;
+  } else if ((b & 0xF0) == 0xE0) {
+    extra = 2;
+    code = b & 0x0F;
+    minimum = 0x800;
+  } else if ((b & 0xF8) == 0xF0) {
+    extra = 3;
+    code = b & 0x07;
+    minimum = 0x10000;
+  } else {
+    return 0;  // a continuation byte without a lead byte, or 0xF8..0xFF
+  }
+  if (n - 1 < extra) return 0;
+  for (size_t k = 1; k <= extra; k++) {
+    if (!IsContinuation(p[k])) return 0;
+    code = (code << 6) | (p[k] & 0x3F);
+  }
+  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return extra + 1;
+}
+
 bool DecodeUTF8(const char* bytes, size_t n, std::u32string& out) {
   const uint8_t* p = reinterpret_cast<const uint8_t*>(bytes);
   out.reserve(out.size() + n);
   size_t i = 0;
   while (i < n) {
-    uint8_t b = p[i];
-    if (b < 0x80) {
-      out.push_back(b);
+    if (p[i] < 0x80) {
+      out.push_back(p[i]);
       i++;
       continue;
     }
-    size_t extra;
-    uint32_t code;
-    uint32_t minimum;  // smallest code point that needs this many bytes
-    if ((b & 0xE0) == 0xC0) {
-      extra = 1;
-      code = b & 0x1F;
-      minimum = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      extra = 2;
-      code = b & 0x0F;
-      minimum = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      extra = 3;
-      code = b & 0x07;
-      minimum = 0x10000;
-    } else {
-      return false;  // a continuation byte without a lead byte, or 0xF8..0xFF
-    }
-    if (n - i - 1 < extra) return false;
-    for (size_t k = 1; k <= extra; k++) {
-      if (!IsContinuation(p[i + k])) return false;
-      code = (code << 6) | (p[i + k] & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    uint32_t code = 0;
+    size_t used = DecodeOneUTF8(p + i, n - i, code);
+    if (used == 0) return false;
     out.push_back(code);
-    i += extra + 1;
+    i += used;
   }
   return true;
+}
+
+// The UTF-8 bytes of each upper native byte (2 or 3: every character of
+// the table lies in the Basic Multilingual Plane, none is a surrogate).
+struct UTF8Form {
+  uint8_t length;
+  char bytes[3];
+};
+
+std::array<UTF8Form, 128> MakeNativeUTF8() {
+  std::array<UTF8Form, 128> forms{};
+  for (size_t i = 0; i < 128; i++) {
+    uint32_t c = kMacRomanUpper[i];
+    UTF8Form& f = forms[i];
+    if (c < 0x800) {
+      f = UTF8Form{2,
+                   {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F)), 0}};
+    } else {
+      f = UTF8Form{3,
+                   {static_cast<char>(0xE0 | (c >> 12)),
+                    static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                    static_cast<char>(0x80 | (c & 0x3F))}};
+    }
+  }
+  return forms;
+}
+
+const std::array<UTF8Form, 128>& NativeUTF8() {
+  static const std::array<UTF8Form, 128> sForms = MakeNativeUTF8();
+  return sForms;
+}
+
+// Native bytes of the characters below U+0800 (most of the upper half), 0
+// for none; the others are looked up in the reverse table.
+constexpr uint32_t kDirectNativeLimit = 0x800;
+
+std::array<uint8_t, kDirectNativeLimit> MakeDirectNative() {
+  std::array<uint8_t, kDirectNativeLimit> bytes{};
+  for (uint32_t i = 0; i < 128; i++) {
+    if (kMacRomanUpper[i] < kDirectNativeLimit) {
+      bytes[kMacRomanUpper[i]] = static_cast<uint8_t>(0x80 + i);
+    }
+  }
+  return bytes;
+}
+
+int NativeByteOf(uint32_t code) {
+  static const std::array<uint8_t, kDirectNativeLimit> sDirect = MakeDirectNative();
+  if (code < 0x80) return static_cast<int>(code);
+  if (code < kDirectNativeLimit) return sDirect[code] ? sDirect[code] : -1;
+  return MacRomanReverse().Find(code);
 }
 
 void EncodeUTF8(const std::u32string& text, std::string& out) {
@@ -199,7 +259,60 @@ uint16_t QVTextNativeToUnicode(uint8_t byte) {
   return byte < 0x80 ? byte : kMacRomanUpper[byte - 0x80];
 }
 
-int QVTextUnicodeToNative(uint32_t codePoint) { return MacRomanReverse().Find(codePoint); }
+int QVTextUnicodeToNative(uint32_t codePoint) { return NativeByteOf(codePoint); }
+
+size_t QVTextNativeToUTF8Length(const char* bytes, size_t n) {
+  const std::array<UTF8Form, 128>& forms = NativeUTF8();
+  size_t length = 0;
+  for (size_t i = 0; i < n; i++) {
+    uint8_t b = static_cast<uint8_t>(bytes[i]);
+    length += b < 0x80 ? 1 : forms[b - 0x80].length;
+  }
+  return length;
+}
+
+size_t QVTextNativeToUTF8(const char* bytes, size_t n, char* out) {
+  const std::array<UTF8Form, 128>& forms = NativeUTF8();
+  size_t o = 0;
+  for (size_t i = 0; i < n; i++) {
+    const uint8_t b = static_cast<uint8_t>(bytes[i]);
+    if (b < 0x80) {
+      out[o++] = static_cast<char>(b);
+      continue;
+    }
+    const UTF8Form f = forms[b - 0x80];
+    out[o] = f.bytes[0];
+    out[o + 1] = f.bytes[1];
+    if (f.length == 3) out[o + 2] = f.bytes[2];
+    o += f.length;
+  }
+  return o;
+}
+
+bool QVTextUTF8ToNativeInPlace(char* bytes, size_t& n) {
+  const uint8_t* in = reinterpret_cast<const uint8_t*>(bytes);
+  const size_t length = n;
+  // ASCII before the first other character stays where it is.
+  size_t i = 0;
+  while (i < length && in[i] < 0x80) i++;
+  // Every character takes at least one byte in and gives one byte out, so
+  // the output never overtakes the input.
+  size_t o = i;
+  while (i < length) {
+    if (in[i] < 0x80) {
+      bytes[o++] = static_cast<char>(in[i++]);
+      continue;
+    }
+    uint32_t code = 0;
+    size_t used = DecodeOneUTF8(in + i, length - i, code);
+    if (used == 0) return false;
+    int b = NativeByteOf(code);
+    bytes[o++] = b < 0 ? kQVTextLossByte : static_cast<char>(b);
+    i += used;
+  }
+  n = o;
+  return true;
+}
 
 bool QVTextDecode(QVStringEncoding encoding, const char* bytes, size_t n, std::u32string& out) {
   if (n == 0) return true;

@@ -34,4 +34,18 @@ bool QVTextDecode(QVStringEncoding encoding, const char* bytes, size_t n, std::u
 // encoding cannot represent becomes kQVTextLossByte.
 void QVTextEncode(QVStringEncoding encoding, const std::u32string& text, std::string& out);
 
+// Native text to UTF-8 and back without the code points in between, as
+// QVTextDecode then QVTextEncode would convert it (strings are converted by
+// the kit often: documents store their texts in UTF-8).
+//
+// The length of n native bytes in UTF-8 (1 to 3 bytes each).
+size_t QVTextNativeToUTF8Length(const char* bytes, size_t n);
+// Stores the UTF-8 form of n native bytes at out, which has room for
+// QVTextNativeToUTF8Length of them; returns that length.
+size_t QVTextNativeToUTF8(const char* bytes, size_t n, char* out);
+// Replaces n bytes of UTF-8 with their native text (never longer); n
+// becomes its length. False, the bytes partly overwritten, when they are not
+// valid UTF-8 (as QVTextDecode refuses them).
+bool QVTextUTF8ToNativeInPlace(char* bytes, size_t& n);
+
 #endif

@@ -85,6 +85,45 @@ bool IsTypedAlone(unsigned short unit) {
   return unit == 10 || unit == 13 || (unit >= 0x20 && unit != 0x7F);
 }
 
+// What typing the key gives in keymap: shortcuts and lone editing
+// characters give nothing.
+ATNumberArray<unsigned short> TypedUnits(Keymap& keymap, unsigned long rawKeyCode,
+                                         unsigned long modifiers) {
+  // Control and command keys are shortcuts, never typing.
+  if (modifiers > (kUKeyModifierShift | kUKeyModifierOption)) return {};
+  ATNumberArray<unsigned short> units = TranslateKey(keymap, rawKeyCode, modifiers);
+  if (units.Length() == 1 && !IsTypedAlone(units[0])) units.SetLength(0);
+  return units;
+}
+
+// The last symbol layout looked up by name: a keyboard picture asks for the
+// same layout hundreds of times, and each search converts every installed
+// layout's name. Dropped with the layer's caches when the folder changes.
+QVString sFoundName;
+std::shared_ptr<Keymap> sFoundLayout;
+
+std::shared_ptr<Keymap> SearchSymbolLayout(const QVString& shortName) {
+  QVString wanted = kLayoutNamePrefix;
+  wanted.Append(shortName);
+  Layer& layer = Layer::Shared();
+  for (const LayoutEntry& entry : layer.Layouts()) {
+    if (UKeyLayout::_LowCopyQVStringFromUTF8(entry.description.c_str()).IsEqual(wanted)) {
+      return layer.KeymapFor(entry);
+    }
+  }
+  return nullptr;
+}
+
+// The installed layout named kLayoutNamePrefix + shortName (case counts),
+// compiled; null when there is none or it does not compile.
+std::shared_ptr<Keymap> FindSymbolLayout(const QVString& shortName) {
+  if (!sFoundLayout || !sFoundName.IsEqual(shortName)) {
+    sFoundLayout = SearchSymbolLayout(shortName);
+    sFoundName = sFoundLayout ? shortName : QVString();
+  }
+  return sFoundLayout;
+}
+
 }  // namespace
 
 QVString UKeyLayout::_LowCopyQVStringFromUTF8(const char* utf8) {
@@ -116,18 +155,10 @@ bool UKeyLayout::EnterEditMode(const QVString& shortName) {
   if (shortName.IsEmpty()) return true;
   StartKeyboard();
   sSavedLayout = sCurrentLayout;
-
-  QVString wanted = kLayoutNamePrefix;
-  wanted.Append(shortName);
-  Layer& layer = Layer::Shared();
-  for (const LayoutEntry& entry : layer.Layouts()) {
-    if (!_LowCopyQVStringFromUTF8(entry.description.c_str()).IsEqual(wanted)) continue;
-    std::shared_ptr<Keymap> keymap = layer.KeymapFor(entry);
-    if (!keymap) return false;
-    MakeCurrent(keymap);
-    return true;
-  }
-  return false;
+  std::shared_ptr<Keymap> keymap = FindSymbolLayout(shortName);
+  if (!keymap) return false;
+  MakeCurrent(keymap);
+  return true;
 }
 
 void UKeyLayout::ExitEditMode() {
@@ -138,13 +169,25 @@ void UKeyLayout::ExitEditMode() {
 
 ATNumberArray<unsigned short> UKeyLayout::GetUniChars(unsigned long rawKeyCode,
                                                       unsigned long modifiers) {
-  // Control and command keys are shortcuts, never typing.
-  if (modifiers > (kUKeyModifierShift | kUKeyModifierOption)) return {};
   StartKeyboard();
   if (!sCurrentLayout) return {};
-  ATNumberArray<unsigned short> units = TranslateKey(*sCurrentLayout, rawKeyCode, modifiers);
-  if (units.Length() == 1 && !IsTypedAlone(units[0])) units.SetLength(0);
-  return units;
+  return TypedUnits(*sCurrentLayout, rawKeyCode, modifiers);
+}
+
+ATNumberArray<unsigned short> UKeyLayout::GetLayoutUniChars(const QVString& shortName,
+                                                            unsigned long rawKeyCode,
+                                                            unsigned long modifiers) {
+  if (shortName.IsEmpty()) return {};
+  std::shared_ptr<Keymap> keymap = FindSymbolLayout(shortName);
+  if (!keymap) return {};
+  return TypedUnits(*keymap, rawKeyCode, modifiers);
+}
+
+QVString UKeyLayout::GetLayoutKeyName(const QVString& shortName, unsigned long rawKeyCode) {
+  if (shortName.IsEmpty()) return QVString();
+  std::shared_ptr<Keymap> keymap = FindSymbolLayout(shortName);
+  if (!keymap) return QVString();
+  return _LowCopyQVStringFromUTF8(keymap->KeyName(static_cast<uint32_t>(rawKeyCode & 0xFFFF)).c_str());
 }
 
 unsigned long UKeyLayout::ConvertRawToVirtualKeyCode(unsigned long rawKeyCode) {
@@ -155,6 +198,8 @@ unsigned long UKeyLayout::ConvertRawToVirtualKeyCode(unsigned long rawKeyCode) {
 }
 
 void UKeyLayout::SetSymbolLayoutFolder(const QVString& folder) {
+  sFoundLayout.reset();
+  sFoundName = QVString();
   Layer::Shared().SetPrivateFolder(
       folder.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8).Std());
 }

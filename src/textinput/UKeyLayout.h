@@ -78,6 +78,17 @@ class UKeyLayout {
   // 0x1B, forward delete 0x7F.
   static unsigned long ConvertRawToVirtualKeyCode(unsigned long rawKeyCode);
 
+  // What GetUniChars would give for the key with the symbol layout
+  // kLayoutNamePrefix + shortName current, without making it current (a
+  // keyboard picture of a layout). Empty for an empty or unknown name and
+  // for keys the layout does not list.
+  static ATNumberArray<unsigned short> GetLayoutUniChars(const QVString& shortName,
+                                                         unsigned long rawKeyCode,
+                                                         unsigned long modifiers);
+  // The name the symbol layout's keymap gives the evdev key ("AD04" for
+  // KEY_R, "SPCE" for the space bar); empty for an unknown layout or key.
+  static QVString GetLayoutKeyName(const QVString& shortName, unsigned long rawKeyCode);
+
   // ---- Keyboard layer of this port (what the system does elsewhere)
 
   // The folder holding the symbol layouts: symbols/pelmar and the registry

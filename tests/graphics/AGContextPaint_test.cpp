@@ -11,6 +11,7 @@
 #include "graphics/AGContextTestPort.h"
 #include "graphics/AGTestFonts.h"
 #include "kit/QVErrors.h"
+#include "kit/QVFile.h"
 
 namespace {
 
@@ -171,30 +172,53 @@ TEST(ContextGradient, RadialIsCircularOnTheShortSideAndStretchedToTheBox) {
   EXPECT_GE(off.Red(99, 0), 250u);
 }
 
-TEST(ContextFill, EveryFillKindFollowsTheBrushFillRule) {
+TEST(ContextFill, SolidAndPatternFollowTheFillModeGradientsFillByWinding) {
   // Two squares drawn the same way round: the inner one has winding number
-  // 2, a hole under fill mode 0 (even-odd) and filled under fill mode 1
-  // (non-zero winding), whatever the brush paints with.
+  // 2. Solid and pattern fills leave it open under fill mode 0 (even-odd)
+  // and fill it under fill mode 1 (non-zero winding); gradients fill it
+  // under both, exactly as they fill the outer square alone (the gradient
+  // box is the same 20 x 20 square either way).
   AGPath ring;
   ring.AddRect({0, 0, 20, 20});
   ring.AddRect({5, 5, 15, 15});
-  auto solid = [](AGBrush& b) { b = SolidBrush(kAGColorRed); };
-  auto pattern = [](AGBrush& b) { b.SetStylePattern(kAGColorRed, kAGColorBlue, 46); };
-  auto linear = [](AGBrush& b) { b.SetStyleLinearGradient(kAGColorRed, kAGColorBlue, 0.5f, 0.0f); };
-  auto radial = [](AGBrush& b) {
-    b.SetStyleRadialGradient(kAGColorRed, kAGColorBlue, 0.5f, 0.5f, 0.5f);
+  const AGPath square = RectPath({0, 0, 20, 20});
+  struct Case {
+    const char* name;
+    void (*paint)(AGBrush&);
+    bool followsFillMode;
   };
-  for (void (*paint)(AGBrush&) : {+solid, +pattern, +linear, +radial}) {
+  const Case cases[] = {
+      {"solid", [](AGBrush& b) { b = SolidBrush(kAGColorRed); }, true},
+      {"pattern", [](AGBrush& b) { b.SetStylePattern(kAGColorRed, kAGColorBlue, 46); }, true},
+      {"linear",
+       [](AGBrush& b) { b.SetStyleLinearGradient(kAGColorRed, kAGColorBlue, 0.5f, 0.0f); }, false},
+      {"radial",
+       [](AGBrush& b) { b.SetStyleRadialGradient(kAGColorRed, kAGColorBlue, 0.5f, 0.5f, 0.5f); },
+       false},
+  };
+  for (const Case& c : cases) {
     for (uint32_t mode : {kAGBrushFillModeEvenOdd, kAGBrushFillModeWinding}) {
-      TestPort port(20, 20);
-      AGContext ctx = port.Context();
-      paint(ctx.brush);
+      SCOPED_TRACE(testing::Message() << c.name << " mode " << mode);
+      TestPort port(20, 20), whole(20, 20);
+      AGContext ctx = port.Context(), plain = whole.Context();
+      c.paint(ctx.brush);
       ctx.brush.SetFillMode(mode);
+      plain.brush = ctx.brush;
       ctx.DrawPath(ring);
-      SCOPED_TRACE(testing::Message() << "style " << int(ctx.brush.Style()) << " mode " << mode);
-      EXPECT_EQ(port.Count(0, 5, 5, 15, 15), mode == kAGBrushFillModeEvenOdd ? 100 : 0);
-      EXPECT_EQ(port.Alpha(1, 1), 255u);
-      EXPECT_EQ(port.Alpha(18, 18), 255u);
+      plain.DrawPath(square);
+      const bool hole = c.followsFillMode && mode == kAGBrushFillModeEvenOdd;
+      EXPECT_EQ(port.Count(0, 5, 5, 15, 15), hole ? 100 : 0);
+      EXPECT_EQ(port.CountAll(0), hole ? 100 : 0);
+      // Every pixel but the hole's is the plain square's.
+      int differ = 0;
+      for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 20; ++x) {
+          const bool inHole = hole && x >= 5 && x < 15 && y >= 5 && y < 15;
+          differ += !inHole && port.At(x, y) != whole.At(x, y);
+        }
+      }
+      EXPECT_EQ(differ, 0);
+      EXPECT_EQ(whole.CountAll(0), 0);
     }
   }
 }
@@ -346,6 +370,54 @@ TEST(ContextPort, FilePortsWriteCompleteFilesWhenFinished) {
     EXPECT_FALSE(ctx.DrawPath(RectPath({2, 2, 10, 10}), 0));  // finished: nothing more
     EXPECT_EQ(ReadFile(path).compare(0, c.magic.size(), c.magic), 0) << c.name;
   }
+}
+
+TEST(ContextPort, PortsIntoAnOpenFileWriteWhatPortsIntoAPathWrite) {
+  // PNG files come out the same byte for byte; SVG files number their
+  // surfaces and PDF files carry their creation time, so those are compared
+  // by what they must hold.
+  struct Case {
+    AGNativePortKind kind;
+    const char* extension;
+    std::string holds;  // empty: the same bytes
+  };
+  for (const Case& c : {Case{kAGNativePortPNG, ".png", ""},
+                        Case{kAGNativePortSVG, ".svg", "d=\"M 2 18 L 10 18 L 10 10 L 2 10 Z"},
+                        Case{kAGNativePortPDF, ".pdf", "%PDF"}}) {
+    SCOPED_TRACE(c.extension);
+    const std::string byPath = ::testing::TempDir() + "by-path" + c.extension;
+    const std::string byFile = ::testing::TempDir() + "by-file" + c.extension;
+    QVFile file{QVFilePath(byFile.c_str())};
+    ASSERT_EQ(file.CreateForReadWrite(), 0);
+    for (bool intoFile : {false, true}) {
+      AGNativePortPtr port;
+      ASSERT_EQ(intoFile ? AGGraphicsLow::AGNativePortCreateForFile(file, c.kind, {30, 20}, &port)
+                         : AGGraphicsLow::AGNativePortCreateFile(byPath.c_str(), c.kind, {30, 20},
+                                                                 &port),
+                0);
+      {
+        AGContext ctx(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
+        ctx.brush = SolidBrush(kAGColorRed);
+        EXPECT_TRUE(ctx.DrawPath(RectPath({2, 2, 10, 10}), 0));
+      }
+      EXPECT_EQ(AGGraphicsLow::AGNativePortFinish(port.get()), 0);
+    }
+    ASSERT_EQ(file.Close(), 0);
+    const std::string written = ReadFile(byFile);
+    ASSERT_GT(written.size(), 8u);
+    if (c.holds.empty()) {
+      EXPECT_EQ(written, ReadFile(byPath));
+    } else {
+      EXPECT_NE(written.find(c.holds), std::string::npos) << written;
+      EXPECT_NE(ReadFile(byPath).find(c.holds), std::string::npos);
+    }
+  }
+  // A file that cannot be written is refused before anything is drawn.
+  QVFile closed{QVFilePath("closed.png")};
+  AGNativePortPtr port;
+  EXPECT_EQ(AGGraphicsLow::AGNativePortCreateForFile(closed, kAGNativePortPNG, {3, 3}, &port),
+            kQVErrDrawFile);
+  EXPECT_FALSE(port);
 }
 
 TEST(ContextPort, RefusedPortsReportTheirCode) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "graphics/AGBezier.h"
@@ -51,6 +52,36 @@ TEST(NativePathElements, AddPathMapsElementsAndMayAddItself) {
   AGNativePath scaled = path.CopyByTransforming({2, 0, 0, -1, 0, 0});
   EXPECT_EQ(scaled.GetElement(7).points[0], (AGNativePoint{24, -21}));
   EXPECT_EQ(path.GetElement(7).points[0], (AGNativePoint{12, 21}));  // the source is untouched
+}
+
+TEST(NativePathContentTag, CopiesKeepItEveryChangeAndAMoveClearIt) {
+  AGNativePath path;
+  path.AddRect({{0, 0}, {4, 4}});
+  EXPECT_EQ(path.ContentTag(), 0u);
+  path.SetContentTag(77);
+  AGNativePath copy(path), assigned;
+  assigned = path;
+  EXPECT_EQ(copy.ContentTag(), 77u);
+  EXPECT_EQ(assigned.ContentTag(), 77u);
+
+  // Whatever adds an element, and a transformed copy, holds other content.
+  const AGNativeTransform shift = {1, 0, 0, 1, 0.5f, 0};
+  const AGNativePath moved = path.CopyByTransforming(shift);
+  EXPECT_EQ(moved.ContentTag(), 0u);
+  EXPECT_EQ(path.ContentTag(), 77u);
+  copy.LineTo({9, 9});
+  EXPECT_EQ(copy.ContentTag(), 0u);
+  assigned.Close();
+  assigned.AddPath(path);
+  EXPECT_EQ(assigned.ContentTag(), 0u);
+
+  AGNativePath taken(std::move(path));
+  EXPECT_EQ(taken.ContentTag(), 77u);
+  EXPECT_EQ(path.ContentTag(), 0u);  // NOLINT(bugprone-use-after-move): what a move leaves
+  AGNativePath other;
+  other = std::move(taken);
+  EXPECT_EQ(other.ContentTag(), 77u);
+  EXPECT_EQ(taken.ContentTag(), 0u);  // NOLINT(bugprone-use-after-move)
 }
 
 TEST(NativePathBounds, IncludeControlPoints) {

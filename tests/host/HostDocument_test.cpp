@@ -12,6 +12,7 @@
 #include "HostTestSupport.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVErrors.h"
+#include "kit/QVFile.h"
 #include "kit/QVValue.h"
 
 namespace {
@@ -158,6 +159,110 @@ TEST_F(HostDocumentTest, WhatIsNotARegularFileIsRefusedByNameWithoutWaiting) {
   EXPECT_TRUE(S_ISFIFO(hosttest::StatOf(fifo).st_mode));
   EXPECT_TRUE(S_ISDIR(hosttest::StatOf(folder).st_mode));
   EXPECT_EQ(hosttest::FolderNames(dir.Dir()), (std::vector<std::string>{"fifo.tlv", "folder.tlv"}));
+}
+
+// ---- The recording's path ("rcrd")
+
+TEST_F(HostDocumentTest, TheRecordingPathIsAChunkAfterTheHeadInEitherByteOrder) {
+  const std::string stored = "sons/\xC3\xA9t\xC3\xA9 1.wav";  // "sons/été 1.wav"
+  for (uint32_t order : {QVFile::kEndianBig, QVFile::kEndianLittle}) {
+    HostDocument doc(*plugin);
+    doc.SetByteOrder(order);
+    ASSERT_EQ(doc.AddObjects(1, "-default"), 0);
+    doc.SetRecordingPath(stored);
+    const std::string path = PathOf("recorded.tlv");
+    ASSERT_EQ(doc.Save(path), 0);
+    const std::string bytes = ReadFile(path);
+    // The path's bytes alone fill the chunk; only its size has a byte order.
+    const std::string size = order == QVFile::kEndianBig ? std::string("\0\0\0\x10", 4)
+                                                         : std::string("\x10\0\0\0", 4);
+    EXPECT_EQ(bytes.substr(16, 24), "rcrd" + size + stored);
+    EXPECT_EQ(bytes.substr(40, 4), "objt");
+
+    HostDocument back(*plugin);
+    ASSERT_EQ(back.Load(path), 0);
+    EXPECT_EQ(back.RecordingPath(), stored);
+    EXPECT_EQ(back.Count(), 1u);
+  }
+  // Without a recording there is no chunk, and a load clears the path.
+  HostDocument none(*plugin);
+  ASSERT_EQ(none.AddObjects(1, "-default"), 0);
+  ASSERT_EQ(none.Save(PathOf("none.tlv")), 0);
+  EXPECT_EQ(ReadFile(PathOf("none.tlv")).substr(16, 4), "objt");
+  HostDocument back(*plugin);
+  back.SetRecordingPath("/old.wav");
+  ASSERT_EQ(back.Load(PathOf("none.tlv")), 0);
+  EXPECT_EQ(back.RecordingPath(), "");
+}
+
+TEST_F(HostDocumentTest, UnknownDocumentChunksAreSkippedAroundTheObjects) {
+  const OneObjectDocument parts = SavedParts();
+  const std::string object = Chunk("objt", parts.identity + parts.base + parts.data);
+  const std::string longest(HostDocument::kMaxRecordingPathBytes, 'a');
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string recording;
+  } cases[] = {
+      {"before the object", parts.head + Chunk("xtra", "later") + object, ""},
+      {"after it, empty", parts.head + object + Chunk("note", ""), ""},
+      {"around a recording",
+       parts.head + Chunk("xtra", "1") + Chunk("rcrd", "/a.wav") + object + Chunk("xtra", ""),
+       "/a.wav"},
+      {"recording after the objects", parts.head + object + Chunk("rcrd", "b.flac"), "b.flac"},
+      {"the longest recording path", parts.head + Chunk("rcrd", longest) + object, longest},
+  };
+  for (const Case& c : cases) {
+    const std::string path = PathOf("load.tlv");
+    WriteFile(path, c.bytes);
+    HostDocument doc(*plugin);
+    EXPECT_EQ(doc.Load(path), 0) << c.name;
+    EXPECT_EQ(doc.Count(), 1u) << c.name;
+    EXPECT_EQ(doc.RecordingPath(), c.recording) << c.name;
+  }
+}
+
+TEST_F(HostDocumentTest, ADamagedRecordingChunkMakesTheDocumentDamagedAndLoadsNothing) {
+  const OneObjectDocument parts = SavedParts();
+  const std::string object = Chunk("objt", parts.identity + parts.base + parts.data);
+  struct Case {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"empty", parts.head + Chunk("rcrd", "") + object},
+      {"a zero byte", parts.head + Chunk("rcrd", std::string("a\0b.wav", 7)) + object},
+      {"not UTF-8", parts.head + Chunk("rcrd", "\xFF.wav") + object},
+      {"overlong form", parts.head + Chunk("rcrd", "\xC0\xAF.wav") + object},
+      {"a surrogate", parts.head + Chunk("rcrd", "\xED\xA0\x80.wav") + object},
+      {"cut sequence at the end", parts.head + Chunk("rcrd", "a.wav\xC3") + object},
+      {"too long", parts.head + Chunk("rcrd", std::string(4097, 'a')) + object},
+      {"two of them", parts.head + Chunk("rcrd", "a.wav") + Chunk("rcrd", "a.wav") + object},
+      {"size past the file", parts.head + object + Chunk("rcrd", "a.wav").substr(0, 10)},
+      {"header cut short", parts.head + object + Chunk("rcrd", "").substr(0, 6)},
+  };
+  HostDocument doc(*plugin);
+  ASSERT_EQ(doc.AddObjects(2, "-default"), 0);
+  doc.SetRecordingPath("kept.wav");
+  LogCapture log;
+  for (const Case& c : cases) {
+    const std::string path = PathOf("damaged.tlv");
+    WriteFile(path, c.bytes);
+    EXPECT_EQ(doc.Load(path), kQVErrBadDocument) << c.name;
+    EXPECT_EQ(doc.Count(), 2u) << c.name;
+    EXPECT_EQ(doc.RecordingPath(), "kept.wav") << c.name;
+  }
+}
+
+TEST_F(HostDocumentTest, ARecordingPathThatCannotBeStoredFailsTheSaveAndWritesNothing) {
+  HostDocument doc(*plugin);
+  ASSERT_EQ(doc.AddObjects(1, "-default"), 0);
+  LogCapture log;
+  for (const std::string& bad : {std::string("a\0b", 3), std::string("\xFF"),
+                                std::string(HostDocument::kMaxRecordingPathBytes + 1, 'a')}) {
+    doc.SetRecordingPath(bad);
+    EXPECT_EQ(doc.Save(PathOf("refused.tlv")), kQVErrBadProperty);
+  }
+  EXPECT_TRUE(hosttest::FolderNames(dir.Dir()).empty());
 }
 
 TEST_F(HostDocumentTest, FailedLoadKeepsTheObjectsItHad) {

@@ -7,11 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "TalvaneVersion.h"
 
@@ -72,6 +75,24 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
+
+// The names in a folder, sorted (bytes as the system has them).
+std::vector<std::string> FolderNames(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The first bytes of each kind of picture.
+struct PictureKind {
+  const char* extension;
+  std::string magic;
+};
+const PictureKind kPictureKinds[] = {
+    {".png", "\x89PNG"}, {".svg", "<?xml"}, {".pdf", "%PDF"}};
 
 class HostEndToEnd : public ::testing::Test {
  protected:
@@ -167,6 +188,23 @@ TEST_F(HostEndToEnd, RefusedValuesLeaveTheDocumentUntouched) {
     EXPECT_EQ(run.out, "") << c.args;
     EXPECT_EQ(ReadFile(doc), before) << c.args;
   }
+}
+
+TEST_F(HostEndToEnd, DocumentsWithARecordingAndUnknownChunksAreListedAndKeepTheRecording) {
+  ASSERT_EQ(Host("create " + Quote(doc) + " 2").exitCode, 0);
+  // As the studio writes one: the recording after the head; and a chunk of a
+  // later kind among the objects.
+  std::string bytes = ReadFile(doc);
+  const std::string recording = std::string("rcrd\0\0\0\x0D", 8) + "sons/take.wav";
+  bytes.insert(16, recording);
+  bytes.insert(bytes.find("objt", 40), std::string("xtra\0\0\0\x02ok", 10));
+  WriteFile(doc, bytes);
+  HostRun list = Host("list " + Quote(doc));
+  ASSERT_EQ(list.exitCode, 0) << list.out;
+  EXPECT_NE(list.out.find("2 objects"), std::string::npos) << list.out;
+  // A change saved by the reference host keeps the recording where it was.
+  ASSERT_EQ(Host("set " + Quote(doc) + " 1 FontSize 72").exitCode, 0);
+  EXPECT_EQ(ReadFile(doc).substr(16, recording.size()), recording);
 }
 
 TEST_F(HostEndToEnd, DamagedDocumentsAreReportedWithTheirStatus) {
@@ -550,6 +588,71 @@ TEST_F(HostEndToEnd, WriterWaitsForTheLockAndThenGivesUpWithoutWriting) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(ReadFile(doc), before);
   EXPECT_EQ(list.exitCode, 0) << list.out;
+}
+
+TEST_F(HostEndToEnd, PictureNamesAreTheBytesGiven) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  // One name Mac OS Roman can hold, one it cannot: neither is converted.
+  for (const std::string name : {"é.png", "文档.svg"}) {
+    HostRun run = Host("render " + Quote(doc) + " " + Quote(dir + "/" + name));
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+  }
+  EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"doc.tlv", "é.png", "文档.svg"}));
+  EXPECT_EQ(ReadFile(dir + "/é.png").substr(0, 4), "\x89PNG");
+  EXPECT_EQ(ReadFile(dir + "/文档.svg").substr(0, 5), "<?xml");
+}
+
+TEST_F(HostEndToEnd, FailedRenderLeavesTheOldPictureAndNoHalfOne) {
+  ASSERT_EQ(Host("create " + Quote(doc) + " 3").exitCode, 0);
+  // Files may not grow beyond one block: every picture fails part way
+  // (the ignored signal turns the limit into a write error).
+  const std::string limited = "trap '' XFSZ; ulimit -f 1; ";
+  for (const PictureKind& kind : kPictureKinds) {
+    SCOPED_TRACE(kind.extension);
+    const std::string old = dir + "/old" + kind.extension;
+    WriteFile(old, "the old picture");
+    const std::string fresh = dir + "/new" + kind.extension;
+    for (const std::string& out : {old, fresh}) {
+      HostRun run = Host("render " + Quote(doc) + " " + Quote(out), TALVANE_PLUGIN, limited);
+      EXPECT_EQ(run.exitCode, 1) << run.out;
+      EXPECT_NE(run.out.find("status -"), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(ReadFile(old), "the old picture");
+    EXPECT_EQ(FolderNames(dir),
+              (std::vector<std::string>{"doc.tlv", "old" + std::string(kind.extension)}));
+    std::remove(old.c_str());
+    // Without the limit the same render goes through.
+    HostRun run = Host("render " + Quote(doc) + " " + Quote(fresh));
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(ReadFile(fresh).substr(0, kind.magic.size()), kind.magic);
+    std::remove(fresh.c_str());
+  }
+}
+
+TEST_F(HostEndToEnd, RenderNeverWritesThroughAPlantedLink) {
+  ASSERT_EQ(Host("create " + Quote(doc)).exitCode, 0);
+  const std::string victim = dir + "/victim";
+  WriteFile(victim, "precious");
+  // Links at names of the temporary pattern: none is ever opened.
+  const std::vector<std::string> planted = {".score.png.saving-", ".score.png.saving-aaaaaaaa",
+                                            "score.png.saving"};
+  for (const std::string& name : planted) {
+    ASSERT_EQ(symlink(victim.c_str(), (dir + "/" + name).c_str()), 0);
+  }
+  for (int i = 0; i < 5; ++i) {
+    HostRun run = Host("render " + Quote(doc) + " " + Quote(dir + "/score.png"));
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+  }
+  EXPECT_EQ(ReadFile(victim), "precious");
+  struct stat info {};
+  for (const std::string& name : planted) {
+    ASSERT_EQ(lstat((dir + "/" + name).c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << name;
+  }
+  ASSERT_EQ(lstat((dir + "/score.png").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(ReadFile(dir + "/score.png").substr(0, 4), "\x89PNG");
+  EXPECT_EQ(FolderNames(dir).size(), planted.size() + 3);
 }
 
 TEST_F(HostEndToEnd, RasterPicturesAreCappedByTheirPixelCount) {

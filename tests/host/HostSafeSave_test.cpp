@@ -4,6 +4,7 @@
 #include "bridge/HostSafeSave.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -217,6 +218,32 @@ TEST_F(HostSafeSaveTest, FileAndThenFolderAreSynced) {
   EXPECT_EQ(SaveBytes(doc, "newer"), kQVErrFileWrite);
   EXPECT_EQ(ReadFile(doc), "newer");
   EXPECT_NE(log.All().find("could not be synced"), std::string::npos) << log.All();
+}
+
+TEST_F(HostSafeSaveTest, BytesThatCannotBeFlushedFailTheSaveAndLeaveTheOldDocument) {
+  std::string doc = PathOf("doc.tlv");
+  WriteFile(doc, "old");
+  int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+  if (full < 0) GTEST_SKIP() << "no /dev/full";
+  // The device syncs as a disk would: only the flush can stop the save.
+  const HostSaveSystemCalls syncing = {[](int) { return 0; }, [](int fd) { return ::close(fd); }};
+  HostSafeSave::SetSystemCallsForTesting(&syncing);
+  {
+    HostSafeSave save(doc);
+    ASSERT_EQ(save.Begin(), 0);
+    // The temporary file's descriptor now leads to a full device: the write
+    // is held back by the file and fails only when it is flushed.
+    const int fd = save.File().Descriptor();
+    ASSERT_EQ(::dup2(full, fd), fd);
+    ASSERT_EQ(QVFileWrite(save.File(), "new", 3), 0);
+    LogCapture log;
+    EXPECT_EQ(save.Commit(), kQVErrFileWrite);
+    EXPECT_EQ(log.All(),
+              "### QVLib Error -976: Can't write to file \"" + save.TemporaryPath() + "\".\n");
+  }
+  ::close(full);
+  EXPECT_EQ(ReadFile(doc), "old");
+  EXPECT_EQ(FolderNames(dir.Dir()), (std::vector<std::string>{"doc.tlv"}));
 }
 
 TEST_F(HostSafeSaveTest, SaveLeftWithoutCommitRemovesItsTemporaryFile) {

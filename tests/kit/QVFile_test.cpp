@@ -208,6 +208,47 @@ TEST_F(FileTest, NumbersOfOddWidthsAndRecordTailsMoveUnswapped) {
   EXPECT_EQ(0, std::memcmp(back, record, 9));
 }
 
+TEST_F(FileTest, BlocksLargerThanTheSwapCopyAreSwappedWhole) {
+  // The writer swaps through a copy of 4 KB: whole records at a time, or a
+  // record larger than it in runs of whole numbers and then its tail.
+  struct Case {
+    const char* name;
+    size_t count;
+    uint32_t recordSize;
+    uint32_t numbersPerRecord;
+  };
+  const Case cases[] = {{"3000 records of one 4-byte number", 3000, 4, 1},
+                        {"records of 5000 2-byte numbers and a 3-byte tail", 2, 10003, 5000},
+                        {"records of 1025 8-byte numbers", 3, 8200, 1025}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes data(c.count * c.recordSize);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 13 + i / 7);
+    const size_t width = c.recordSize / c.numbersPerRecord;
+    Bytes expected = data;
+    for (size_t r = 0; r < c.count; ++r) {
+      for (size_t k = 0; k < c.numbersPerRecord; ++k) {
+        auto number = expected.begin() + static_cast<long>(r * c.recordSize + k * width);
+        std::reverse(number, number + static_cast<long>(width));
+      }
+    }
+    Bytes bytes = WriteWith(QVFile::kEndianBig, [&](QVFile& f) {
+      EXPECT_EQ(QVFileWriteNumbers(f, data.data(), c.count, c.recordSize, c.numbersPerRecord, 0,
+                                   false),
+                0);
+    });
+    EXPECT_EQ(bytes, expected);
+    QVFile file{QVFilePath(PathOf("w.bin").c_str())};
+    file.SetEndianness(QVFile::kEndianBig);
+    ASSERT_EQ(file.OpenForRead(), 0);
+    Bytes back(data.size());
+    ASSERT_EQ(QVFileReadNumbers(file, back.data(), c.count, c.recordSize, c.numbersPerRecord, 0,
+                                false),
+              0);
+    EXPECT_EQ(back, data);
+  }
+}
+
 TEST_F(FileTest, EmptyNumberBlockDoesNotTouchTheFile) {
   QVFile closed{QVFilePath(PathOf("never").c_str())};
   LogCapture log;
@@ -763,10 +804,15 @@ TEST_F(FileTest, ReleasedDescriptorStaysOpenForTheCaller) {
   QVFile file{QVFilePath(path.c_str())};
   ASSERT_EQ(file.CreateForReadWrite(), 0);
   ASSERT_EQ(QVFileWriteUInt8(file, 7), 0);
-  int fd = file.ReleaseDescriptor();
+  int fd = -1;
+  // The byte still held back is written before the descriptor leaves.
+  ASSERT_EQ(file.ReleaseDescriptor(fd), 0);
   ASSERT_GE(fd, 0);
   EXPECT_FALSE(file.IsOpened());
-  EXPECT_EQ(file.ReleaseDescriptor(), -1);
+  int again = 5;
+  LogCapture log;
+  EXPECT_EQ(file.ReleaseDescriptor(again), kQVErrFileNotOpened);
+  EXPECT_EQ(again, -1);
   EXPECT_EQ(::pwrite(fd, "\x08", 1, 1), 1);
   EXPECT_EQ(::close(fd), 0);
   EXPECT_EQ(ReadBytes(path), (Bytes{7, 8}));

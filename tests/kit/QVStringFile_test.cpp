@@ -114,6 +114,31 @@ TEST_F(StringFileTest, StringsArePaddedToFourBytesAndReadBack) {
   }
 }
 
+TEST_F(StringFileTest, LongStringsKeepOneFormWhateverTheirLength) {
+  // Around and beyond the length written in one piece, with two-byte
+  // characters across the pieces' borders.
+  for (uint32_t length : {127u, 128u, 129u, 300u}) {
+    SCOPED_TRACE(length);
+    QVString text;
+    std::string utf8;
+    for (uint32_t i = 0; i < length; ++i) {
+      text.AppendChar(i % 3 ? '\x8E' : 'x');
+      utf8 += i % 3 ? "\xC3\xA9" : "x";
+    }
+    const uint32_t padded = (static_cast<uint32_t>(utf8.size()) + 3) & ~3u;
+    utf8.resize(padded, '\0');
+    Bytes bytes =
+        Written(QVFile::kEndianBig, [&](QVFile& f) { EXPECT_EQ(QVFileWriteQVString(f, text), 0); });
+    Bytes head{0, 0, static_cast<uint8_t>(padded >> 8), static_cast<uint8_t>(padded & 0xFF)};
+    EXPECT_EQ(bytes, Concat(head, utf8));
+    Open(bytes, QVFile::kEndianBig);
+    QVString back;
+    EXPECT_EQ(QVFileReadQVString(mReader, back), 0);
+    EXPECT_EQ(back, text);
+    mReader.Close();
+  }
+}
+
 TEST_F(StringFileTest, ReadingDropsOnlyTrailingZeroBytes) {
   Open(Concat(Bytes{0, 0, 0, 8}, std::string("a\0b\0\0\0\0\0", 8)), QVFile::kEndianBig);
   QVString back;

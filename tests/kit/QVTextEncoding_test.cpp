@@ -137,6 +137,44 @@ TEST(QVTextEncodingChange, NulBytesAndLongTextsPassThrough) {
   EXPECT_EQ(round, big);
 }
 
+// Native text and UTF-8 convert directly, without code points in between:
+// the result must be what the route through code points gives.
+TEST(QVTextEncodingDirect, NativeAndUTF8ConvertAsThroughCodePoints) {
+  std::string every;
+  for (int b = 0; b < 256; b++) every += static_cast<char>(b);
+  std::u32string points;
+  ASSERT_TRUE(QVTextDecode(kQVStringEncodingNative, every.data(), every.size(), points));
+  std::string utf8;
+  QVTextEncode(kQVStringEncodingUTF8, points, utf8);
+  ASSERT_EQ(QVTextNativeToUTF8Length(every.data(), every.size()), utf8.size());
+  std::string direct(utf8.size(), '\0');
+  EXPECT_EQ(QVTextNativeToUTF8(every.data(), every.size(), &direct[0]), utf8.size());
+  EXPECT_EQ(direct, utf8);
+
+  const std::string texts[] = {
+      utf8,                                  // every native character
+      "",                                    // nothing
+      "plain",                               // ASCII only
+      "a\xE4\xB8\xAD" "b\xF0\x9F\x98\x80",  // no native byte: U+4E2D, U+1F600
+      "\xC3\xBE\xCE\x94\xEE\x80\x9E",       // thorn, delta, U+E01E: none either
+      "\xC2\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF",  // boundaries of each length
+      "ab\x80", "\xC3", "\xE2\x82", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+      "\xF4\x90\x80\x80", "\xC3\x28", "ok\xFF",  // not UTF-8
+  };
+  for (const std::string& text : texts) {
+    std::u32string decoded;
+    std::string want;
+    bool valid = QVTextDecode(kQVStringEncodingUTF8, text.data(), text.size(), decoded);
+    if (valid) QVTextEncode(kQVStringEncodingNative, decoded, want);
+    std::string got = text;
+    size_t n = got.size();
+    EXPECT_EQ(QVTextUTF8ToNativeInPlace(&got[0], n), valid) << text;
+    if (valid) {
+      EXPECT_EQ(got.substr(0, n), want) << text;
+    }
+  }
+}
+
 TEST(QVTextEncodingCodec, DecodeAppendsAndEncodeOfNonCharacters) {
   std::u32string text = U"x";
   ASSERT_TRUE(QVTextDecode(kQVStringEncodingUTF8, "\xF0\x9F\x98\x80", 4, text));

@@ -8,6 +8,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -20,6 +23,7 @@
 #include "StudioTestPlugin.h"
 #include "StudioTestRecordings.h"
 #include "StudioTypingSession.h"
+#include "StudioWaveSummary.h"
 #include "kit/QVDictionary.h"
 #include "kit/QVErrors.h"
 #include "kit/QVValue.h"
@@ -580,7 +584,8 @@ TEST_F(StudioDocumentTest, SavingMarksCleanAndLoadingStartsAFreshHistory) {
   EXPECT_EQ(loaded.Count(), 4u);
   EXPECT_FALSE(loaded.IsModified());
   EXPECT_FALSE(loaded.History().CanUndo());
-  EXPECT_EQ(loaded.RecordingPath(), "/recordings/session.flac");
+  // The document has no recording: the one set before is not its.
+  EXPECT_EQ(loaded.RecordingPath(), "");
   for (size_t i = 0; i < 4; ++i) {
     StudioObjectSnapshot snapshot;
     ASSERT_EQ(StudioObjectSnapshot::Capture(loaded.Host().Object(i), snapshot), 0);
@@ -595,6 +600,91 @@ TEST_F(StudioDocumentTest, SavingMarksCleanAndLoadingStartsAFreshHistory) {
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(loaded.Count(), 4u);
   EXPECT_EQ(loaded.Path(), path);
+}
+
+// ---- The recording's path
+
+// The "rcrd" chunk of a saved document as the host reads it back.
+std::string StoredRecording(HostPlugin& plugin, const std::string& path) {
+  HostDocument doc(plugin);
+  EXPECT_EQ(doc.Load(path), 0);
+  return doc.RecordingPath();
+}
+
+TEST_F(StudioDocumentTest, TheRecordingIsStoredRelativeToTheDocumentWhenItLiesBesideOrBeneath) {
+  StudioTestFolder folder;
+  const std::string base = folder.File("");
+  std::filesystem::create_directories(base + "project/sons");
+  std::filesystem::create_directories(base + "elsewhere");
+  Create({0.0, 0.0, 640.0, 64.0});
+  struct Case {
+    std::string recording;  // as set
+    std::string stored;     // in the chunk
+  };
+  const Case cases[] = {
+      {base + "project/take.wav", "take.wav"},
+      {base + "project/sons/take.wav", "sons/take.wav"},
+      {base + "project/./sons/../sons/take.wav", "sons/take.wav"},
+      {base + "elsewhere/take.wav", base + "elsewhere/take.wav"},
+      {base + "take.wav", base + "take.wav"},
+      {base + "project2/take.wav", base + "project2/take.wav"},  // a prefix is no folder
+  };
+  const std::string path = base + "project/score.tlv";
+  for (const Case& c : cases) {
+    doc->SetRecordingPath(c.recording);
+    ASSERT_EQ(doc->Save(path), 0) << c.recording;
+    EXPECT_EQ(StoredRecording(*plugin, path), c.stored) << c.recording;
+    StudioDocument back(*plugin);
+    ASSERT_EQ(back.Load(path), 0);
+    EXPECT_EQ(back.RecordingPath(), std::filesystem::path(c.recording).lexically_normal().string());
+  }
+  // No recording: no chunk, and none after loading.
+  doc->SetRecordingPath("");
+  ASSERT_EQ(doc->Save(path), 0);
+  EXPECT_EQ(StoredRecording(*plugin, path), "");
+}
+
+TEST_F(StudioDocumentTest, ADocumentMovedWithItsRecordingStillFindsIt) {
+  StudioTestFolder folder;
+  std::filesystem::create_directories(folder.File("a/sons"));
+  ASSERT_TRUE(StudioWriteFloatWav(folder.File("a/sons/take.wav"), 8000, 1,
+                                  std::vector<float>(800, 0.25f)));
+  Create({0.0, 0.0, 640.0, 64.0});
+  doc->SetRecordingPath(folder.File("a/sons/take.wav"));
+  ASSERT_EQ(doc->Save(folder.File("a/score.tlv")), 0);
+
+  std::filesystem::rename(folder.File("a"), folder.File("b"));
+  StudioDocument moved(*plugin);
+  ASSERT_EQ(moved.Load(folder.File("b/score.tlv")), 0);
+  EXPECT_EQ(moved.RecordingPath(), folder.File("b/sons/take.wav"));
+  StudioWaveSummary summary;
+  EXPECT_EQ(summary.Build(moved.RecordingPath(), {}, nullptr), 0);
+  EXPECT_EQ(summary.Frames(), 800);
+}
+
+TEST_F(StudioDocumentTest, ADamagedRecordingChunkRefusesTheWholeDocument) {
+  StudioTestFolder folder;
+  Create({0.0, 0.0, 640.0, 64.0});
+  doc->SetRecordingPath("/sons/take.wav");
+  const std::string path = folder.File("score.tlv");
+  ASSERT_EQ(doc->Save(path), 0);
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  ASSERT_EQ(bytes.substr(16, 8), std::string("rcrd\0\0\0\x0E", 8));
+  bytes[24 + 5] = '\0';  // a zero byte inside the path
+  std::ofstream(path, std::ios::binary) << bytes;
+
+  StudioDocument other(*plugin);
+  other.SetRecordingPath("/mine.wav");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(other.Load(path), kQVErrBadDocument);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(other.Count(), 0u);
+  EXPECT_EQ(other.RecordingPath(), "/mine.wav");
+  EXPECT_EQ(other.Path(), "");
 }
 
 }  // namespace

@@ -97,6 +97,38 @@ TEST_F(StudioHitObjectsTest, TheTopmostObjectUnderThePointerIsFoundFirst) {
   EXPECT_EQ(StudioHitTest::ObjectAt(*doc, view, {120.0, 250.0}), upper);
 }
 
+TEST_F(StudioHitObjectsTest, TheSelectionsTimeSpanRunsFromTheEarliestStartToTheLatestEnd) {
+  double start = -1.0;
+  double end = -1.0;
+  StudioSelection selection;
+  EXPECT_FALSE(selection.TimeSpan(*doc, start, end));
+  EXPECT_EQ(start, -1.0);
+  selection.Add(upper);
+  ASSERT_TRUE(selection.TimeSpan(*doc, start, end));
+  EXPECT_EQ(start, 1200.0);
+  EXPECT_EQ(end, 1400.0);
+  selection.Add(lower);
+  ASSERT_TRUE(selection.TimeSpan(*doc, start, end));
+  EXPECT_EQ(start, 1100.0);
+  EXPECT_EQ(end, 1400.0);
+  // An object drawn right to left spans the same time.
+  StudioObjectId reversed = kStudioNoObject;
+  ASSERT_EQ(StudioActions::Create(*doc, {2500.0, 10.0, 2000.0, 40.0}, &reversed), 0);
+  selection.Replace(reversed);
+  ASSERT_TRUE(selection.TimeSpan(*doc, start, end));
+  EXPECT_EQ(start, 2000.0);
+  EXPECT_EQ(end, 2500.0);
+  // Ids no longer in the document count for nothing.
+  StudioActions::Delete(*doc, {reversed});
+  start = end = -1.0;
+  EXPECT_FALSE(selection.TimeSpan(*doc, start, end));
+  EXPECT_EQ(end, -1.0);
+  selection.Add(lower);
+  ASSERT_TRUE(selection.TimeSpan(*doc, start, end));
+  EXPECT_EQ(start, 1100.0);
+  EXPECT_EQ(end, 1300.0);
+}
+
 TEST_F(StudioHitObjectsTest, HandlesOfSelectedObjectsOnly) {
   StudioViewport view = View();
   StudioObjectId id = kStudioNoObject;

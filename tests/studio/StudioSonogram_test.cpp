@@ -514,3 +514,31 @@ TEST(StudioFrequencyAxis, RowsAndEdgesOfBothScales) {
 }
 
 }  // namespace
+
+TEST(StudioFrequencyAxis, ARecordingsAxisRunsToItsNyquistFrequency) {
+  using Scale = StudioFrequencyAxis::Scale;
+  struct Case {
+    Scale scale;
+    int32_t rate;
+    double low;
+    double high;
+  };
+  const Case cases[] = {
+      {Scale::kLinear, 48000, 0.0, 24000.0},
+      {Scale::kLogarithmic, 48000, 20.0, 24000.0},
+      {Scale::kLinear, 8000, 0.0, 4000.0},
+      {Scale::kLogarithmic, 22050, 20.0, 11025.0},
+      // Nothing open, or a rate too low for a logarithmic axis: the default
+      // range, still valid.
+      {Scale::kLinear, 0, 0.0, 24000.0},
+      {Scale::kLogarithmic, -5, 20.0, 24000.0},
+      {Scale::kLogarithmic, 40, 20.0, 24000.0},
+  };
+  for (const Case& c : cases) {
+    const StudioFrequencyAxis axis = StudioFrequencyAxis::ForRecording(c.scale, c.rate);
+    EXPECT_EQ(axis.GetScale(), c.scale) << c.rate;
+    EXPECT_EQ(axis.Low(), c.low) << c.rate;
+    EXPECT_EQ(axis.High(), c.high) << c.rate;
+    EXPECT_TRUE(axis.IsValid()) << c.rate;
+  }
+}

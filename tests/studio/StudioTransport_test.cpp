@@ -144,3 +144,22 @@ TEST(StudioTransportFollow, TheViewPagesToKeepThePlayheadInSight) {
 }
 
 }  // namespace
+
+TEST(StudioTransportStatusText, ThePlayheadInMillisecondsThenTheStateAndTheLoop) {
+  struct Case {
+    double playhead;
+    bool playing;
+    bool loop;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0.0, false, false, "0:00:00.000  paused"},
+      {62500.0, true, true, "0:01:02.500  playing  loop"},
+      {3723004.5, true, false, "1:02:03.005  playing"},
+      {1234.4, false, true, "0:00:01.234  paused  loop"},
+      {NAN, false, false, "0:00:00.000  paused"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(StudioTransport::StatusText(c.playhead, c.playing, c.loop), c.text) << c.playhead;
+  }
+}

@@ -63,6 +63,29 @@ TEST_F(KeyboardTest, WithoutTheLayoutFolderOnlySystemLayoutsExist) {
   EXPECT_TRUE(UKeyLayout::SelectLayout("English (US)"));
 }
 
+// ---- A named layout's keys, without switching
+
+TEST_F(KeyboardTest, ANamedLayoutTranslatesWithoutBecomingCurrent) {
+  EXPECT_EQ(Units(UKeyLayout::GetLayoutUniChars("Brindel", 19, 0)), (std::vector<unsigned>{0xE01C}));
+  EXPECT_EQ(Units(UKeyLayout::GetLayoutUniChars("Brindel", 19, 3)), (std::vector<unsigned>{0xE01F}));
+  EXPECT_EQ(Units(UKeyLayout::GetLayoutUniChars("Sorel", 19, 0)).size(), 1u);
+  EXPECT_TRUE(Units(UKeyLayout::GetLayoutUniChars("Brindel", 19, 4)).empty());  // control
+  EXPECT_TRUE(Units(UKeyLayout::GetLayoutUniChars("Brindel", 15, 0)).empty());  // tab
+  EXPECT_TRUE(Units(UKeyLayout::GetLayoutUniChars("Carvel", 12, 0)).empty());   // not listed
+  EXPECT_TRUE(Units(UKeyLayout::GetLayoutUniChars("brindel", 19, 0)).empty());
+  EXPECT_TRUE(Units(UKeyLayout::GetLayoutUniChars("", 19, 0)).empty());
+  EXPECT_EQ(UKeyLayout::GetLayoutKeyName("Brindel", 19).Std(), "AD04");
+  EXPECT_EQ(UKeyLayout::GetLayoutKeyName("Brindel", 57).Std(), "SPCE");
+  EXPECT_EQ(UKeyLayout::GetLayoutKeyName("Nowhere", 19).Std(), "");
+  EXPECT_EQ(UKeyLayout::GetLayoutKeyName("Brindel", 0xFFF0).Std(), "");
+  // The keyboard is still the US layout, and the folder's change drops the
+  // remembered layout.
+  EXPECT_EQ(UKeyLayout::GetCurrentLayoutName().Std(), "English (US)");
+  EXPECT_EQ(Units(UKeyLayout::GetUniChars(19, 0)), (std::vector<unsigned>{'r'}));
+  UKeyLayout::SetSymbolLayoutFolder("");
+  EXPECT_TRUE(Units(UKeyLayout::GetLayoutUniChars("Brindel", 19, 0)).empty());
+}
+
 // ---- Selection and restore
 
 TEST_F(KeyboardTest, EditModeSelectsTheSymbolLayoutAndRestoresThePreviousOne) {

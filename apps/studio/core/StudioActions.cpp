@@ -1,10 +1,12 @@
 #include "StudioActions.h"
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <cstring>
 #include <memory>
 
+#include "bridge/HostGUI.h"
 #include "bridge/HostObject.h"
 #include "bridge/HostPlugin.h"
 #include "StudioDocument.h"
@@ -222,42 +224,86 @@ int32_t StudioActions::FillInspector(StudioDocument& doc, StudioObjectId id,
   return object->Inspect(desc, kQVGUIEventFill, 0, ignored);
 }
 
+namespace {
+
+// Hands the change of control in desc to each object of ids (known, in
+// z-order), as one step; prepare runs before each object is asked. On any
+// failure every object is put back as it was and nothing is recorded.
+int32_t ChangeEachInInspector(StudioDocument& doc, const std::vector<StudioObjectId>& ids,
+                              QVGUIDescObject* desc, uint32_t control,
+                              const std::function<void()>& prepare, std::string& actionName) {
+  std::vector<StudioObjectSnapshot> before(ids.size());
+  for (size_t i = 0; i < ids.size(); ++i) {
+    int32_t status = StudioObjectSnapshot::Capture(*doc.Find(ids[i]), before[i]);
+    if (status != 0) return status;
+  }
+  std::vector<StudioObjectSnapshot> after(ids.size());
+  std::string nativeName;
+  int32_t status = 0;
+  size_t asked = 0;
+  bool changed = false;
+  for (; asked < ids.size() && status == 0; ++asked) {
+    prepare();
+    std::string name;
+    status = doc.Edit(ids[asked])->Inspect(desc, kQVGUIEventChanged, control, name);
+    if (status == 0) status = StudioObjectSnapshot::Capture(*doc.Find(ids[asked]), after[asked]);
+    if (status == 0 && !after[asked].IsEqual(before[asked])) changed = true;
+    if (nativeName.empty()) nativeName = name;
+  }
+  if (status != 0) {
+    // A change that cannot be kept as a step is taken back, on every object
+    // asked so far (the one that failed may have changed half-way).
+    for (size_t i = 0; i < asked; ++i) {
+      std::unique_ptr<HostObject> restored;
+      size_t index = 0;
+      if (before[i].Instantiate(doc.Plugin(), restored) == 0) {
+        doc.Detach(ids[i], &index);
+        doc.Attach(index, ids[i], std::move(restored));
+      } else {
+        doc.ForgetClean();
+      }
+    }
+    return status;
+  }
+  if (nativeName.empty() || !changed) return 0;
+  actionName = QVString(nativeName)
+                   .ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8)
+                   .Std();
+  doc.Record(std::make_unique<StudioStateCommand>(actionName, ids, std::move(before),
+                                                  std::move(after)));
+  return 0;
+}
+
+}  // namespace
+
 int32_t StudioActions::ChangeInInspector(StudioDocument& doc, StudioObjectId id,
                                          QVGUIDescObject* desc, uint32_t control,
                                          std::string& actionName) {
   actionName.clear();
   if (int32_t typing = RefuseIfTyping(doc, "change a setting")) return typing;
   if (!desc) return static_cast<int32_t>(QVLogError(kQVErrGeneric, "No inspector panel to read"));
-  HostObject* object = doc.Edit(id);
-  if (!object) return Refuse<kQVErrNoSuchObject>(std::to_string(id).c_str());
-  StudioObjectSnapshot before;
-  int32_t status = StudioObjectSnapshot::Capture(*object, before);
-  if (status != 0) return status;
+  if (!doc.Contains(id)) return Refuse<kQVErrNoSuchObject>(std::to_string(id).c_str());
+  return ChangeEachInInspector(doc, {id}, desc, control, [] {}, actionName);
+}
 
-  std::string nativeName;
-  status = object->Inspect(desc, kQVGUIEventChanged, control, nativeName);
-  StudioObjectSnapshot after;
-  int32_t captured = StudioObjectSnapshot::Capture(*object, after);
-  if (status != 0 || captured != 0) {
-    // A change that cannot be kept as a step is taken back.
-    if (captured != 0 || !after.IsEqual(before)) {
-      std::unique_ptr<HostObject> restored;
-      size_t index = 0;
-      if (before.Instantiate(doc.Plugin(), restored) == 0) {
-        doc.Detach(id, &index);
-        doc.Attach(index, id, std::move(restored));
-      } else {
-        doc.ForgetClean();
-      }
-    }
-    return status != 0 ? status : captured;
+int32_t StudioActions::ChangeInInspector(StudioDocument& doc, const std::vector<StudioObjectId>& ids,
+                                         HostGUIDesc* desc, uint32_t control,
+                                         std::string& actionName) {
+  actionName.clear();
+  if (int32_t typing = RefuseIfTyping(doc, "change a setting")) return typing;
+  if (!desc) return static_cast<int32_t>(QVLogError(kQVErrGeneric, "No inspector panel to read"));
+  std::vector<StudioObjectId> ordered;
+  if (int32_t status = InZOrder(doc, ids, ordered)) return status;
+  if (ordered.empty()) return 0;
+  auto* changedControl = static_cast<HostGUICtrl*>(desc->GetController(control));
+  std::function<void()> prepare = [] {};
+  if (changedControl) {
+    // Every object reads the control as the person left it, not as the
+    // object before it wrote it back (clamped, say).
+    prepare = [changedControl, index = changedControl->index, value = changedControl->value] {
+      changedControl->index = index;
+      changedControl->value = value;
+    };
   }
-  if (nativeName.empty() || after.IsEqual(before)) return 0;
-  actionName = QVString(nativeName)
-                   .ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8)
-                   .Std();
-  doc.Record(std::make_unique<StudioStateCommand>(actionName, std::vector<StudioObjectId>{id},
-                                                  std::vector<StudioObjectSnapshot>{before},
-                                                  std::vector<StudioObjectSnapshot>{after}));
-  return 0;
+  return ChangeEachInInspector(doc, ordered, desc, control, prepare, actionName);
 }

@@ -21,6 +21,7 @@
 #include "graphics/AGGeometry.h"
 
 class QVDictionary;
+class HostGUIDesc;
 class QVGUIDescObject;
 class StudioDocument;
 
@@ -77,6 +78,14 @@ class StudioActions {
   // otherwise actionName is emptied.
   [[nodiscard]] static int32_t ChangeInInspector(StudioDocument& doc, StudioObjectId id, QVGUIDescObject* desc,
                                    uint32_t control, std::string& actionName);
+  // The same change for a multiple selection: each object of ids, bottom to
+  // top, is handed the control as the person left it (an object writing a
+  // clamped value back does not change what the next one reads), and the
+  // objects that changed are kept as one step named by the object's action
+  // name. Any object's failure puts every object back and records nothing;
+  // that object's status is returned. No ids: nothing happens.
+  static int32_t ChangeInInspector(StudioDocument& doc, const std::vector<StudioObjectId>& ids,
+                                   HostGUIDesc* desc, uint32_t control, std::string& actionName);
 };
 
 #endif

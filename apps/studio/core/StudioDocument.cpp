@@ -1,6 +1,8 @@
 #include "StudioDocument.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "bridge/HostObject.h"
 #include "bridge/HostPlugin.h"
@@ -14,6 +16,33 @@ int32_t RefuseWhileTyping(const char* what) {
   return static_cast<int32_t>(QVLogStatus<kQVErrStudioTyping>(what));
 }
 
+// path made absolute against the working folder and cleaned of "." and
+// ".." lexically (links are not followed: the names the user chose stay).
+std::filesystem::path Absolute(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return (error ? std::filesystem::path(path) : absolute).lexically_normal();
+}
+
+// The recording as the document at documentPath stores it: relative to the
+// document's folder when it lies in that folder or beneath it (so that the
+// two can move together), else absolute.
+std::string StoredRecording(const std::string& recording, const std::string& documentPath) {
+  if (recording.empty()) return recording;
+  const std::filesystem::path target = Absolute(recording);
+  const std::filesystem::path relative =
+      target.lexically_relative(Absolute(documentPath).parent_path());
+  if (relative.empty() || *relative.begin() == ".." || relative == ".") return target.string();
+  return relative.string();
+}
+
+// A stored recording path as the studio opens it: a relative one is taken
+// from the document's folder.
+std::string ResolveRecording(const std::string& stored, const std::string& documentPath) {
+  if (stored.empty() || std::filesystem::path(stored).is_absolute()) return stored;
+  return (Absolute(documentPath).parent_path() / stored).lexically_normal().string();
+}
+
 }  // namespace
 
 StudioDocument::StudioDocument(HostPlugin& plugin) : mPlugin(plugin), mHost(plugin) {}
@@ -22,6 +51,7 @@ int32_t StudioDocument::Load(const std::string& path) {
   if (mTyping) return RefuseWhileTyping("load a document");
   int32_t status = mHost.Load(path);
   if (status != 0) return status;
+  mRecordingPath = ResolveRecording(mHost.RecordingPath(), path);
   mIds.clear();
   for (size_t i = 0; i < mHost.Count(); ++i) mIds.push_back(NewId());
   mHistory.Clear();
@@ -33,6 +63,7 @@ int32_t StudioDocument::Save(const std::string& path) {
   // The typing session's step is recorded when it ends: a clean point set
   // before it would be wrong once that step is undone.
   if (mTyping) return RefuseWhileTyping("save a document");
+  mHost.SetRecordingPath(StoredRecording(mRecordingPath, path));
   int32_t status = mHost.Save(path);
   if (status != 0) return status;
   mHistory.SetClean();

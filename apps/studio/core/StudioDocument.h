@@ -43,18 +43,24 @@ class StudioDocument {
   const HostDocument& Host() const { return mHost; }
 
   // ---- Files
-  // Replaces the objects with the document at path (UTF-8): new ids, an
-  // empty history, not modified. On failure nothing changes (HostDocument's
-  // statuses); kQVErrStudioTyping (-1408) while an object is typed into.
+  // Replaces the objects and the recording with the document at path
+  // (UTF-8): new ids, an empty history, not modified. A document without a
+  // recording ("rcrd") opens with none. On failure nothing changes
+  // (HostDocument's statuses: a damaged "rcrd" chunk is kQVErrBadDocument);
+  // kQVErrStudioTyping (-1408) while an object is typed into.
   [[nodiscard]] int32_t Load(const std::string& path);
-  // Writes the objects to path; on success the present place of the history
-  // becomes the clean point. HostDocument's statuses; kQVErrStudioTyping
-  // while an object is typed into.
+  // Writes the objects and the recording's path to path; on success the
+  // present place of the history becomes the clean point. HostDocument's
+  // statuses (kQVErrBadProperty for a recording path it cannot store);
+  // kQVErrStudioTyping while an object is typed into.
   [[nodiscard]] int32_t Save(const std::string& path);
   // The path of the last successful load or save; empty before.
   const std::string& Path() const { return mPath; }
-  // The recording the score annotates (UTF-8 path; the host's document
-  // format has no room for it, so it is kept here, not in the file).
+  // The recording the score annotates (UTF-8 path; empty: none). Saved in
+  // the document's "rcrd" chunk, relative to the document's folder when the
+  // recording lies in it or beneath it, else absolute; after a load, the
+  // stored path taken from the document's folder (absolute), so that a
+  // document moved together with its recording still finds it.
   const std::string& RecordingPath() const { return mRecordingPath; }
   void SetRecordingPath(const std::string& path) { mRecordingPath = path; }
 

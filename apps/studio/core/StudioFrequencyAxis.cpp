@@ -8,6 +8,12 @@ bool StudioFrequencyAxis::IsValid() const {
   return mScale == Scale::kLinear || mLow > 0.0;
 }
 
+StudioFrequencyAxis StudioFrequencyAxis::ForRecording(Scale scale, int32_t sampleRate) {
+  double high = sampleRate / 2.0;
+  if (!(high > kLogLowHz)) high = 24000.0;
+  return StudioFrequencyAxis(scale, scale == Scale::kLinear ? 0.0 : kLogLowHz, high);
+}
+
 double StudioFrequencyAxis::Edge(int32_t row, int32_t height) const {
   double fraction = height > 0 ? static_cast<double>(row) / height : 0.0;
   if (mScale == Scale::kLinear) return mLow + (mHigh - mLow) * fraction;

@@ -21,6 +21,16 @@ class StudioFrequencyAxis {
   StudioFrequencyAxis(Scale scale, double lowHz, double highHz)
       : mScale(scale), mLow(lowHz), mHigh(highHz) {}
 
+  // The lowest frequency a logarithmic axis for a recording shows, in Hz.
+  static constexpr double kLogLowHz = 20.0;
+  // The axis that shows a recording of sampleRate frames a second whole:
+  // linear from 0 Hz, logarithmic from kLogLowHz, both up to the Nyquist
+  // frequency (sampleRate / 2). A rate of 0 or less (nothing open), or one
+  // whose Nyquist frequency is not above kLogLowHz, gives the default
+  // 0-24 kHz range on the scale asked for (from kLogLowHz when logarithmic),
+  // so that the axis is always valid.
+  static StudioFrequencyAxis ForRecording(Scale scale, int32_t sampleRate);
+
   Scale GetScale() const { return mScale; }
   double Low() const { return mLow; }
   double High() const { return mHigh; }

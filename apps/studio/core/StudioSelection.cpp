@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "StudioDocument.h"
+#include "bridge/HostObject.h"
 
 bool StudioSelection::Contains(StudioObjectId id) const {
   return std::find(mIds.begin(), mIds.end(), id) != mIds.end();
@@ -14,6 +15,26 @@ std::vector<StudioObjectId> StudioSelection::InZOrder(const StudioDocument& doc)
     if (Contains(id)) ordered.push_back(id);
   }
   return ordered;
+}
+
+bool StudioSelection::TimeSpan(const StudioDocument& doc, double& startMs, double& endMs) const {
+  bool found = false;
+  double start = 0.0;
+  double end = 0.0;
+  for (StudioObjectId id : mIds) {
+    const HostObject* object = doc.Find(id);
+    if (!object) continue;
+    const AGRect& frame = object->Record().frame;
+    const double lo = std::min(frame.x1, frame.x2);
+    const double hi = std::max(frame.x1, frame.x2);
+    start = found ? std::min(start, lo) : lo;
+    end = found ? std::max(end, hi) : hi;
+    found = true;
+  }
+  if (!found) return false;
+  startMs = start;
+  endMs = end;
+  return true;
 }
 
 void StudioSelection::Replace(StudioObjectId id) {

@@ -20,6 +20,12 @@ class StudioSelection {
   // Those still in doc, bottom to top: the order commands take them in.
   std::vector<StudioObjectId> InZOrder(const StudioDocument& doc) const;
 
+  // The time the selected objects of doc cover, in ms: from the earliest
+  // start to the latest end of their frames (edges in either order). False,
+  // leaving startMs and endMs as they were, when none of them is in doc.
+  // This is the range the play key plays.
+  bool TimeSpan(const StudioDocument& doc, double& startMs, double& endMs) const;
+
   // Only id (kStudioNoObject: nothing).
   void Replace(StudioObjectId id);
   // Adds id when it is not selected, removes it when it is (ctrl-click).

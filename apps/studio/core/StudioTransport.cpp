@@ -4,6 +4,7 @@
 
 #include "StudioPlayer.h"
 #include "StudioTimeAxis.h"
+#include "StudioTimeText.h"
 
 StudioTransport::StudioTransport(StudioPlayer& player) : mPlayer(player) {
   mPlayer.SetFinishedProc([this](int32_t status) {
@@ -68,4 +69,11 @@ bool StudioTransport::Follow(StudioTimeAxis& axis, double playheadMs) {
   double before = axis.StartTime();
   axis.ScrollToTime(playheadMs - axis.ViewWidth() / 8.0 * axis.MsPerPixel());
   return axis.StartTime() != before;
+}
+
+std::string StudioTransport::StatusText(double playheadMs, bool playing, bool loop) {
+  std::string text = StudioFormatTime(playheadMs, 3);
+  text += playing ? "  playing" : "  paused";
+  if (loop) text += "  loop";
+  return text;
 }

@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class StudioPlayer;
 class StudioTimeAxis;
@@ -62,6 +63,12 @@ class StudioTransport {
   // from the left edge (as the scroll limits allow). Returns whether the view
   // moved.
   static bool Follow(StudioTimeAxis& axis, double playheadMs);
+
+  // The status line's account of the transport: the playhead as
+  // "h:mm:ss.mmm", then "playing" or "paused", and "loop" while the loop is
+  // on; a not-a-number playhead reads 0:00:00.000.
+  // ("0:01:02.500  playing  loop").
+  static std::string StatusText(double playheadMs, bool playing, bool loop);
 
   void SetFinishedProc(FinishedProc proc) { mFinished = std::move(proc); }
 

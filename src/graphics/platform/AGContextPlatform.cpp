@@ -11,10 +11,13 @@
 #include <memory>
 #include <string>
 
-#include "graphics/platform/AGContextPlatform_p.h"
-#include "graphics/platform/AGNativePath.h"
 #include "graphics/platform/AGCairoOwners_p.h"
+#include "graphics/platform/AGContextPlatform_p.h"
+#include "graphics/platform/AGMaskBlend_p.h"
+#include "graphics/platform/AGMaskCache_p.h"
+#include "graphics/platform/AGNativePath.h"
 #include "graphics/platform/AGPortPath_p.h"
+#include "kit/QVFile.h"
 #include "kit/QVLog.h"
 
 namespace {
@@ -42,6 +45,28 @@ std::string StatusText(cairo_status_t status) { return cairo_status_to_string(st
 
 double Clamp01(double v) { return v > 0.0 ? (v < 1.0 ? v : 1.0) : 0.0; }
 
+// The premultiplied pixel word Cairo composites for a solid colour, found
+// by painting it: Cairo's own rounding of the colour, whatever its version.
+uint32_t PaintedWord(const AGPaintColor& c) {
+  CairoSurfacePtr pixel(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  CairoPtr cr(cairo_create(pixel.get()));
+  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgba(cr.get(), c.red, c.green, c.blue, c.alpha);
+  cairo_paint(cr.get());
+  cairo_surface_flush(pixel.get());
+  uint32_t word = 0;
+  if (cairo_surface_status(pixel.get()) == CAIRO_STATUS_SUCCESS) {
+    std::memcpy(&word, cairo_image_surface_get_data(pixel.get()), sizeof word);
+  }
+  return word;
+}
+
+// Cairo's output stream into an open QVFile (the closure).
+cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length) {
+  return QVFileWrite(*static_cast<QVFile*>(closure), data, length) == 0 ? CAIRO_STATUS_SUCCESS
+                                                                        : CAIRO_STATUS_WRITE_ERROR;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -50,18 +75,31 @@ double Clamp01(double v) { return v > 0.0 ? (v < 1.0 ? v : 1.0) : 0.0; }
 class AGNativePort {
  public:
   AGNativePort(AGNativePortKind kind, CairoSurfacePtr surface, double width, double height,
-               std::string path)
+               std::string path, QVFile* file)
       : mKind(kind),
         mSurface(std::move(surface)),
         mWidth(width),
         mHeight(height),
-        mPath(std::move(path)) {}
+        mPath(std::move(path)),
+        mFile(file) {}
 
   ~AGNativePort() {
     mCairo.reset();
     // A vector file left unfinished is completed here; its errors can no
     // longer reach anyone but the log.
     if (!mFinished && (mKind == kAGNativePortSVG || mKind == kAGNativePortPDF)) Finish();
+  }
+
+  // The pixel word of a solid colour as Cairo composites it; the last one
+  // asked for is kept (a port draws on one thread at a time).
+  uint32_t SolidWord(const AGPaintColor& colour) {
+    if (!mHasSolid || mSolidColour.red != colour.red || mSolidColour.green != colour.green ||
+        mSolidColour.blue != colour.blue || mSolidColour.alpha != colour.alpha) {
+      mSolidColour = colour;
+      mSolidWord = PaintedWord(colour);
+      mHasSolid = true;
+    }
+    return mSolidWord;
   }
 
   AGNativePortKind Kind() const { return mKind; }
@@ -96,7 +134,7 @@ class AGNativePort {
     mCairo.reset();
     long status = kQVNoErr;
     if (mKind == kAGNativePortPNG) {
-      status = WritePNG(mPath);
+      status = mFile ? WritePNGToFile() : WritePNG(mPath);
     } else if (mKind == kAGNativePortSVG || mKind == kAGNativePortPDF) {
       cairo_surface_finish(mSurface.get());
       cairo_status_t s = cairo_surface_status(mSurface.get());
@@ -118,13 +156,26 @@ class AGNativePort {
   }
 
  private:
+  long WritePNGToFile() {
+    cairo_surface_flush(mSurface.get());
+    cairo_status_t s = cairo_surface_write_to_png_stream(mSurface.get(), &WriteToFile, mFile);
+    if (s != CAIRO_STATUS_SUCCESS) {
+      return QVLogStatus<kQVErrDrawFile>(mPath.c_str(), StatusText(s).c_str());
+    }
+    return kQVNoErr;
+  }
+
   AGNativePortKind mKind;
   CairoSurfacePtr mSurface;  // outlives mCairo, which references it
   CairoPtr mCairo;
   double mWidth;
   double mHeight;
-  std::string mPath;  // the file of a file port
+  std::string mPath;  // the file of a file port, as messages name it
+  QVFile* mFile;      // the open file of a port made for one, else null
   bool mFinished = false;
+  AGPaintColor mSolidColour;
+  uint32_t mSolidWord = 0;
+  bool mHasSolid = false;
 };
 
 class AGNativeImage {
@@ -145,7 +196,8 @@ namespace {
 
 // Wraps a new surface in a port, or reports Cairo's refusal.
 long MakePort(cairo_surface_t* raw, AGNativePortKind kind, double width, double height,
-              const std::string& path, const char* what, AGNativePortPtr* port) {
+              const std::string& path, const char* what, AGNativePortPtr* port,
+              QVFile* file = nullptr) {
   CairoSurfacePtr surface(raw);
   cairo_status_t s = cairo_surface_status(surface.get());
   if (s != CAIRO_STATUS_SUCCESS) {
@@ -155,7 +207,7 @@ long MakePort(cairo_surface_t* raw, AGNativePortKind kind, double width, double 
     }
     return QVLogStatus<kQVErrDrawPort>(reason.c_str());
   }
-  port->reset(new AGNativePort(kind, std::move(surface), width, height, path));
+  port->reset(new AGNativePort(kind, std::move(surface), width, height, path, file));
   if (!(*port)->Context()) {
     port->reset();
     return QVLogStatus<kQVErrDrawPort>((std::string(what) + ": no drawing state").c_str());
@@ -170,6 +222,39 @@ std::string SizeText(const char* kind, double width, double height) {
   char text[96];
   std::snprintf(text, sizeof text, "%s of %g x %g", kind, width, height);
   return text;
+}
+
+// A file port writing to the file named file (bytes as they are), or into
+// the open QVFile when one is given (file then only names it in messages).
+long CreateFilePort(const std::string& file, QVFile* open, AGNativePortKind kind,
+                    const AGSize& size, AGNativePortPtr* port) {
+  if (!port) return kQVErrDrawPort;
+  port->reset();
+  double w = size.width, h = size.height;
+  const bool named = open || !file.empty();
+  if (!named || !(w > 0.0) || !(h > 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
+    return QVLogStatus<kQVErrDrawFile>(file.c_str(), SizeText("page", w, h).c_str());
+  }
+  switch (kind) {
+    case kAGNativePortPNG: {
+      double pw = std::max(1.0, std::round(w)), ph = std::max(1.0, std::round(h));
+      if (pw > kMaxPixels || ph > kMaxPixels) {
+        return QVLogStatus<kQVErrDrawFile>(file.c_str(), SizeText("image", w, h).c_str());
+      }
+      return MakePort(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pw), int(ph)), kind, pw,
+                      ph, file, "PNG image", port, open);
+    }
+    case kAGNativePortSVG:
+      return MakePort(open ? cairo_svg_surface_create_for_stream(&WriteToFile, open, w, h)
+                           : cairo_svg_surface_create(file.c_str(), w, h),
+                      kind, w, h, file, "SVG file", port, open);
+    case kAGNativePortPDF:
+      return MakePort(open ? cairo_pdf_surface_create_for_stream(&WriteToFile, open, w, h)
+                           : cairo_pdf_surface_create(file.c_str(), w, h),
+                      kind, w, h, file, "PDF file", port, open);
+    default:
+      return QVLogStatus<kQVErrDrawFile>(file.c_str(), "not a file kind");
+  }
 }
 
 }  // namespace
@@ -204,31 +289,16 @@ long AGNativePortCreateBitmapWithData(uint32_t* data, uint32_t width, uint32_t h
 
 long AGNativePortCreateFile(const QVString& path, AGNativePortKind kind, const AGSize& size,
                             AGNativePortPtr* port) {
-  if (!port) return kQVErrDrawPort;
-  port->reset();
-  std::string file = path.c_str();
-  double w = size.width, h = size.height;
-  if (file.empty() || !(w > 0.0) || !(h > 0.0) || !std::isfinite(w) || !std::isfinite(h)) {
-    return QVLogStatus<kQVErrDrawFile>(file.c_str(), SizeText("page", w, h).c_str());
+  return CreateFilePort(path.c_str(), nullptr, kind, size, port);
+}
+
+long AGNativePortCreateForFile(QVFile& file, AGNativePortKind kind, const AGSize& size,
+                               AGNativePortPtr* port) {
+  if (!file.CanWrite()) {
+    if (port) port->reset();
+    return QVLogStatus<kQVErrDrawFile>(file.LogPath(), "the file is not open for writing");
   }
-  switch (kind) {
-    case kAGNativePortPNG: {
-      double pw = std::max(1.0, std::round(w)), ph = std::max(1.0, std::round(h));
-      if (pw > kMaxPixels || ph > kMaxPixels) {
-        return QVLogStatus<kQVErrDrawFile>(file.c_str(), SizeText("image", w, h).c_str());
-      }
-      return MakePort(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(pw), int(ph)), kind, pw,
-                      ph, file, "PNG image", port);
-    }
-    case kAGNativePortSVG:
-      return MakePort(cairo_svg_surface_create(file.c_str(), w, h), kind, w, h, file, "SVG file",
-                      port);
-    case kAGNativePortPDF:
-      return MakePort(cairo_pdf_surface_create(file.c_str(), w, h), kind, w, h, file, "PDF file",
-                      port);
-    default:
-      return QVLogStatus<kQVErrDrawFile>(file.c_str(), "not a file kind");
-  }
+  return CreateFilePort(file.LogPath(), &file, kind, size, port);
 }
 
 long AGNativePortFinish(AGNativePort* port) { return port ? port->Finish() : long(kQVNoErr); }
@@ -573,6 +643,122 @@ cairo_line_join_t CairoJoin(AGStrokeJoin join) {
 
 bool IsIdentity(const AGAffineTransform& t) { return t == kAGAffineTransformIdentity; }
 
+// Makes a coverage mask for the cache: the same geometry and rasterisation
+// as a direct fill, mapped into the mask's pixels.
+bool PaintMask(cairo_t* cr, const AGNativePath& path, const AGAffineTransform& toMask,
+               bool evenOdd) {
+  AGPortPath geometry;
+  if (!geometry.Assign(path, toMask)) return false;
+  AppendPath(cr, geometry, nullptr);
+  cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+  cairo_fill(cr);
+  return true;
+}
+
+// Whether a clip is one rectangle on whole pixels (a window's damaged area,
+// say): its coverage is then 0 or 1 everywhere. Any other clip shades the
+// pixels its edges cross, and a fill clipped there is the area of both
+// together, which a mask composited through the clip would not reproduce.
+bool IsWholePixelBox(const AGPortPath& clip) {
+  std::vector<AGPoint> corners;
+  for (const AGPortPath::Element& e : clip.Elements()) {
+    if (e.verb == AGPortPath::Verb::kCubic || (e.verb == AGPortPath::Verb::kMove && !corners.empty())) {
+      return false;
+    }
+    if (e.verb == AGPortPath::Verb::kClose) continue;
+    if (e.p[0].x != std::floor(e.p[0].x) || e.p[0].y != std::floor(e.p[0].y)) return false;
+    if (corners.empty() || e.p[0] != corners.back()) corners.push_back(e.p[0]);
+  }
+  if (corners.size() > 4 && corners.back() == corners.front()) corners.pop_back();
+  if (corners.size() != 4) return false;
+  // Four corners joined by sides along the axes, each side turning.
+  for (size_t i = 0; i < 4; ++i) {
+    const AGPoint& p = corners[i];
+    const AGPoint& q = corners[(i + 1) % 4];
+    const AGPoint& r = corners[(i + 2) % 4];
+    const bool alongX = p.y == q.y, nextAlongX = q.y == r.y;
+    if ((p.x == q.x) == alongX || alongX == nextAlongX) return false;
+  }
+  return true;
+}
+
+// The coverage mask of the job's fill, when the cache can serve it: bitmap
+// ports with anti-aliasing only (vector ports keep real outlines, and
+// aliased edges are not what the masks hold), unclipped or clipped to whole
+// pixels. Gradients paint through the path with the non-zero winding rule,
+// which SetUpFill has chosen.
+AGMaskStore::Result FindMask(AGNativePort& port, const AGDrawJob& job, const ClipGeometry& clip,
+                             AGCoverageMask* mask) {
+  if (!port.HasPixels() || !job.antialias || job.fillPaint.kind == AGPaint::kNone ||
+      (clip.ready && !IsWholePixelBox(*clip.ready))) {
+    return AGMaskStore::Result::kDirect;
+  }
+  AGMaskStore::Request request;
+  request.path = job.path;
+  // The port's y-up coordinates are device rows counted from the top.
+  const AGAffineTransform& t = job.fillToPort;
+  request.toDevice = {t.a, -t.b, t.c, -t.d, t.tx, port.Height() - t.ty};
+  request.evenOdd = job.evenOdd;
+  request.solid = job.fillPaint.kind == AGPaint::kSolid;
+  request.portWidth = int(port.Width());
+  request.portHeight = int(port.Height());
+  request.paint = PaintMask;
+  return AGMaskStore::Find(request, mask);
+}
+
+// Composites a solid colour through mask straight into the port's pixels,
+// within the clip (a box on whole pixels, or none): the pixels Cairo's
+// compositing gives, without its set-up for each piece.
+void BlendMask(AGNativePort& port, const ClipGeometry& clip, const AGPaintColor& colour,
+               const AGCoverageMask& mask) {
+  cairo_surface_t* surface = port.Surface();
+  cairo_surface_flush(surface);
+  uint8_t* pixels = cairo_image_surface_get_data(surface);
+  if (!pixels) return;
+  const int width = cairo_image_surface_get_width(surface);
+  const int height = cairo_image_surface_get_height(surface);
+  const size_t stride = size_t(cairo_image_surface_get_stride(surface));
+  // The area that may change, in device pixels (rows from the top).
+  int x1 = 0, y1 = 0, x2 = width, y2 = height;
+  if (clip.ready) {
+    const AGRect box = clip.ready->Bounds();
+    x1 = std::max(x1, int(box.x1));
+    x2 = std::min(x2, int(box.x2));
+    y1 = std::max(y1, int(port.Height() - box.y2));
+    y2 = std::min(y2, int(port.Height() - box.y1));
+  }
+  const uint32_t word = port.SolidWord(colour);
+  for (const AGMaskPiece& piece : *mask.pieces) {
+    cairo_surface_t* coverage = piece.surface.get();
+    const int px = mask.x + piece.left, py = mask.y + piece.top;
+    const int bx1 = std::max(x1, px), by1 = std::max(y1, py);
+    const int bx2 = std::min(x2, px + cairo_image_surface_get_width(coverage));
+    const int by2 = std::min(y2, py + cairo_image_surface_get_height(coverage));
+    if (bx1 >= bx2 || by1 >= by2) continue;
+    const size_t coverageStride = size_t(cairo_image_surface_get_stride(coverage));
+    const uint8_t* from = cairo_image_surface_get_data(coverage) +
+                          size_t(by1 - py) * coverageStride + size_t(bx1 - px);
+    AGMaskBlendSolid(word, from, coverageStride, pixels + size_t(by1) * stride + size_t(bx1) * 4,
+                     stride, bx2 - bx1, by2 - by1);
+    cairo_surface_mark_dirty_rectangle(surface, bx1, by1, bx2 - bx1, by2 - by1);
+  }
+}
+
+// Paints paint through mask at its device pixel, within the clip and with
+// the operator in force, as a fill of the same coverage would.
+void CompositeMask(cairo_t* cr, const AGPaint& paint, const AGCoverageMask& mask) {
+  cairo_save(cr);
+  // The source is locked to the port's user space as it is set; the mask is
+  // placed in device pixels after.
+  if (SetSource(cr, paint)) {
+    cairo_identity_matrix(cr);
+    for (const AGMaskPiece& piece : *mask.pieces) {
+      cairo_mask_surface(cr, piece.surface.get(), mask.x + piece.left, mask.y + piece.top);
+    }
+  }
+  cairo_restore(cr);
+}
+
 // Saves the drawing state on construction and restores it on destruction.
 class SavedState {
  public:
@@ -602,26 +788,42 @@ bool DrawPath(AGNativePort* port, const AGDrawJob& job) {
   AGPortPath fillGeometry, fillClipped, strokeGeometry, strokeClipped;
   const AGPortPath* fillReady = nullptr;
   const AGPortPath* strokeReady = nullptr;
+  AGCoverageMask mask;
+  bool fillByMask = false;
   if (job.fill) {
-    if (!fillGeometry.Assign(*job.path, job.fillToPort)) return false;
-    fillReady = Ready(fillGeometry, RegionOf(*port, kAntialiasMargin), AGPortPath::Use::kFill,
-                      &fillClipped);
+    switch (FindMask(*port, job, clip, &mask)) {
+      case AGMaskStore::Result::kMask:
+        fillByMask = true;
+        break;
+      case AGMaskStore::Result::kOutside:
+        break;
+      case AGMaskStore::Result::kDirect:
+        if (!fillGeometry.Assign(*job.path, job.fillToPort)) return false;
+        fillReady = Ready(fillGeometry, RegionOf(*port, kAntialiasMargin), AGPortPath::Use::kFill,
+                          &fillClipped);
+        break;
+    }
   }
   const bool stroke = job.stroke && IsInvertible(job.strokeSpace);
   if (stroke) {
     const AGPortPath* geometry = &fillGeometry;
-    if (!job.fill || job.strokeToPort != job.fillToPort) {
+    if (fillGeometry.IsEmpty() || job.strokeToPort != job.fillToPort) {
       if (!strokeGeometry.Assign(*job.path, job.strokeToPort)) return false;
       geometry = &strokeGeometry;
     }
     strokeReady = Ready(*geometry, RegionOf(*port, StrokeMargin(job)), AGPortPath::Use::kStroke,
                         &strokeClipped);
   }
-  if (!fillReady && !strokeReady) return true;  // nothing reaches the port
+  if (fillByMask && job.fillPaint.kind == AGPaint::kSolid) {
+    BlendMask(*port, clip, job.fillPaint.color, mask);
+    fillByMask = false;
+  }
+  if (!fillByMask && !fillReady && !strokeReady) return true;  // nothing more to draw
 
   SavedState saved(cr);
   cairo_set_antialias(cr, job.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
   InstallClip(cr, clip);
+  if (fillByMask) CompositeMask(cr, job.fillPaint, mask);
 
   // A stroke of the very geometry of the fill reuses the path.
   bool shared = fillReady && fillReady == strokeReady && IsIdentity(job.strokeSpace);

@@ -145,6 +145,7 @@ bool AGNativePath::GetCurrentPoint(AGNativePoint* point) const {
 
 void AGNativePath::Append(AGNativeElementType type, const AGNativePoint* points, uint32_t count,
                           const AGNativeTransform* m) {
+  SetContentTag(0);
   if (type == AGNativeElementType::kClose) {
     if (!mSubPathOpen) return;
     mTypes.push_back(type);
@@ -312,6 +313,7 @@ void AGNativePath::AddPath(const AGNativePath& other, const AGNativeTransform* m
 
 AGNativePath AGNativePath::CopyByTransforming(const AGNativeTransform& m) const {
   AGNativePath copy(*this);
+  copy.SetContentTag(0);
   for (AGNativePoint& p : copy.mPoints) p = Map(&m, p);
   copy.mSubPathStart = Map(&m, mSubPathStart);
   return copy;

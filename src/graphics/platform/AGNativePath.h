@@ -8,6 +8,7 @@
 #ifndef AG_NATIVE_PATH_H
 #define AG_NATIVE_PATH_H
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -145,7 +146,32 @@ class AGNativePath {
   // counts by the half-open convention of the ray towards +x.
   bool ContainsPoint(const AGNativePoint& p, bool evenOdd) const;
 
+  // A number a cache may attach to the path's present content, so that it
+  // knows the path again without reading it (0: none). Every change of the
+  // path clears it; a copy keeps it (it holds the same content); a path
+  // moved from loses it. Safe to read and set from several threads.
+  uint64_t ContentTag() const { return mContentTag.value.load(std::memory_order_relaxed); }
+  void SetContentTag(uint64_t tag) const {
+    mContentTag.value.store(tag, std::memory_order_relaxed);
+  }
+
  private:
+  // The content tag with the copy and move rules above.
+  struct Tag {
+    mutable std::atomic<uint64_t> value{0};
+    Tag() = default;
+    Tag(const Tag& other) : value(other.value.load(std::memory_order_relaxed)) {}
+    Tag(Tag&& other) noexcept : value(other.value.exchange(0, std::memory_order_relaxed)) {}
+    Tag& operator=(const Tag& other) {
+      value.store(other.value.load(std::memory_order_relaxed), std::memory_order_relaxed);
+      return *this;
+    }
+    Tag& operator=(Tag&& other) noexcept {
+      value.store(other.value.exchange(0, std::memory_order_relaxed), std::memory_order_relaxed);
+      return *this;
+    }
+  };
+
   void Append(AGNativeElementType type, const AGNativePoint* points, uint32_t count,
               const AGNativeTransform* m);
 
@@ -154,6 +180,7 @@ class AGNativePath {
   std::vector<AGNativePoint> mPoints;
   AGNativePoint mSubPathStart = {0.0f, 0.0f};
   bool mSubPathOpen = false;  // a sub-path has begun and is not closed
+  Tag mContentTag;
 };
 
 #endif

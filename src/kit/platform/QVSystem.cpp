@@ -48,7 +48,7 @@ int Open(const char* path, OpenMode mode, int* error) {
 
 bool IsAlreadyExists(int error) { return error == EEXIST; }
 
-void Close(int fd) { ::close(fd); }
+bool Close(int fd) { return ::close(fd) == 0 || errno == EINTR; }
 
 long ReadAt(int fd, void* buffer, size_t length, uint64_t pos) {
   for (;;) {

@@ -38,8 +38,9 @@ int Open(const char* path, OpenMode mode, int* error);
 // Whether an Open error says the name is taken.
 bool IsAlreadyExists(int error);
 // Closes a descriptor; Linux releases it even when close reports EINTR, so
-// it is not retried.
-void Close(int fd);
+// it is not retried. False when close reported an error other than EINTR
+// (some file systems report write errors only then).
+bool Close(int fd);
 
 // Reads or writes up to length bytes at offset pos without moving the
 // descriptor's position, retrying interrupted calls. The count moved (0 for

@@ -328,6 +328,10 @@ std::vector<char32_t> Keymap::KeyCharacters(uint32_t evdevCode, unsigned long mo
   return characters;
 }
 
+std::string Keymap::KeyName(uint32_t evdevCode) const {
+  return TextOrEmpty(xkb_keymap_key_get_name(mKeymap.get(), evdevCode + kEvdevOffset));
+}
+
 bool Keymap::IsOwnKeysym(xkb_keycode_t key, xkb_keysym_t keysym) const {
   if (!mOwnKeys) return true;
   // The level the full keymap chose: the section sets the type of every key

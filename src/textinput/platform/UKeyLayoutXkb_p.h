@@ -76,6 +76,8 @@ class Keymap {
   // that its own section does not list give control characters only (the
   // editing keys); their printable characters are dropped.
   std::vector<char32_t> KeyCharacters(uint32_t evdevCode, unsigned long modifiers);
+  // The keymap's name of the evdev key ("AD04"); empty outside the keymap.
+  std::string KeyName(uint32_t evdevCode) const;
 
  private:
   // ownKeys: a private layout's section compiled alone; null for a system

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Takes the README's pictures of Talvane Studio (docs/studio-*.png) on a
+# virtual X display: the demo recording, two objects placed with the mouse,
+# one of them typed into, and the same score over the sonogram with the
+# cursor placed from the ruler. Builds the studio first (build/release).
+#   ./tools/studio-screenshots.sh [OUT_DIR]      # docs/ by default
+# STUDIO_BUILD=DIR uses the programs already built in DIR instead.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+out="$(cd "${1:-$root/docs}" 2>/dev/null && pwd || { mkdir -p "$1" && cd "$1" && pwd; })"
+if [ -z "${DISPLAY:-}" ] || [ -z "${STUDIO_SHOTS_INNER:-}" ]; then
+  "$root/tools/bootstrap.sh"
+  build="${STUDIO_BUILD:-}"
+  if [ -z "$build" ]; then
+    build="$root/build/release"
+    generator=()
+    command -v ninja >/dev/null && generator=(-G Ninja)
+    cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DTALVANE_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$build" -j "$(nproc)" --target talvane-studio talvane-studio-recording
+  fi
+  build="$(cd "$build" && pwd)"
+  STUDIO_SHOTS_INNER=1 STUDIO_BUILD="$build" exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$out"
+fi
+
+build="$STUDIO_BUILD"
+work="$(mktemp -d /tmp/studio-shots-XXXXXX)"
+pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+"$build/talvane-studio-recording" "$work/demo.wav" 10 2000 5000
+ASAN_OPTIONS=detect_leaks=0 GSK_RENDERER=cairo TALVANE_STUDIO_SOUND=silent "$build/talvane-studio" "$work/demo.tlv" "$work/demo.wav" >"$work/log" 2>&1 &
+pid=$!
+win="$(timeout 30 xdotool search --sync --onlyvisible --name "Talvane Studio" | head -1)"
+sleep 1.5  # the waveform's summary
+
+drag() {
+  xdotool mousemove --window "$win" "$1" "$2" mousedown 1 mousemove --window "$win" $((($1 + $3) / 2)) $((($2 + $4) / 2)) \
+    mousemove --window "$win" "$3" "$4" mouseup 1
+  sleep 0.3
+}
+type_into() {
+  xdotool mousemove --window "$win" "$1" "$2" click --repeat 2 --delay 60 1
+  sleep 0.3
+  shift 2
+  xdotool key --window "$win" "$@"
+  sleep 0.3
+}
+# A symbol over the tone, another after it.
+drag 180 180 330 300
+type_into 250 240 r shift+r t
+xdotool key --window "$win" Escape
+drag 520 200 760 290
+type_into 640 245 e shift+e
+import -window "$win" "$out/studio-typing.png"
+xdotool key --window "$win" Escape
+xdotool mousemove --window "$win" 250 240 click 1
+sleep 0.5
+import -window "$win" "$out/studio-score.png"
+# The sonogram under the symbols, the cursor placed by a click on the ruler.
+xdotool key --window "$win" ctrl+g
+xdotool mousemove --window "$win" 400 44 click 1
+sleep 2  # the sonogram's tiles
+import -window "$win" "$out/studio-sonogram.png"
+xdotool key --window "$win" ctrl+g
+xdotool key --window "$win" ctrl+s
+sleep 0.5
+xdotool key --window "$win" ctrl+q 2>/dev/null || true
+wait "$pid" || true
+pid=""
+echo "pictures in $out: studio-score.png studio-typing.png studio-sonogram.png"
