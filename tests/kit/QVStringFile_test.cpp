@@ -155,13 +155,17 @@ TEST_F(StringFileTest, StringsReadBackAcrossReadAheadBlocks) {
     for (uint8_t lead : {0, 1}) {
       SCOPED_TRACE(testing::Message() << order << " " << int{lead});
       Bytes bytes = Written(order, [&](QVFile& f) {
-        if (lead) EXPECT_EQ(QVFileWriteUInt8(f, 0x55), 0);
+        if (lead) {
+          EXPECT_EQ(QVFileWriteUInt8(f, 0x55), 0);
+        }
         for (const QVString& text : texts) EXPECT_EQ(QVFileWriteQVString(f, text), 0);
       });
       ASSERT_GT(bytes.size(), 3u * 16 * 1024);
       Open(bytes, order);
       uint8_t first = 0;
-      if (lead) ASSERT_EQ(QVFileReadUInt8(mReader, first), 0);
+      if (lead) {
+        ASSERT_EQ(QVFileReadUInt8(mReader, first), 0);
+      }
       QVString back;
       for (size_t i = 0; i < texts.size(); ++i) {
         ASSERT_EQ(QVFileReadQVString(mReader, back), 0) << i;
