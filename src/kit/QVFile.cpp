@@ -109,18 +109,45 @@ void SwapRecords(uint8_t* bytes, size_t count, uint32_t recordSize, uint32_t num
 }
 
 template <class T>
-long WriteScalar(QVFile& file, T value, uint32_t endianness) {
-  if (NeedsSwap(file, endianness)) SwapInPlace(&value, sizeof value);
+T Swapped(T value) {
+  SwapInPlace(&value, sizeof value);
+  return value;
+}
+
+// The uncommon cases of WriteScalar and ReadScalar, kept out of line so that
+// the common ones need no stack frame.
+template <class T>
+__attribute__((noinline)) long WriteScalarSlowly(QVFile& file, T value, uint32_t endianness) {
+  if (NeedsSwap(file, endianness)) value = Swapped(value);
   return file.Write(&value, sizeof value);
 }
 
 template <class T>
-long ReadScalar(const QVFile& file, T& value, uint32_t endianness) {
+__attribute__((noinline)) long ReadScalarSlowly(const QVFile& file, T& value,
+                                                uint32_t endianness) {
   T v;
   long err = file.Read(&v, sizeof v);
   if (err) return err;
-  if (NeedsSwap(file, endianness)) SwapInPlace(&v, sizeof v);
-  value = v;
+  value = NeedsSwap(file, endianness) ? Swapped(v) : v;
+  return 0;
+}
+
+template <class T>
+long WriteScalar(QVFile& file, T value, uint32_t endianness) {
+  uint8_t* room = file.AppendInPlace(sizeof value);
+  if (!room) return WriteScalarSlowly(file, value, endianness);
+  if (NeedsSwap(file, endianness)) value = Swapped(value);
+  std::memcpy(room, &value, sizeof value);
+  return 0;
+}
+
+template <class T>
+long ReadScalar(const QVFile& file, T& value, uint32_t endianness) {
+  const uint8_t* bytes = file.ReadInPlace(sizeof value);
+  if (!bytes) return ReadScalarSlowly(file, value, endianness);
+  T v;
+  std::memcpy(&v, bytes, sizeof v);
+  value = NeedsSwap(file, endianness) ? Swapped(v) : v;
   return 0;
 }
 
@@ -633,10 +660,21 @@ long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t re
   if (__builtin_mul_overflow(count, static_cast<size_t>(recordSize), &total))
     return QVLogStatus<kQVErrFileRead>(file.LogPath());
   if (total == 0) return 0;
-  long err = file.Read(data, total);
-  if (err) return err;
-  size_t width = SwapWidth(file, recordSize, numbersPerRecord, endianness);
-  if (width) SwapRecords(static_cast<uint8_t*>(data), count, recordSize, numbersPerRecord, width);
+  const size_t width = SwapWidth(file, recordSize, numbersPerRecord, endianness);
+  uint8_t* out = static_cast<uint8_t*>(data);
+  if (const uint8_t* in = file.ReadInPlace(total)) {
+    // Numbers already read ahead (the usual) are swapped on their way out
+    // of the block rather than after a copy.
+    if (width != 0 && recordSize == width * numbersPerRecord) {
+      CopySwapped(out, in, total, width);
+      return 0;
+    }
+    std::memcpy(out, in, total);
+  } else {
+    long err = file.Read(out, total);
+    if (err) return err;
+  }
+  if (width) SwapRecords(out, count, recordSize, numbersPerRecord, width);
   return 0;
 }
 
@@ -791,6 +829,14 @@ long QVFileCheckSignat32(const QVFile& file, uint32_t expected, uint32_t* read) 
 }
 
 long QVFileChunkSetter::QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk) {
+  // Appended to the pending bytes (the usual), the header is made in place.
+  if (uint8_t* room = file.AppendInPlace(8)) {
+    chunk.mPosition = file.mPos - 8;
+    chunk.mSize = 0;
+    PutUInt32(room, chunk.mSignature, true);
+    PutUInt32(room + 4, 0, false);
+    return 0;
+  }
   uint64_t pos = 0;
   long err = file.GetPos(pos);
   if (err) return err;
@@ -813,20 +859,36 @@ long QVFileChunkSetter::QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chun
     return QVLogStatus<kQVErrFileWrite>(file.LogPath());
   chunk.mSize = static_cast<uint32_t>(size);
   if (size == 0) return 0;
-  err = file.SetPos(chunk.mPosition + 4);
+  // A header still in the write buffer (a chunk smaller than the buffer, the
+  // usual) gets its size there; the position does not move.
+  const uint64_t field = chunk.mPosition + 4;
+  if (file.mWriteLength >= 4 && field >= file.mWriteStart &&
+      field - file.mWriteStart <= file.mWriteLength - 4) {
+    PutUInt32(file.mWriteBuffer.get() + (field - file.mWriteStart), chunk.mSize,
+              file.Endianness() == QVFile::kEndianBig);
+    return 0;
+  }
+  err = file.SetPos(field);
   if (!err) err = QVFileWriteUInt32(file, chunk.mSize);
   if (!err) err = file.SetPos(end);
   return err;
 }
 
 long QVFileChunkSetter::QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk) {
-  uint64_t pos = 0;
-  long err = file.GetPos(pos);
-  if (err) return err;
-  chunk.mPosition = pos;
-  uint8_t header[8];
-  err = file.Read(header, sizeof header);
-  if (err) return err;
+  // A header already read ahead (the usual) is taken from the block.
+  const uint8_t* header = file.ReadInPlace(8);
+  uint8_t copy[8];
+  if (header) {
+    chunk.mPosition = file.mPos - 8;
+  } else {
+    uint64_t pos = 0;
+    long err = file.GetPos(pos);
+    if (err) return err;
+    chunk.mPosition = pos;
+    err = file.Read(copy, sizeof copy);
+    if (err) return err;
+    header = copy;
+  }
   chunk.mSignature = GetUInt32(header, true);
   chunk.mSize = GetUInt32(header + 4, file.Endianness() == QVFile::kEndianBig);
   return 0;

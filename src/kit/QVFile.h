@@ -237,6 +237,21 @@ class QVFile {
     return room;
   }
 
+  // Where the next n bytes were already read ahead (and lie below the read
+  // limit): their place in the read-ahead block, the position then moved
+  // past them, for a reader that takes them from there at once. They stay
+  // valid until the next call on this QVFile. Null otherwise, nothing
+  // changed: such bytes go through Read. Null for n = 0 (n - 1 wraps).
+  const uint8_t* ReadInPlace(size_t n) const {
+    const uint64_t offset = mPos - mReadAheadStart;
+    if (mPos < mReadAheadStart || offset >= mReadAheadLength ||
+        n - 1 >= mReadAheadLength - offset || !WithinReadLimit(mPos, n)) {
+      return nullptr;
+    }
+    mPos += n;
+    return mReadAhead.get() + offset;
+  }
+
   // True when at most n bytes remain: size <= position + n. Also true when
   // the file is closed or its position or size cannot be had (pending bytes
   // that fail to be written: that error is logged and kept for Close).
@@ -264,6 +279,7 @@ class QVFile {
  private:
   friend long QVFileCheckReadable(const QVFile& file, uint64_t n);
   friend class QVFileMmap;
+  friend class QVFileChunkSetter;
 
   [[nodiscard]] long OpenWith(int openFlags, uint32_t stateFlag);
   [[nodiscard]] long CreateTemporary();

@@ -15,13 +15,11 @@ namespace {
 const QVString kSlash("/");
 const QVString kStoredSlash("\x01");
 
-// Reads a 32-bit length in the given order and then that many bytes into
-// string. The length is checked against the bytes left in the file before
-// anything is allocated. On error the string is emptied.
-long ReadLengthAndBytes(const QVFile& file, QVString& string, uint32_t endianness) {
-  uint32_t length = 0;
-  long err = QVFileReadUInt32(file, length, endianness);
-  if (!err) err = QVFileCheckReadable(file, length);
+// Reads length bytes into string. The length is checked against the bytes
+// left in the file before anything is allocated. On error the string is
+// emptied.
+long ReadBytes(const QVFile& file, QVString& string, uint32_t length) {
+  long err = QVFileCheckReadable(file, length);
   if (!err) {
     string.SetLength(length);
     err = file.Read(string.Data(), length);
@@ -30,23 +28,72 @@ long ReadLengthAndBytes(const QVFile& file, QVString& string, uint32_t endiannes
   return err;
 }
 
+// Reads a 32-bit length in the given order and then that many bytes into
+// string, as ReadBytes.
+long ReadLengthAndBytes(const QVFile& file, QVString& string, uint32_t endianness) {
+  uint32_t length = 0;
+  long err = QVFileReadUInt32(file, length, endianness);
+  if (err) {
+    string.Clear();
+    return err;
+  }
+  return ReadBytes(file, string, length);
+}
+
+// The stored length of a string form in the file's order.
+uint32_t StoredLength(const QVFile& file, uint32_t length) {
+  return file.Endianness() == QVFile::kEndianHost ? length : __builtin_bswap32(length);
+}
+
+// The string form of n native bytes whose UTF-8 form has count bytes, at
+// form: length, UTF-8 text, zero padding; returns its size.
+size_t MakeStringForm(const QVFile& file, const char* text, size_t n, size_t count,
+                      uint8_t* form) {
+  const uint32_t padded = (static_cast<uint32_t>(count) + 3) & ~3u;
+  const uint32_t stored = StoredLength(file, padded);
+  std::memcpy(form, &stored, 4);
+  QVTextNativeToUTF8(text, n, reinterpret_cast<char*>(form) + 4);
+  std::memset(form + 4 + count, 0, padded - count);
+  return 4 + padded;
+}
+
+// The UTF-8 text of a string form as the string's native text: trailing
+// zero bytes dropped; text that is no UTF-8 reads as empty, as
+// QVString::ChangeEncoding leaves it.
+void SetFromUTF8(QVString& string, const char* utf8, size_t n) {
+  while (n > 0 && utf8[n - 1] == '\0') --n;
+  // A short text is converted on the stack and assigned at once.
+  char native[256];
+  if (n <= sizeof native) {
+    size_t length = 0;
+    if (n > 0 && !QVTextUTF8ToNative(utf8, n, native, length)) length = 0;
+    string.Assign(native, static_cast<uint32_t>(length));
+    return;
+  }
+  string.SetLength(static_cast<uint32_t>(n));
+  size_t length = 0;
+  if (n > 0 && !QVTextUTF8ToNative(utf8, n, string.Data(), length)) length = 0;
+  string.SetLength(static_cast<uint32_t>(length));
+}
+
 }  // namespace
 
 long QVFileWriteQVString(QVFile& file, const QVString& string) {
   const char* text = string.c_str();
   const size_t length = string.Length();
-  // A short string (the usual) leaves in one write: its length, UTF-8 text
-  // and padding are made on the stack.
+  // A short string (the usual) leaves in one piece: its length, UTF-8 text
+  // and padding are made where they append to the write buffer, else on the
+  // stack.
   constexpr size_t kShort = 128;
   if (length <= kShort) {
-    alignas(4) char form[4 + kShort * 3 + 3];
-    const size_t count = QVTextNativeToUTF8(text, length, form + 4);
-    const uint32_t padded = (static_cast<uint32_t>(count) + 3) & ~3u;
-    std::memset(form + 4 + count, 0, padded - count);
-    uint32_t stored = padded;
-    if (file.Endianness() != QVFile::kEndianHost) stored = __builtin_bswap32(stored);
-    std::memcpy(form, &stored, 4);
-    return file.Write(form, 4 + padded);
+    const size_t count = QVTextNativeToUTF8Length(text, length);
+    const size_t size = 4 + ((count + 3) & ~size_t{3});
+    if (uint8_t* room = file.AppendInPlace(size)) {
+      MakeStringForm(file, text, length, count, room);
+      return 0;
+    }
+    alignas(4) uint8_t form[4 + kShort * 3 + 3];
+    return file.Write(form, MakeStringForm(file, text, length, count, form));
   }
   const size_t count = QVTextNativeToUTF8Length(text, length);
   if (count > std::numeric_limits<uint32_t>::max() - 3)
@@ -65,15 +112,27 @@ long QVFileWriteQVString(QVFile& file, const QVString& string) {
 }
 
 long QVFileReadQVString(const QVFile& file, QVString& string) {
+  // A form that was read ahead whole (the usual) is converted from there,
+  // with no copy in between.
+  if (const uint8_t* stored = file.ReadInPlace(4)) {
+    uint32_t length = 0;
+    std::memcpy(&length, stored, 4);
+    length = StoredLength(file, length);
+    if (length == 0) {
+      string.Clear();
+      return 0;
+    }
+    if (const uint8_t* utf8 = file.ReadInPlace(length)) {
+      SetFromUTF8(string, reinterpret_cast<const char*>(utf8), length);
+      return 0;
+    }
+    long err = ReadBytes(file, string, length);
+    if (!err) SetFromUTF8(string, string.Data(), string.Length());
+    return err;
+  }
   long err = ReadLengthAndBytes(file, string, QVFile::kEndianFile);
-  if (err) return err;
-  size_t n = string.Length();
-  while (n > 0 && string[static_cast<uint32_t>(n - 1)] == '\0') --n;
-  // Converted where it was read; text that is no UTF-8 reads as empty, as
-  // QVString::ChangeEncoding leaves it.
-  if (n > 0 && !QVTextUTF8ToNativeInPlace(string.Data(), n)) n = 0;
-  string.SetLength(static_cast<uint32_t>(n));
-  return 0;
+  if (!err) SetFromUTF8(string, string.Data(), string.Length());
+  return err;
 }
 
 long QVFileReadQVString_OFF(const QVFile& file, QVString& string) {

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "kit/QVTextEncoding_p.h"
 
@@ -117,6 +118,35 @@ void EncodeTable(const ReverseTable& table, const std::u32string& text, std::str
   }
 }
 
+// Loads the eight bytes at p into word; true when one of them is not ASCII.
+bool AsciiWord(const uint8_t* p, uint64_t& word) {
+  std::memcpy(&word, p, 8);
+  return (word & 0x8080808080808080u) != 0;
+}
+
+// When the eight bytes at in + i (of n) are all ASCII: copies them to
+// out + o, moves i and o past them and returns true. The word is loaded
+// whole before it is stored, so out may trail in (o <= i) in the same
+// bytes.
+bool CopyAsciiWord(const uint8_t* in, size_t n, size_t& i, char* out, size_t& o) {
+  uint64_t word;
+  if (n - i < 8 || AsciiWord(in + i, word)) return false;
+  std::memcpy(out + o, &word, 8);
+  i += 8;
+  o += 8;
+  return true;
+}
+
+// The number of ASCII bytes at the start of the n bytes at p, taken eight
+// at a time where they can be: kit texts are mostly ASCII.
+size_t AsciiRun(const uint8_t* p, size_t n) {
+  size_t i = 0;
+  uint64_t word;
+  while (n - i >= 8 && !AsciiWord(p + i, word)) i += 8;
+  while (i < n && p[i] < 0x80) i++;
+  return i;
+}
+
 bool IsContinuation(uint8_t b) { return (b & 0xC0) == 0x80; }
 
 // The character that starts a run of n UTF-8 bytes (n > 0, the first byte not
@@ -176,7 +206,7 @@ struct UTF8Form {
   char bytes[3];
 };
 
-std::array<UTF8Form, 128> MakeNativeUTF8() {
+constexpr std::array<UTF8Form, 128> MakeNativeUTF8() {
   std::array<UTF8Form, 128> forms{};
   for (size_t i = 0; i < 128; i++) {
     uint32_t c = kMacRomanUpper[i];
@@ -194,16 +224,14 @@ std::array<UTF8Form, 128> MakeNativeUTF8() {
   return forms;
 }
 
-const std::array<UTF8Form, 128>& NativeUTF8() {
-  static const std::array<UTF8Form, 128> sForms = MakeNativeUTF8();
-  return sForms;
-}
+// Built at compile time: no guard to test on every conversion.
+constexpr std::array<UTF8Form, 128> kNativeUTF8 = MakeNativeUTF8();
 
 // Native bytes of the characters below U+0800 (most of the upper half), 0
 // for none; the others are looked up in the reverse table.
 constexpr uint32_t kDirectNativeLimit = 0x800;
 
-std::array<uint8_t, kDirectNativeLimit> MakeDirectNative() {
+constexpr std::array<uint8_t, kDirectNativeLimit> MakeDirectNative() {
   std::array<uint8_t, kDirectNativeLimit> bytes{};
   for (uint32_t i = 0; i < 128; i++) {
     if (kMacRomanUpper[i] < kDirectNativeLimit) {
@@ -213,10 +241,11 @@ std::array<uint8_t, kDirectNativeLimit> MakeDirectNative() {
   return bytes;
 }
 
+constexpr std::array<uint8_t, kDirectNativeLimit> kDirectNative = MakeDirectNative();
+
 int NativeByteOf(uint32_t code) {
-  static const std::array<uint8_t, kDirectNativeLimit> sDirect = MakeDirectNative();
   if (code < 0x80) return static_cast<int>(code);
-  if (code < kDirectNativeLimit) return sDirect[code] ? sDirect[code] : -1;
+  if (code < kDirectNativeLimit) return kDirectNative[code] ? kDirectNative[code] : -1;
   return MacRomanReverse().Find(code);
 }
 
@@ -262,20 +291,25 @@ uint16_t QVTextNativeToUnicode(uint8_t byte) {
 int QVTextUnicodeToNative(uint32_t codePoint) { return NativeByteOf(codePoint); }
 
 size_t QVTextNativeToUTF8Length(const char* bytes, size_t n) {
-  const std::array<UTF8Form, 128>& forms = NativeUTF8();
-  size_t length = 0;
-  for (size_t i = 0; i < n; i++) {
-    uint8_t b = static_cast<uint8_t>(bytes[i]);
-    length += b < 0x80 ? 1 : forms[b - 0x80].length;
+  const std::array<UTF8Form, 128>& forms = kNativeUTF8;
+  const uint8_t* in = reinterpret_cast<const uint8_t*>(bytes);
+  // Every byte takes at least one; the upper ones add what their form has
+  // beyond it.
+  size_t length = n;
+  for (size_t i = AsciiRun(in, n); i < n; i += 1 + AsciiRun(in + i + 1, n - i - 1)) {
+    length += forms[in[i] - 0x80].length - 1u;
   }
   return length;
 }
 
 size_t QVTextNativeToUTF8(const char* bytes, size_t n, char* out) {
-  const std::array<UTF8Form, 128>& forms = NativeUTF8();
+  const std::array<UTF8Form, 128>& forms = kNativeUTF8;
+  const uint8_t* in = reinterpret_cast<const uint8_t*>(bytes);
+  size_t i = 0;
   size_t o = 0;
-  for (size_t i = 0; i < n; i++) {
-    const uint8_t b = static_cast<uint8_t>(bytes[i]);
+  while (i < n) {
+    if (CopyAsciiWord(in, n, i, out, o)) continue;
+    const uint8_t b = in[i++];
     if (b < 0x80) {
       out[o++] = static_cast<char>(b);
       continue;
@@ -289,29 +323,32 @@ size_t QVTextNativeToUTF8(const char* bytes, size_t n, char* out) {
   return o;
 }
 
-bool QVTextUTF8ToNativeInPlace(char* bytes, size_t& n) {
+bool QVTextUTF8ToNative(const char* bytes, size_t n, char* out, size_t& length) {
   const uint8_t* in = reinterpret_cast<const uint8_t*>(bytes);
-  const size_t length = n;
-  // ASCII before the first other character stays where it is.
   size_t i = 0;
-  while (i < length && in[i] < 0x80) i++;
-  // Every character takes at least one byte in and gives one byte out, so
-  // the output never overtakes the input.
-  size_t o = i;
-  while (i < length) {
+  size_t o = 0;
+  while (i < n) {
+    // In place the output trails the input (o <= i).
+    if (CopyAsciiWord(in, n, i, out, o)) continue;
     if (in[i] < 0x80) {
-      bytes[o++] = static_cast<char>(in[i++]);
+      out[o++] = static_cast<char>(in[i++]);
       continue;
     }
     uint32_t code = 0;
-    size_t used = DecodeOneUTF8(in + i, length - i, code);
+    const size_t used = DecodeOneUTF8(in + i, n - i, code);
     if (used == 0) return false;
-    int b = NativeByteOf(code);
-    bytes[o++] = b < 0 ? kQVTextLossByte : static_cast<char>(b);
+    const int b = NativeByteOf(code);
+    out[o++] = b < 0 ? kQVTextLossByte : static_cast<char>(b);
     i += used;
   }
-  n = o;
+  length = o;
   return true;
+}
+
+bool QVTextUTF8ToNativeInPlace(char* bytes, size_t& n) {
+  // Every character takes at least one byte in and gives one byte out, so
+  // the output never overtakes the input.
+  return QVTextUTF8ToNative(bytes, n, bytes, n);
 }
 
 bool QVTextDecode(QVStringEncoding encoding, const char* bytes, size_t n, std::u32string& out) {

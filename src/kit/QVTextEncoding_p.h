@@ -43,6 +43,10 @@ size_t QVTextNativeToUTF8Length(const char* bytes, size_t n);
 // Stores the UTF-8 form of n native bytes at out, which has room for
 // QVTextNativeToUTF8Length of them; returns that length.
 size_t QVTextNativeToUTF8(const char* bytes, size_t n, char* out);
+// Stores the native text of n bytes of UTF-8 at out (never longer than n;
+// out may be bytes itself) and sets length to its length. False, out partly written and length unchanged, when the bytes
+// are not valid UTF-8 (as QVTextDecode refuses them).
+bool QVTextUTF8ToNative(const char* bytes, size_t n, char* out, size_t& length);
 // Replaces n bytes of UTF-8 with their native text (never longer); n
 // becomes its length. False, the bytes partly overwritten, when they are not
 // valid UTF-8 (as QVTextDecode refuses them).

@@ -208,6 +208,45 @@ TEST_F(FileTest, NumbersOfOddWidthsAndRecordTailsMoveUnswapped) {
   EXPECT_EQ(0, std::memcmp(back, record, 9));
 }
 
+TEST_F(FileTest, NumbersAlreadyReadAheadComeOutSwappedInTheirRecords) {
+  // A first byte read fills the read-ahead block; the records after it are
+  // then taken from the block: pure numbers, and records with a tail.
+  struct Case {
+    const char* name;
+    uint32_t recordSize;
+    uint32_t numbersPerRecord;
+    Bytes stored;     // two records as the file holds them
+    Bytes bigEndian;  // what a big-endian read gives on this machine
+  };
+  const Case cases[] = {
+      {"2-byte numbers", 4, 2, {1, 2, 3, 4, 5, 6, 7, 8}, {2, 1, 4, 3, 6, 5, 8, 7}},
+      {"4-byte numbers", 4, 1, {1, 2, 3, 4, 5, 6, 7, 8}, {4, 3, 2, 1, 8, 7, 6, 5}},
+      {"an 8-byte number", 8, 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
+       {8, 7, 6, 5, 4, 3, 2, 1, 16, 15, 14, 13, 12, 11, 10, 9}},
+      {"two 2-byte numbers and a tail", 5, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+       {2, 1, 4, 3, 5, 7, 6, 9, 8, 10}},
+  };
+  for (const Case& c : cases) {
+    for (uint32_t order : {QVFile::kEndianBig, QVFile::kEndianLittle}) {
+      SCOPED_TRACE(testing::Message() << c.name << " " << order);
+      Bytes file{0xAA};
+      file.insert(file.end(), c.stored.begin(), c.stored.end());
+      QVFile reader{QVFilePath(PathOf("ahead.bin").c_str())};
+      OpenWith(reader, file, order);
+      uint8_t first = 0;
+      ASSERT_EQ(QVFileReadUInt8(reader, first), 0);
+      Bytes back(c.stored.size());
+      ASSERT_EQ(QVFileReadNumbers(reader, back.data(), 2, c.recordSize, c.numbersPerRecord, 0,
+                                  false),
+                0);
+      EXPECT_EQ(back, order == QVFile::kEndianBig ? c.bigEndian : c.stored);
+      uint64_t pos = 0;
+      EXPECT_EQ(reader.GetPos(pos), 0);
+      EXPECT_EQ(pos, file.size());
+    }
+  }
+}
+
 TEST_F(FileTest, BlocksLargerThanTheSwapCopyAreSwappedWhole) {
   // The writer swaps through a copy of 4 KB: whole records at a time, or a
   // record larger than it in runs of whole numbers and then its tail.

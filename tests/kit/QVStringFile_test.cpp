@@ -5,6 +5,7 @@
 #include <functional>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "kit/QVFile.h"
 #include "kit/QVFilePath.h"
@@ -136,6 +137,43 @@ TEST_F(StringFileTest, LongStringsKeepOneFormWhateverTheirLength) {
     EXPECT_EQ(QVFileReadQVString(mReader, back), 0);
     EXPECT_EQ(back, text);
     mReader.Close();
+  }
+}
+
+TEST_F(StringFileTest, StringsReadBackAcrossReadAheadBlocks) {
+  // Strings of 0 to 40 characters (every fifth one of two UTF-8 bytes) back
+  // to back over several 16 KB read-ahead blocks, from an even and an odd
+  // start: texts and lengths straddle the blocks' borders.
+  std::vector<QVString> texts;
+  for (int i = 0; i < 2000; ++i) {
+    QVString text;
+    for (int k = 0; k < i % 41; ++k)
+      text.AppendChar(k % 5 == 4 ? '\x8E' : static_cast<char>('a' + k % 26));
+    texts.push_back(text);
+  }
+  for (uint32_t order : {QVFile::kEndianBig, QVFile::kEndianLittle}) {
+    for (uint8_t lead : {0, 1}) {
+      SCOPED_TRACE(testing::Message() << order << " " << int{lead});
+      Bytes bytes = Written(order, [&](QVFile& f) {
+        if (lead) {
+          EXPECT_EQ(QVFileWriteUInt8(f, 0x55), 0);
+        }
+        for (const QVString& text : texts) EXPECT_EQ(QVFileWriteQVString(f, text), 0);
+      });
+      ASSERT_GT(bytes.size(), 3u * 16 * 1024);
+      Open(bytes, order);
+      uint8_t first = 0;
+      if (lead) {
+        ASSERT_EQ(QVFileReadUInt8(mReader, first), 0);
+      }
+      QVString back;
+      for (size_t i = 0; i < texts.size(); ++i) {
+        ASSERT_EQ(QVFileReadQVString(mReader, back), 0) << i;
+        ASSERT_EQ(back, texts[i]) << i;
+      }
+      EXPECT_EQ(ReaderPos(), bytes.size());
+      mReader.Close();
+    }
   }
 }
 

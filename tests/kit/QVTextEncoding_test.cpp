@@ -175,6 +175,54 @@ TEST(QVTextEncodingDirect, NativeAndUTF8ConvertAsThroughCodePoints) {
   }
 }
 
+// ASCII is converted eight bytes at a time: other characters and damaged
+// bytes must be found wherever they stand against those words, and the
+// text converted into another buffer as in place.
+TEST(QVTextEncodingDirect, OtherCharactersAnywhereAmongWordsOfASCII) {
+  auto viaCodePoints = [](QVStringEncoding from, QVStringEncoding to, const std::string& text,
+                          std::string& out) {
+    std::u32string points;
+    out.clear();
+    if (!QVTextDecode(from, text.data(), text.size(), points)) return false;
+    QVTextEncode(to, points, out);
+    return true;
+  };
+  for (size_t before : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u}) {
+    for (size_t after : {0u, 1u, 7u, 8u, 9u, 16u}) {
+      const std::string native =
+          std::string(before, 'a') + "\x8E" + std::string(after, 'b') + "\xA5\xDB";
+      SCOPED_TRACE(testing::Message() << before << " " << after);
+      std::string utf8;
+      ASSERT_TRUE(viaCodePoints(kQVStringEncodingNative, kQVStringEncodingUTF8, native, utf8));
+      ASSERT_EQ(QVTextNativeToUTF8Length(native.data(), native.size()), utf8.size());
+      std::string direct(utf8.size(), '\0');
+      EXPECT_EQ(QVTextNativeToUTF8(native.data(), native.size(), &direct[0]), utf8.size());
+      EXPECT_EQ(direct, utf8);
+
+      std::string elsewhere(utf8.size(), '#');
+      size_t length = 0;
+      ASSERT_TRUE(QVTextUTF8ToNative(utf8.data(), utf8.size(), &elsewhere[0], length));
+      EXPECT_EQ(elsewhere.substr(0, length), native);
+      std::string inPlace = utf8;
+      size_t n = inPlace.size();
+      ASSERT_TRUE(QVTextUTF8ToNativeInPlace(&inPlace[0], n));
+      EXPECT_EQ(inPlace.substr(0, n), native);
+
+      // The first character cut short, then a lone continuation byte after
+      // the ASCII: both are no UTF-8, and length stays as it was.
+      for (std::string damaged :
+           {std::string(before, 'a') + "\xC3" + std::string(after, 'b'),
+            std::string(before, 'a') + "\xA9" + std::string(after, 'b')}) {
+        length = 77;
+        EXPECT_FALSE(QVTextUTF8ToNative(damaged.data(), damaged.size(), &elsewhere[0], length));
+        EXPECT_EQ(length, 77u);
+        n = damaged.size();
+        EXPECT_FALSE(QVTextUTF8ToNativeInPlace(&damaged[0], n));
+      }
+    }
+  }
+}
+
 TEST(QVTextEncodingCodec, DecodeAppendsAndEncodeOfNonCharacters) {
   std::u32string text = U"x";
   ASSERT_TRUE(QVTextDecode(kQVStringEncodingUTF8, "\xF0\x9F\x98\x80", 4, text));
