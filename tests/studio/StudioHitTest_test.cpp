@@ -119,7 +119,7 @@ TEST_F(StudioHitObjectsTest, TheSelectionsTimeSpanRunsFromTheEarliestStartToTheL
   EXPECT_EQ(start, 2000.0);
   EXPECT_EQ(end, 2500.0);
   // Ids no longer in the document count for nothing.
-  StudioActions::Delete(*doc, {reversed});
+  ASSERT_EQ(StudioActions::Delete(*doc, {reversed}), 0);
   start = end = -1.0;
   EXPECT_FALSE(selection.TimeSpan(*doc, start, end));
   EXPECT_EQ(end, -1.0);

@@ -166,7 +166,7 @@ class StudioKeyboardLayoutChoiceTest : public StudioPluginTest {
     EXPECT_EQ(StudioActions::Create(doc, {0, 0, 640, 64}, &id), 0);
     QVDictionary properties;
     QVValue value;
-    properties.SetValue("KeyLayout", *QVValueSetasQVString(&value, QVString(layout)));
+    EXPECT_EQ(properties.SetValue("KeyLayout", *QVValueSetasQVString(&value, QVString(layout))), 0);
     EXPECT_EQ(StudioActions::SetProperties(doc, {id}, properties, "Keyboard"), 0);
     return id;
   }

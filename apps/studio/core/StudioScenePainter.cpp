@@ -153,7 +153,7 @@ int32_t StudioScenePainter::PaintArea(const AGContext& context, const AGRect* da
       if (damage) strip.SetClipRect(portArea);
       // A sonogram that cannot paint (nothing open) leaves the background.
       const AGRect rect{bounds.x1 + first, bounds.y1, bounds.x1 + last, bounds.y2 - kRulerHeight};
-      StudioSonogramPainter::Draw(*mSonogram, strip, rect, axis.PixelToTime(first),
+      (void)StudioSonogramPainter::Draw(*mSonogram, strip, rect, axis.PixelToTime(first),
                                   axis.PixelToTime(last), nullptr);
     }
   } else if (mSummary && mSummary->IsBuilt() && mSummary->Channels() > 0 && height > kRulerHeight) {

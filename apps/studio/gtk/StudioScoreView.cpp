@@ -302,7 +302,9 @@ void StudioScoreView::SetLogFrequencies(bool log) {
     settings.axis = StudioFrequencyAxis::ForRecording(
         log ? StudioFrequencyAxis::Scale::kLogarithmic : StudioFrequencyAxis::Scale::kLinear,
         mSonogram->SampleRate());
-    mSonogram->SetSettings(settings);
+    // Settings made from the recording's own rate are always accepted; a
+    // refusal is logged and leaves the sonogram as it was.
+    (void)mSonogram->SetSettings(settings);
   }
   Redraw();
 }
@@ -444,7 +446,8 @@ void StudioScoreView::Press(const AGPoint& point, uint32_t state) {
     if (InEditedObject(point)) {
       mDragToObject = true;
       const AGRect before = EditedDamage();
-      mTyping->Mouse(kQVEditMousePress, ToScore(point), MouseModifiers(state));
+      // A press the object refuses moves nothing: the repaint below shows it.
+      (void)mTyping->Mouse(kQVEditMousePress, ToScore(point), MouseModifiers(state));
       if (mTyping->ObjectWantsToEnd()) {
         FinishEditing();
         mDragToObject = false;
@@ -495,7 +498,8 @@ void StudioScoreView::DragTo(const AGPoint& point, bool released) {
   if (mDragToObject) {
     if (!mTyping) return;
     const AGRect before = EditedDamage();
-    mTyping->Mouse(released ? kQVEditMouseRelease : kQVEditMouseDrag, ToScore(point), 0);
+    // As for the press: a refused drag or release changes nothing to show.
+    (void)mTyping->Mouse(released ? kQVEditMouseRelease : kQVEditMouseDrag, ToScore(point), 0);
     if (mTyping->ObjectWantsToEnd()) {
       FinishEditing();
       return;
