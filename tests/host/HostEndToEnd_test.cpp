@@ -344,7 +344,7 @@ TEST_F(HostEndToEnd, RendersTheScoreAsPngAndSvgOfTheExpectedSize) {
   HostRun unwritable = Host("render " + Quote(doc) + " " + Quote(dir + "/no/such/folder.png"));
   EXPECT_EQ(unwritable.exitCode, 1);
   EXPECT_NE(unwritable.err.find("talvane-host: can't draw into " + dir +
-                                "/no/such/folder.png (status -1302, kQVErrDrawFile)\n"),
+                                "/no/such/folder.png (status -978, kQVErrFileOpen)\n"),
             std::string::npos)
       << unwritable.err;
   EXPECT_EQ(unwritable.out, "");
@@ -614,8 +614,8 @@ TEST_F(HostEndToEnd, FailedRenderLeavesTheOldPictureAndNoHalfOne) {
     const std::string fresh = dir + "/new" + kind.extension;
     for (const std::string& out : {old, fresh}) {
       HostRun run = Host("render " + Quote(doc) + " " + Quote(out), TALVANE_PLUGIN, limited);
-      EXPECT_EQ(run.exitCode, 1) << run.out;
-      EXPECT_NE(run.out.find("status -"), std::string::npos) << run.out;
+      EXPECT_EQ(run.exitCode, 1) << run.err;
+      EXPECT_NE(run.err.find("status -"), std::string::npos) << run.err;
     }
     EXPECT_EQ(ReadFile(old), "the old picture");
     EXPECT_EQ(FolderNames(dir),
