@@ -411,7 +411,7 @@ TEST_F(StudioDocumentTest, PropertiesThatChangeNothingRecordNothing) {
 
 // ---- Inspector
 
-class StudioInspectorTest : public StudioDocumentTest {
+class StudioSettingsTest : public StudioDocumentTest {
  protected:
   std::string LocaleDir() const override { return TALVANE_LOCALE_DIR; }
   HostGUICtrl& Control(uint32_t control) {
@@ -419,7 +419,7 @@ class StudioInspectorTest : public StudioDocumentTest {
   }
 };
 
-TEST_F(StudioInspectorTest, AnInspectorChangeIsAStepNamedByTheObject) {
+TEST_F(StudioSettingsTest, AnInspectorChangeIsAStepNamedByTheObject) {
   StudioObjectId id = Create({0.0, 0.0, 640.0, 64.0});
   HostGUIDesc* desc = plugin->InspectorDesc();
   ASSERT_NE(desc, nullptr);
@@ -456,7 +456,7 @@ TEST_F(StudioInspectorTest, AnInspectorChangeIsAStepNamedByTheObject) {
   EXPECT_EQ(doc->History().Count(), 2u);
 }
 
-class StudioFrenchInspectorTest : public StudioInspectorTest {
+class StudioFrenchInspectorTest : public StudioSettingsTest {
  protected:
   std::string Language() const override { return "fr"; }
 };

@@ -15,31 +15,31 @@ namespace {
 
 // One key of a row: its evdev code, width in key units and, for keys that
 // edit or shift rather than type, the caption. Code 0 is a gap.
-struct KeySpec {
+struct KeyPlace {
   uint32_t code;
   double width;
   const char* label;
 };
 
 // Rows left to right, top to bottom; each row is 15 units wide.
-const std::vector<KeySpec> kDigitRow = {
+const std::vector<KeyPlace> kDigitRow = {
     {41, 1, nullptr}, {2, 1, nullptr},  {3, 1, nullptr},  {4, 1, nullptr},  {5, 1, nullptr},
     {6, 1, nullptr},  {7, 1, nullptr},  {8, 1, nullptr},  {9, 1, nullptr},  {10, 1, nullptr},
     {11, 1, nullptr}, {12, 1, nullptr}, {13, 1, nullptr}, {14, 2, "Backspace"}};
-const std::vector<KeySpec> kBottomRow = {
+const std::vector<KeyPlace> kBottomRow = {
     {29, 1.25, "Ctrl"}, {125, 1.25, "Super"}, {56, 1.25, "Alt"},  {57, 6.25, nullptr},
     {100, 1.25, "AltGr"}, {126, 1.25, "Super"}, {127, 1.25, "Menu"}, {97, 1.25, "Ctrl"}};
 
-std::vector<KeySpec> TopLetterRow(bool iso) {
-  std::vector<KeySpec> row = {{15, 1.5, "Tab"}};
+std::vector<KeyPlace> TopLetterRow(bool iso) {
+  std::vector<KeyPlace> row = {{15, 1.5, "Tab"}};
   for (uint32_t code = 16; code <= 27; ++code) row.push_back({code, 1, nullptr});
   // ISO: Return's upper part (the key itself is placed with the next row).
   if (!iso) row.push_back({43, 1.5, nullptr});
   return row;
 }
 
-std::vector<KeySpec> HomeRow(bool iso) {
-  std::vector<KeySpec> row = {{58, 1.75, "Caps"}};
+std::vector<KeyPlace> HomeRow(bool iso) {
+  std::vector<KeyPlace> row = {{58, 1.75, "Caps"}};
   for (uint32_t code = 30; code <= 40; ++code) row.push_back({code, 1, nullptr});
   if (iso) {
     row.push_back({43, 1, nullptr});
@@ -49,8 +49,8 @@ std::vector<KeySpec> HomeRow(bool iso) {
   return row;
 }
 
-std::vector<KeySpec> LowerLetterRow(bool iso) {
-  std::vector<KeySpec> row;
+std::vector<KeyPlace> LowerLetterRow(bool iso) {
+  std::vector<KeyPlace> row;
   if (iso) {
     row.push_back({42, 1.25, "Shift"});
     row.push_back({86, 1, nullptr});
@@ -84,17 +84,17 @@ std::u16string ToU16(const ATNumberArray<unsigned short>& units) {
 
 StudioKeyboardMap::StudioKeyboardMap(Shape shape) : mShape(shape) {
   bool iso = shape == Shape::kISO;
-  const std::vector<std::vector<KeySpec>> rows = {kDigitRow, TopLetterRow(iso), HomeRow(iso),
+  const std::vector<std::vector<KeyPlace>> rows = {kDigitRow, TopLetterRow(iso), HomeRow(iso),
                                                   LowerLetterRow(iso), kBottomRow};
   for (size_t r = 0; r < rows.size(); ++r) {
     double x = 0;
-    for (const KeySpec& spec : rows[r]) {
+    for (const KeyPlace& place : rows[r]) {
       Key key;
-      key.code = spec.code;
-      key.frame = {x, double(r), x + spec.width, double(r + 1)};
-      if (spec.label) key.label = spec.label;
+      key.code = place.code;
+      key.frame = {x, double(r), x + place.width, double(r + 1)};
+      if (place.label) key.label = place.label;
       mKeys.push_back(key);
-      x += spec.width;
+      x += place.width;
     }
   }
   if (iso) {

@@ -3,7 +3,7 @@
 #include <gtk/gtk.h>
 
 #include "StudioDesktopClipboard.h"
-#include "StudioInspectorPanel.h"
+#include "StudioSettingsPanel.h"
 #include "StudioKeyboardPanel.h"
 #include "StudioWindow.h"
 #include "bridge/HostPlugin.h"
@@ -19,7 +19,7 @@ void Toggle(GSimpleAction*, GVariant*, gpointer data) {
 
 StudioSidePanels::StudioSidePanels(GtkApplication* app, StudioWindow& window, HostPlugin& plugin)
     : mWindow(window),
-      mInspector(std::make_unique<StudioInspectorPanel>(window, plugin.InspectorDesc())),
+      mInspector(std::make_unique<StudioSettingsPanel>(window, plugin.InspectorDesc())),
       mKeyboard(std::make_unique<StudioKeyboardPanel>(window)) {
   GList* windows = gtk_application_get_windows(app);
   GtkWidget* toplevel = windows ? GTK_WIDGET(windows->data) : nullptr;

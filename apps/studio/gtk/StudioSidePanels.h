@@ -16,7 +16,7 @@ typedef struct _GtkWidget GtkWidget;
 typedef struct _GSimpleActionGroup GSimpleActionGroup;
 class HostPlugin;
 class StudioDesktopClipboard;
-class StudioInspectorPanel;
+class StudioSettingsPanel;
 class StudioKeyboardPanel;
 class StudioWindow;
 
@@ -35,7 +35,7 @@ class StudioSidePanels {
  private:
   StudioWindow& mWindow;
   std::unique_ptr<StudioDesktopClipboard> mClipboard;
-  std::unique_ptr<StudioInspectorPanel> mInspector;
+  std::unique_ptr<StudioSettingsPanel> mInspector;
   std::unique_ptr<StudioKeyboardPanel> mKeyboard;
   StudioGObject<GSimpleActionGroup> mActions;
   GtkWidget* mToplevel = nullptr;  // the window; null once it is gone (weak)

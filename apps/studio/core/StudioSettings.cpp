@@ -1,4 +1,4 @@
-#include "StudioInspector.h"
+#include "StudioSettings.h"
 
 #include <charconv>
 #include <cmath>
@@ -19,7 +19,7 @@
 
 namespace {
 
-using Kind = StudioInspectorControl::Kind;
+using Kind = StudioSettingsControl::Kind;
 
 std::string Utf8(const std::string& native) {
   return QVString(native).ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8).Std();
@@ -49,20 +49,20 @@ int32_t Refuse(uint32_t control, const char* why) {
 
 }  // namespace
 
-StudioInspector::StudioInspector(HostGUIDesc* desc) : mDesc(desc) {
+StudioSettings::StudioSettings(HostGUIDesc* desc) : mDesc(desc) {
   if (mDesc) ReadControls();
 }
 
-bool StudioInspector::ServesMultipleSelection() const { return mDesc && mDesc->multipleSelection; }
+bool StudioSettings::ServesMultipleSelection() const { return mDesc && mDesc->multipleSelection; }
 
-const StudioInspectorControl* StudioInspector::Find(uint32_t id) const {
-  for (const StudioInspectorControl& control : mControls) {
+const StudioSettingsControl* StudioSettings::Find(uint32_t id) const {
+  for (const StudioSettingsControl& control : mControls) {
     if (control.id == id) return &control;
   }
   return nullptr;
 }
 
-int32_t StudioInspector::Refresh(const StudioDocument& doc, const StudioSelection& selection) {
+int32_t StudioSettings::Refresh(const StudioDocument& doc, const StudioSelection& selection) {
   mTargets.clear();
   if (!mDesc) {
     mState = State::kNoPanel;
@@ -94,11 +94,11 @@ int32_t StudioInspector::Refresh(const StudioDocument& doc, const StudioSelectio
   return status;
 }
 
-void StudioInspector::ReadControls() {
+void StudioSettings::ReadControls() {
   mPanelSize = {double(mDesc->width), double(mDesc->height)};
   mControls.clear();
   for (const auto& ctrl : mDesc->controls) {
-    StudioInspectorControl control;
+    StudioSettingsControl control;
     control.id = ctrl->id;
     control.kind = KindOf(ctrl->type);
     control.position = PointParam(ctrl->text, "-pos:");
@@ -117,11 +117,11 @@ void StudioInspector::ReadControls() {
   }
 }
 
-int32_t StudioInspector::Change(StudioDocument& doc, uint32_t id, Kind kind, double number,
+int32_t StudioSettings::Change(StudioDocument& doc, uint32_t id, Kind kind, double number,
                                 int32_t index, std::string& actionName) {
   actionName.clear();
   if (mState != State::kServing) return Refuse(id, "no object to change");
-  const StudioInspectorControl* shown = Find(id);
+  const StudioSettingsControl* shown = Find(id);
   auto* ctrl = static_cast<HostGUICtrl*>(mDesc->GetController(id));
   bool numeric = shown && (shown->kind == Kind::kNumber || shown->kind == Kind::kSlider);
   if (!shown || !ctrl || (kind == Kind::kMenu ? shown->kind != Kind::kMenu : !numeric)) {
@@ -149,17 +149,17 @@ int32_t StudioInspector::Change(StudioDocument& doc, uint32_t id, Kind kind, dou
   return status != 0 ? status : refreshed;
 }
 
-int32_t StudioInspector::ChooseItem(StudioDocument& doc, uint32_t control, int32_t index,
+int32_t StudioSettings::ChooseItem(StudioDocument& doc, uint32_t control, int32_t index,
                                     std::string& actionName) {
   return Change(doc, control, Kind::kMenu, 0, index, actionName);
 }
 
-int32_t StudioInspector::SetNumber(StudioDocument& doc, uint32_t control, double value,
+int32_t StudioSettings::SetNumber(StudioDocument& doc, uint32_t control, double value,
                                    std::string& actionName) {
   return Change(doc, control, Kind::kNumber, value, 0, actionName);
 }
 
-int32_t StudioInspector::SetNumberText(StudioDocument& doc, uint32_t control,
+int32_t StudioSettings::SetNumberText(StudioDocument& doc, uint32_t control,
                                        const std::string& text, std::string& actionName) {
   actionName.clear();
   double value = 0;
@@ -169,7 +169,7 @@ int32_t StudioInspector::SetNumberText(StudioDocument& doc, uint32_t control,
   return SetNumber(doc, control, value, actionName);
 }
 
-bool StudioInspector::ParseNumber(const std::string& text, double& value) {
+bool StudioSettings::ParseNumber(const std::string& text, double& value) {
   size_t begin = text.find_first_not_of(" \t");
   size_t end = text.find_last_not_of(" \t");
   if (begin == std::string::npos) return false;

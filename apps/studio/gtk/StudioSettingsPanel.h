@@ -1,5 +1,5 @@
 // The inspector side panel: GTK widgets built from the plug-in's panel
-// description (through StudioInspector), refilled from the selection
+// description (through StudioSettings), refilled from the selection
 // whenever it, the document or the typing state changes, and handing the
 // person's changes to the window (StudioPanelHost::Perform) as one undoable
 // step each.
@@ -11,8 +11,8 @@
 // their position in the description; hidden and disabled controls are
 // hidden and insensitive. The whole panel is insensitive while an object is
 // typed into.
-#ifndef STUDIO_INSPECTOR_PANEL_H
-#define STUDIO_INSPECTOR_PANEL_H
+#ifndef STUDIO_SETTINGS_PANEL_H
+#define STUDIO_SETTINGS_PANEL_H
 
 #include <gtk/gtk.h>
 
@@ -23,21 +23,21 @@
 #include <vector>
 
 #include "StudioGObject.h"
-#include "StudioInspector.h"
+#include "StudioSettings.h"
 #include "StudioSidePanel.h"
 
 class HostGUIDesc;
 
-class StudioInspectorPanel : public StudioSidePanel {
+class StudioSettingsPanel : public StudioSidePanel {
  public:
   // desc: the plug-in's panel (null: the panel says there is none). Listens
   // to host until destroyed.
-  StudioInspectorPanel(StudioPanelHost& host, HostGUIDesc* desc);
-  ~StudioInspectorPanel() override;
-  StudioInspectorPanel(const StudioInspectorPanel&) = delete;
-  StudioInspectorPanel& operator=(const StudioInspectorPanel&) = delete;
+  StudioSettingsPanel(StudioPanelHost& host, HostGUIDesc* desc);
+  ~StudioSettingsPanel() override;
+  StudioSettingsPanel(const StudioSettingsPanel&) = delete;
+  StudioSettingsPanel& operator=(const StudioSettingsPanel&) = delete;
 
-  const StudioInspector& Model() const { return mModel; }
+  const StudioSettings& Model() const { return mModel; }
 
   // The toolkit's callbacks (defined with the class).
   struct Callbacks;
@@ -48,10 +48,10 @@ class StudioInspectorPanel : public StudioSidePanel {
   struct ControlWidget {
     size_t model = 0;  // index in the model's controls
     uint32_t id = 0;
-    StudioInspectorControl::Kind kind = StudioInspectorControl::Kind::kUnknown;
+    StudioSettingsControl::Kind kind = StudioSettingsControl::Kind::kUnknown;
     GtkWidget* widget = nullptr;  // owned by the grid
     GtkStringList* items = nullptr;  // a menu's model, owned by its drop-down
-    StudioInspectorPanel* panel = nullptr;
+    StudioSettingsPanel* panel = nullptr;
   };
 
   void Build();
@@ -61,7 +61,7 @@ class StudioInspectorPanel : public StudioSidePanel {
   void Apply(const std::function<int32_t(StudioDocument&, std::string&)>& change);
   void ApplyNumberText(ControlWidget& control);
 
-  StudioInspector mModel;
+  StudioSettings mModel;
   GtkWidget* mCaption = nullptr;
   GtkWidget* mGrid = nullptr;
   std::list<ControlWidget> mControls;  // stable addresses for the callbacks

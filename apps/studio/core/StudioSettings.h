@@ -12,8 +12,8 @@
 // units, y down from the panel's top-left corner.
 //
 // A value type: copies are independent; queries are const. GUI thread only.
-#ifndef STUDIO_INSPECTOR_H
-#define STUDIO_INSPECTOR_H
+#ifndef STUDIO_SETTINGS_H
+#define STUDIO_SETTINGS_H
 
 #include <cstdint>
 #include <string>
@@ -26,7 +26,7 @@ class HostGUIDesc;
 class StudioDocument;
 class StudioSelection;
 
-struct StudioInspectorControl {
+struct StudioSettingsControl {
   enum class Kind { kLabel, kMenu, kNumber, kSlider, kUnknown };
 
   uint32_t id = 0;  // 0 for labels that no change names
@@ -43,7 +43,7 @@ struct StudioInspectorControl {
   bool enabled = true;
 };
 
-class StudioInspector {
+class StudioSettings {
  public:
   enum class State {
     kNoPanel,       // the plug-in described no panel
@@ -54,7 +54,7 @@ class StudioInspector {
 
   // desc: the plug-in's panel (HostPlugin::InspectorDesc), not owned; it
   // must outlive the model. Null: State() stays kNoPanel.
-  explicit StudioInspector(HostGUIDesc* desc);
+  explicit StudioSettings(HostGUIDesc* desc);
 
   // The controls filled from the selection's first object still in doc.
   // The object is filled through a copy of itself, so that filling never
@@ -68,9 +68,9 @@ class StudioInspector {
   // The objects a change applies to, in selection order (empty unless
   // kServing).
   const std::vector<StudioObjectId>& Targets() const { return mTargets; }
-  const std::vector<StudioInspectorControl>& Controls() const { return mControls; }
+  const std::vector<StudioSettingsControl>& Controls() const { return mControls; }
   // The control with that id (the first one), or null.
-  const StudioInspectorControl* Find(uint32_t id) const;
+  const StudioSettingsControl* Find(uint32_t id) const;
   // The panel's size from the description (a width of 0: as wide as the
   // side area).
   AGSize PanelSize() const { return mPanelSize; }
@@ -99,14 +99,14 @@ class StudioInspector {
   static bool ParseNumber(const std::string& text, double& value);
 
  private:
-  int32_t Change(StudioDocument& doc, uint32_t control, StudioInspectorControl::Kind kind,
+  int32_t Change(StudioDocument& doc, uint32_t control, StudioSettingsControl::Kind kind,
                  double number, int32_t index, std::string& actionName);
   void ReadControls();
 
   HostGUIDesc* mDesc;
   State mState = State::kNoPanel;
   std::vector<StudioObjectId> mTargets;
-  std::vector<StudioInspectorControl> mControls;
+  std::vector<StudioSettingsControl> mControls;
   AGSize mPanelSize{0, 0};
 };
 

@@ -2,7 +2,7 @@
 // controls as plain data, filled from the selection without touching the
 // document, changes applied to every selected object as one undoable step,
 // refused changes leaving everything as it was, French texts.
-#include "StudioInspector.h"
+#include "StudioSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -23,15 +23,15 @@
 
 namespace {
 
-using Kind = StudioInspectorControl::Kind;
+using Kind = StudioSettingsControl::Kind;
 
-class StudioInspectorModelTest : public StudioPluginTest {
+class StudioSettingsModelTest : public StudioPluginTest {
  protected:
   std::string LocaleDir() const override { return TALVANE_LOCALE_DIR; }
   void SetUp() override {
     StudioPluginTest::SetUp();
     doc = std::make_unique<StudioDocument>(*plugin);
-    inspector = std::make_unique<StudioInspector>(plugin->InspectorDesc());
+    inspector = std::make_unique<StudioSettings>(plugin->InspectorDesc());
   }
   void TearDown() override {
     inspector.reset();
@@ -59,10 +59,10 @@ class StudioInspectorModelTest : public StudioPluginTest {
     for (StudioObjectId id : ids) selection.Add(id);
     ASSERT_EQ(inspector->Refresh(*doc, selection), 0);
   }
-  const StudioInspectorControl& Control(uint32_t id) {
-    const StudioInspectorControl* control = inspector->Find(id);
+  const StudioSettingsControl& Control(uint32_t id) {
+    const StudioSettingsControl* control = inspector->Find(id);
     EXPECT_NE(control, nullptr) << id;
-    static const StudioInspectorControl kMissing;
+    static const StudioSettingsControl kMissing;
     return control ? *control : kMissing;
   }
   bool BeginEndShown() {
@@ -70,11 +70,11 @@ class StudioInspectorModelTest : public StudioPluginTest {
   }
 
   std::unique_ptr<StudioDocument> doc;
-  std::unique_ptr<StudioInspector> inspector;
+  std::unique_ptr<StudioSettings> inspector;
   StudioSelection selection;
 };
 
-TEST_F(StudioInspectorModelTest, TheControlsAreThePanelDescriptionsAsPlainData) {
+TEST_F(StudioSettingsModelTest, TheControlsAreThePanelDescriptionsAsPlainData) {
   ASSERT_EQ(inspector->Controls().size(), 11u);
   EXPECT_TRUE(inspector->ServesMultipleSelection());
   EXPECT_EQ(inspector->PanelSize().width, 0.0);
@@ -93,7 +93,7 @@ TEST_F(StudioInspectorModelTest, TheControlsAreThePanelDescriptionsAsPlainData) 
       {8, Kind::kLabel, 10, 111, 216, 16, ""},
   };
   for (size_t i = 0; i < 11; ++i) {
-    const StudioInspectorControl& c = inspector->Controls()[i];
+    const StudioSettingsControl& c = inspector->Controls()[i];
     EXPECT_EQ(c.id, expected[i].id) << i;
     EXPECT_EQ(c.kind, expected[i].kind) << i;
     EXPECT_EQ(c.position.x, expected[i].x) << i;
@@ -109,7 +109,7 @@ TEST_F(StudioInspectorModelTest, TheControlsAreThePanelDescriptionsAsPlainData) 
   EXPECT_EQ(Control(1).items.front(), "Current");
 }
 
-TEST_F(StudioInspectorModelTest, ThePanelFollowsTheSelectionWithoutTouchingTheDocument) {
+TEST_F(StudioSettingsModelTest, ThePanelFollowsTheSelectionWithoutTouchingTheDocument) {
   StudioObjectId plain = Create();
   StudioObjectId sustained = Create();  // as made by default
   std::string name;
@@ -118,10 +118,10 @@ TEST_F(StudioInspectorModelTest, ThePanelFollowsTheSelectionWithoutTouchingTheDo
   size_t steps = doc->History().Count();
 
   Select({});
-  EXPECT_EQ(inspector->GetState(), StudioInspector::State::kNoSelection);
+  EXPECT_EQ(inspector->GetState(), StudioSettings::State::kNoSelection);
   EXPECT_TRUE(inspector->Targets().empty());
   Select({plain});
-  EXPECT_EQ(inspector->GetState(), StudioInspector::State::kServing);
+  EXPECT_EQ(inspector->GetState(), StudioSettings::State::kServing);
   EXPECT_EQ(Control(2).value, 48.0);
   EXPECT_EQ(Control(3).value, 48.0);
   EXPECT_EQ(Control(4).index, 0);
@@ -136,7 +136,7 @@ TEST_F(StudioInspectorModelTest, ThePanelFollowsTheSelectionWithoutTouchingTheDo
   EXPECT_EQ(doc->History().Count(), steps);
 }
 
-TEST_F(StudioInspectorModelTest, AChangeIsOneStepAndTheControlsShowTheObjectAfterIt) {
+TEST_F(StudioSettingsModelTest, AChangeIsOneStepAndTheControlsShowTheObjectAfterIt) {
   StudioObjectId id = Create();
   Select({id});
   std::string name;
@@ -188,10 +188,10 @@ TEST_F(StudioInspectorModelTest, AChangeIsOneStepAndTheControlsShowTheObjectAfte
   EXPECT_EQ(doc->History().Count(), steps);
 }
 
-TEST_F(StudioInspectorModelTest, AMultipleSelectionChangesEveryObjectAsOneStep) {
+TEST_F(StudioSettingsModelTest, AMultipleSelectionChangesEveryObjectAsOneStep) {
   std::vector<StudioObjectId> ids = {Create(), Create(), Create()};
   Select({ids[2], ids[0], ids[1]});
-  EXPECT_EQ(inspector->GetState(), StudioInspector::State::kServing);
+  EXPECT_EQ(inspector->GetState(), StudioSettings::State::kServing);
   size_t steps = doc->History().Count();
   std::string name;
   ASSERT_EQ(inspector->SetNumberText(*doc, 2, "2", name), 0);
@@ -217,11 +217,11 @@ TEST_F(StudioInspectorModelTest, AMultipleSelectionChangesEveryObjectAsOneStep) 
   EXPECT_EQ(Word(ids[1], "LineType"), "Iterated");
 }
 
-TEST_F(StudioInspectorModelTest, APanelForOneObjectDoesNotServeSeveral) {
+TEST_F(StudioSettingsModelTest, APanelForOneObjectDoesNotServeSeveral) {
   std::vector<StudioObjectId> ids = {Create(), Create()};
   plugin->InspectorDesc()->multipleSelection = false;
   Select(ids);
-  EXPECT_EQ(inspector->GetState(), StudioInspector::State::kNotServed);
+  EXPECT_EQ(inspector->GetState(), StudioSettings::State::kNotServed);
   EXPECT_TRUE(inspector->Targets().empty());
   std::string name;
   testing::internal::CaptureStderr();
@@ -232,7 +232,7 @@ TEST_F(StudioInspectorModelTest, APanelForOneObjectDoesNotServeSeveral) {
   plugin->InspectorDesc()->multipleSelection = true;
 }
 
-TEST_F(StudioInspectorModelTest, RefusedChangesLeaveTheObjectsAndTheHistoryAlone) {
+TEST_F(StudioSettingsModelTest, RefusedChangesLeaveTheObjectsAndTheHistoryAlone) {
   StudioObjectId id = Create();
   Select({id});
   std::string name;
@@ -282,7 +282,7 @@ TEST_F(StudioInspectorModelTest, RefusedChangesLeaveTheObjectsAndTheHistoryAlone
   EXPECT_EQ(doc->History().Count(), steps);
 }
 
-TEST(StudioInspectorNumberText, ReadsDecimalsWithAPointOrAComma) {
+TEST(StudioSettingsNumberText, ReadsDecimalsWithAPointOrAComma) {
   struct {
     const char* text;
     bool ok;
@@ -294,12 +294,12 @@ TEST(StudioInspectorNumberText, ReadsDecimalsWithAPointOrAComma) {
                      {"nan", false, 0},    {"1e400", false, 0},   {"--1", false, 0}};
   for (const auto& c : cases) {
     double value = -99;
-    EXPECT_EQ(StudioInspector::ParseNumber(c.text, value), c.ok) << c.text;
+    EXPECT_EQ(StudioSettings::ParseNumber(c.text, value), c.ok) << c.text;
     EXPECT_EQ(value, c.ok ? c.value : -99) << c.text;
   }
 }
 
-class StudioFrenchInspectorModelTest : public StudioInspectorModelTest {
+class StudioFrenchInspectorModelTest : public StudioSettingsModelTest {
  protected:
   std::string Language() const override { return "fr"; }
 };
@@ -316,9 +316,9 @@ TEST_F(StudioFrenchInspectorModelTest, TextsComeFromTheHostsCatalogs) {
   EXPECT_EQ(Word(id, "LineType"), "Iterated");
 }
 
-TEST(StudioInspectorWithoutPanel, APluginWithoutPanelShowsNone) {
-  StudioInspector inspector(nullptr);
-  EXPECT_EQ(inspector.GetState(), StudioInspector::State::kNoPanel);
+TEST(StudioSettingsWithoutPanel, APluginWithoutPanelShowsNone) {
+  StudioSettings inspector(nullptr);
+  EXPECT_EQ(inspector.GetState(), StudioSettings::State::kNoPanel);
   EXPECT_TRUE(inspector.Controls().empty());
   EXPECT_FALSE(inspector.ServesMultipleSelection());
 }

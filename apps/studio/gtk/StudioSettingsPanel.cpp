@@ -1,4 +1,4 @@
-#include "StudioInspectorPanel.h"
+#include "StudioSettingsPanel.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,7 +8,7 @@
 
 namespace {
 
-using Kind = StudioInspectorControl::Kind;
+using Kind = StudioSettingsControl::Kind;
 
 // Controls whose tops lie within this many panel units share a row.
 constexpr double kRowTolerance = 8.0;
@@ -26,10 +26,10 @@ std::string NumberText(double value, int32_t precision) {
 
 }  // namespace
 
-struct StudioInspectorPanel::Callbacks {
+struct StudioSettingsPanel::Callbacks {
   static void MenuChanged(GObject*, GParamSpec*, gpointer data) {
     auto* control = static_cast<ControlWidget*>(data);
-    StudioInspectorPanel* panel = control->panel;
+    StudioSettingsPanel* panel = control->panel;
     if (panel->mShowing) return;
     guint selected = gtk_drop_down_get_selected(GTK_DROP_DOWN(control->widget));
     if (selected == GTK_INVALID_LIST_POSITION) return;
@@ -51,7 +51,7 @@ struct StudioInspectorPanel::Callbacks {
 
   static void SliderMoved(GtkRange*, gpointer data) {
     auto* control = static_cast<ControlWidget*>(data);
-    StudioInspectorPanel* panel = control->panel;
+    StudioSettingsPanel* panel = control->panel;
     if (panel->mShowing) return;
     if (panel->mSliderTimeout) g_source_remove(panel->mSliderTimeout);
     panel->mSliderTimeout = g_timeout_add(kSliderRestMs, &SliderRested, control);
@@ -59,7 +59,7 @@ struct StudioInspectorPanel::Callbacks {
 
   static gboolean SliderRested(gpointer data) {
     auto* control = static_cast<ControlWidget*>(data);
-    StudioInspectorPanel* panel = control->panel;
+    StudioSettingsPanel* panel = control->panel;
     panel->mSliderTimeout = 0;
     const double value = gtk_range_get_value(GTK_RANGE(control->widget));
     const uint32_t id = control->id;
@@ -70,7 +70,7 @@ struct StudioInspectorPanel::Callbacks {
   }
 };
 
-StudioInspectorPanel::StudioInspectorPanel(StudioPanelHost& host, HostGUIDesc* desc)
+StudioSettingsPanel::StudioSettingsPanel(StudioPanelHost& host, HostGUIDesc* desc)
     : StudioSidePanel(host), mModel(desc) {
   GtkWidget* root = Widget();
   GtkWidget* title = gtk_label_new(nullptr);
@@ -88,13 +88,13 @@ StudioInspectorPanel::StudioInspectorPanel(StudioPanelHost& host, HostGUIDesc* d
   Update();
 }
 
-StudioInspectorPanel::~StudioInspectorPanel() {
+StudioSettingsPanel::~StudioSettingsPanel() {
   if (mSliderTimeout) g_source_remove(mSliderTimeout);
   mSignals.clear();
 }
 
-void StudioInspectorPanel::Build() {
-  const std::vector<StudioInspectorControl>& controls = mModel.Controls();
+void StudioSettingsPanel::Build() {
+  const std::vector<StudioSettingsControl>& controls = mModel.Controls();
   std::vector<size_t> order(controls.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   // Rows by top (within kRowTolerance), left to right within a row.
@@ -119,7 +119,7 @@ void StudioInspectorPanel::Build() {
   int row = -1;
   int column = 0;
   for (size_t n = 0; n < order.size(); ++n) {
-    const StudioInspectorControl& c = controls[order[n]];
+    const StudioSettingsControl& c = controls[order[n]];
     if (rowOf[order[n]] != row) {
       row = rowOf[order[n]];
       column = 0;
@@ -172,26 +172,26 @@ void StudioInspectorPanel::Build() {
   }
 }
 
-void StudioInspectorPanel::Update() {
+void StudioSettingsPanel::Update() {
   // The model logs what it cannot read; the panel then shows what it had.
   mModel.Refresh(mHost.Document(), mHost.Selection());
   Show();
 }
 
-void StudioInspectorPanel::Show() {
+void StudioSettingsPanel::Show() {
   mShowing = true;
-  const bool serving = mModel.GetState() == StudioInspector::State::kServing;
+  const bool serving = mModel.GetState() == StudioSettings::State::kServing;
   switch (mModel.GetState()) {
-    case StudioInspector::State::kNoPanel:
+    case StudioSettings::State::kNoPanel:
       gtk_label_set_text(GTK_LABEL(mCaption), "No inspector for these objects");
       break;
-    case StudioInspector::State::kNoSelection:
+    case StudioSettings::State::kNoSelection:
       gtk_label_set_text(GTK_LABEL(mCaption), "No object selected");
       break;
-    case StudioInspector::State::kNotServed:
+    case StudioSettings::State::kNotServed:
       gtk_label_set_text(GTK_LABEL(mCaption), "Select one object to inspect it");
       break;
-    case StudioInspector::State::kServing: {
+    case StudioSettings::State::kServing: {
       const size_t count = mModel.Targets().size();
       std::string caption = count == 1 ? "One object" : std::to_string(count) + " objects";
       gtk_label_set_text(GTK_LABEL(mCaption), caption.c_str());
@@ -205,7 +205,7 @@ void StudioInspectorPanel::Show() {
     // The description's controls are fixed at registration: the widgets
     // stay paired with them.
     if (control.model >= mModel.Controls().size()) continue;
-    const StudioInspectorControl& c = mModel.Controls()[control.model];
+    const StudioSettingsControl& c = mModel.Controls()[control.model];
     gtk_widget_set_visible(control.widget, c.visible);
     gtk_widget_set_sensitive(control.widget, c.enabled);
     switch (c.kind) {
@@ -229,7 +229,7 @@ void StudioInspectorPanel::Show() {
   mShowing = false;
 }
 
-void StudioInspectorPanel::Apply(const std::function<int32_t(StudioDocument&, std::string&)>& change) {
+void StudioSettingsPanel::Apply(const std::function<int32_t(StudioDocument&, std::string&)>& change) {
   std::string name;
   const int32_t status = mHost.Perform([&](StudioDocument& doc) { return change(doc, name); });
   // On success the window's notification has refilled the panel; a refused
@@ -237,10 +237,10 @@ void StudioInspectorPanel::Apply(const std::function<int32_t(StudioDocument&, st
   if (status != 0) Update();
 }
 
-void StudioInspectorPanel::ApplyNumberText(ControlWidget& control) {
+void StudioSettingsPanel::ApplyNumberText(ControlWidget& control) {
   if (mShowing) return;
   const std::string text = gtk_editable_get_text(GTK_EDITABLE(control.widget));
-  const StudioInspectorControl* shown = mModel.Find(control.id);
+  const StudioSettingsControl* shown = mModel.Find(control.id);
   if (!shown || text == NumberText(shown->value, shown->precision)) return;
   std::string name;
   const uint32_t id = control.id;
