@@ -81,7 +81,11 @@ std::string HostEnvironment::Translate(const std::string& domain, const std::str
 }
 
 void HostEnvironment::LogMessage(const char* text) {
-  if (sCurrent && text) sCurrent->mLogLines.emplace_back(text);
+  if (!sCurrent || !text) return;
+  std::vector<std::string>& lines = sCurrent->mLogLines;
+  // Moving up to 255 strings down is cheaper than the line's own formatting.
+  if (lines.size() >= kMaxLogLines) lines.erase(lines.begin());
+  lines.emplace_back(text);
 }
 
 const char* HostEnvironment::SetLanguageDomain(const char* domain) {

@@ -34,7 +34,10 @@ class HostEnvironment {
   // The record handed to plug-ins; valid while this object lives.
   QVEnvironment* Record() { return &mRecord; }
 
-  // Log lines the plug-ins forwarded, in order (each ends with a line feed).
+  // The last kMaxLogLines log lines the plug-ins forwarded, oldest first
+  // (each ends with a line feed). Older lines are dropped, so that a host
+  // running for days holds a bounded log.
+  static constexpr size_t kMaxLogLines = 256;
   const std::vector<std::string>& LogLines() const { return mLogLines; }
   void ClearLog() { mLogLines.clear(); }
 

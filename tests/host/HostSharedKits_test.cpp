@@ -61,6 +61,15 @@ TEST(HostSharedKits, PluginRegistrationIsSeenByTheHostsKitAndUndoneWhenTheHostLe
     EXPECT_EQ(printed, "### QVLib Error -5: probe.\n");
     EXPECT_EQ(environment.LogLines(), std::vector<std::string>{"### QVLib Error -5: probe.\n"});
 
+    // A host that runs for days keeps only the latest lines.
+    environment.ClearLog();
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 300; ++i) QVLogError(-5, ("line " + std::to_string(i)).c_str());
+    (void)::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(environment.LogLines().size(), HostEnvironment::kMaxLogLines);
+    EXPECT_EQ(environment.LogLines().front(), "### QVLib Error -5: line 44.\n");
+    EXPECT_EQ(environment.LogLines().back(), "### QVLib Error -5: line 299.\n");
+
     // One host path provider: the plug-in's answers through the record.
     EXPECT_NE(QVGetHostPathProvider(), pathsBefore);
     EXPECT_EQ(QVGetRepositoryDirPath().String().Std(), Options().repositoryDir + "/");
