@@ -173,17 +173,21 @@ int32_t HostDocument::Load(const std::string& path) {
 
   std::vector<std::unique_ptr<HostObject>> objects;
   std::string recording;
-  int32_t result = ReadObjects(file, objects, recording, path);
+  std::vector<HostForeignChunk> foreign;
+  int32_t result = ReadObjects(file, objects, recording, foreign, path);
   if (result != 0) return result;
   mByteOrder = file.Endianness();
   mObjects.swap(objects);
   mRecordingPath.swap(recording);
+  mForeignChunks.swap(foreign);
   return 0;
 }
 
 int32_t HostDocument::ReadObjects(const QVFile& file,
                                   std::vector<std::unique_ptr<HostObject>>& objects,
-                                  std::string& recording, const std::string& path) {
+                                  std::string& recording,
+                                  std::vector<HostForeignChunk>& foreign,
+                                  const std::string& path) {
   uint64_t size = 0;
   // A size that can't be had must not read as an empty document.
   long err = file.GetFileSize(size);
@@ -208,6 +212,17 @@ int32_t HostDocument::ReadObjects(const QVFile& file,
           !IsStorableRecording(recording)) {
         return Damaged(path);
       }
+    } else if (chunk.Signature() != kSigHead) {
+      // The chunk lies inside the file (ChunkEnd), so its bytes are bounded
+      // by what was read from disk anyway.
+      HostForeignChunk kept;
+      kept.signature = chunk.Signature();
+      kept.bytes.resize(chunk.Size());
+      ReadLimitScope limit(file, end);
+      if (!kept.bytes.empty() && QVFileRead(file, kept.bytes.data(), kept.bytes.size()) != 0) {
+        return Damaged(path);
+      }
+      foreign.push_back(std::move(kept));
     }
     if (QVFileGotoChunkEnd(file, chunk) != 0) return Damaged(path);
   }
@@ -294,6 +309,15 @@ int32_t HostDocument::WriteAll(QVFile& file) const {
     if (!status) status = QVFileWrite(file, mRecordingPath.data(), mRecordingPath.size());
     if (!status) status = QVFileWriteChunkComplete(file, recording);
   }
+  for (const HostForeignChunk& foreign : mForeignChunks) {
+    if (status) break;
+    QVFileChunk chunk(foreign.signature);
+    status = QVFileWriteChunkHeader(file, chunk);
+    if (!status && !foreign.bytes.empty()) {
+      status = QVFileWrite(file, foreign.bytes.data(), foreign.bytes.size());
+    }
+    if (!status) status = QVFileWriteChunkComplete(file, chunk);
+  }
 
   for (const auto& object : mObjects) {
     if (status) break;
@@ -316,6 +340,11 @@ int32_t HostDocument::WriteAll(QVFile& file) const {
     if (!status) status = QVFileWriteChunkComplete(file, chunk);
   }
   return static_cast<int32_t>(status);
+}
+
+void HostDocument::SetByteOrder(uint32_t order) {
+  if (order != mByteOrder) mForeignChunks.clear();
+  mByteOrder = order;
 }
 
 int32_t HostDocument::Save(const std::string& path, const HostDocumentLock* held) const {

@@ -20,7 +20,13 @@
 //                 when the document has a recording.
 //
 // Chunk sizes and numbers are in the byte order the header names; unknown
-// chunks are skipped wherever they stand, inside "objt" too. Every read is
+// chunks are skipped wherever they stand, inside "objt" too. Unknown chunks
+// at the top level (a later program's additions) are kept as they were read
+// and written back by Save, after "rcrd" and before the objects, in their
+// order; their bytes stay valid because a document is saved in the byte
+// order it was loaded in unless SetByteOrder changes it, which drops them
+// (they may hold numbers in the old order). Unknown chunks inside "objt"
+// are not kept. Every read is
 // held inside the chunk it belongs to: an object payload that would read
 // past its "data" chunk makes the document damaged, even when the file goes
 // on. Loading either takes the whole document or nothing.
@@ -38,6 +44,13 @@ class HostDocumentLock;
 class HostPlugin;
 class QVFile;
 class QVFileChunk;
+
+// A top-level chunk the document does not know: its signature and the
+// bytes it held (without its header).
+struct HostForeignChunk {
+  uint32_t signature = 0;
+  std::vector<uint8_t> bytes;
+};
 
 class HostDocument {
  public:
@@ -64,7 +77,8 @@ class HostDocument {
   [[nodiscard]] int32_t Save(const std::string& path, const HostDocumentLock* held = nullptr) const;
 
   uint32_t ByteOrder() const { return mByteOrder; }
-  void SetByteOrder(uint32_t order) { mByteOrder = order; }
+  // A change of order drops the kept unknown chunks (see above).
+  void SetByteOrder(uint32_t order);
 
   // The recording's path as stored ("rcrd"): UTF-8, relative to the
   // document's folder or absolute; empty when the document has none. The
@@ -88,7 +102,8 @@ class HostDocument {
 
  private:
   [[nodiscard]] int32_t ReadObjects(const QVFile& file, std::vector<std::unique_ptr<HostObject>>& objects,
-                      std::string& recording, const std::string& path);
+                      std::string& recording, std::vector<HostForeignChunk>& foreign,
+                      const std::string& path);
   [[nodiscard]] int32_t ReadOneObject(const QVFile& file, uint64_t end,
                         std::vector<std::unique_ptr<HostObject>>& objects,
                         const std::string& path);
@@ -100,6 +115,7 @@ class HostDocument {
   uint32_t mByteOrder;
   std::vector<std::unique_ptr<HostObject>> mObjects;
   std::string mRecordingPath;
+  std::vector<HostForeignChunk> mForeignChunks;
 };
 
 #endif

@@ -273,4 +273,27 @@ TEST_F(HostDocumentTest, FailedLoadKeepsTheObjectsItHad) {
   EXPECT_EQ(doc.Count(), 3u);
 }
 
+TEST_F(HostDocumentTest, UnknownTopLevelChunksAreWrittenBackAsTheyWereRead) {
+  const OneObjectDocument parts = SavedParts();
+  const std::string object = Chunk("objt", parts.identity + parts.base + parts.data);
+  const std::string later = Chunk("xtra", std::string("a\0b\xFF", 4)) + Chunk("late", "");
+  const std::string path = PathOf("later.tlv");
+  // Where a later program put them: before, between and after the objects.
+  WriteFile(path, parts.head + Chunk("xtra", std::string("a\0b\xFF", 4)) + object +
+                      Chunk("late", "") + object);
+  HostDocument doc(*plugin);
+  ASSERT_EQ(doc.Load(path), 0);
+  ASSERT_EQ(doc.Count(), 2u);
+  ASSERT_EQ(doc.Save(path), 0);
+  EXPECT_EQ(ReadFile(path), parts.head + later + object + object);
+
+  // Saved in the other byte order, their numbers (if any) would be wrong:
+  // they are dropped rather than kept in an order they were not written in.
+  doc.SetByteOrder(doc.ByteOrder() == QVFile::kEndianBig ? QVFile::kEndianLittle
+                                                         : QVFile::kEndianBig);
+  ASSERT_EQ(doc.Save(path), 0);
+  EXPECT_EQ(ReadFile(path).find("xtra"), std::string::npos);
+  EXPECT_EQ(ReadFile(path).find("late"), std::string::npos);
+}
+
 }  // namespace
