@@ -187,7 +187,7 @@ void BM_KeystrokeRepaint(benchmark::State& state) {
     return;
   }
   const AGContext context = scene.Context();
-  painter.Paint(context);
+  benchmark::DoNotOptimize(painter.Paint(context));
   std::vector<double> figure, anchor;
   bool type = true;
   for (auto _ : state) {
@@ -200,9 +200,9 @@ void BM_KeystrokeRepaint(benchmark::State& state) {
         scene.view, scene.Doc().Find(id)->Record().frame);
     const AGRect damage{std::min(before.x1, after.x1), std::min(before.y1, after.y1),
                         std::max(before.x2, after.x2), std::max(before.y2, after.y2)};
-    painter.PaintDamaged(context, damage);
+    benchmark::DoNotOptimize(painter.PaintDamaged(context, damage));
     const Clock::time_point middle = Clock::now();
-    painter.Paint(context);
+    benchmark::DoNotOptimize(painter.Paint(context));
     const Clock::time_point end = Clock::now();
     type = !type;
     figure.push_back(Ms(middle - start));
@@ -240,9 +240,9 @@ void BM_ScrollFrame(benchmark::State& state) {
     } else {
       axis.ScrollByPixels(step);
     }
-    painter.Paint(context);
+    benchmark::DoNotOptimize(painter.Paint(context));
     const Clock::time_point middle = Clock::now();
-    anchorPainter.Paint(context);
+    benchmark::DoNotOptimize(anchorPainter.Paint(context));
     const Clock::time_point end = Clock::now();
     figure.push_back(Ms(middle - start));
     anchor.push_back(Ms(end - middle));
@@ -288,7 +288,7 @@ void BM_ScrollFrameShifted(benchmark::State& state) {
   const double step = static_cast<double>(state.range(0));
   StudioTimeAxis& axis = scene.view.Axis();
   axis.ScrollToTime(0.0);
-  painter.Paint(context);
+  benchmark::DoNotOptimize(painter.Paint(context));
   std::vector<double> figure, anchor;
   for (auto _ : state) {
     const Clock::time_point start = Clock::now();
@@ -300,15 +300,15 @@ void BM_ScrollFrameShifted(benchmark::State& state) {
     }
     const double shift = std::round((axis.StartTime() - before) / axis.MsPerPixel());
     if (std::fabs(shift) >= kWidth) {
-      painter.Paint(context);
+      benchmark::DoNotOptimize(painter.Paint(context));
     } else {
       ShiftPixels(context, static_cast<int>(shift));
       const AGRect strip = shift >= 0 ? AGRect{kWidth - shift, 0.0, double(kWidth), double(kHeight)}
                                       : AGRect{0.0, 0.0, -shift, double(kHeight)};
-      painter.PaintDamaged(context, strip);
+      benchmark::DoNotOptimize(painter.PaintDamaged(context, strip));
     }
     const Clock::time_point middle = Clock::now();
-    painter.Paint(context);
+    benchmark::DoNotOptimize(painter.Paint(context));
     const Clock::time_point end = Clock::now();
     figure.push_back(Ms(middle - start));
     anchor.push_back(Ms(end - middle));

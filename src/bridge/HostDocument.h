@@ -101,14 +101,16 @@ class HostDocument {
   std::unique_ptr<HostObject> TakeObject(size_t index);
 
  private:
-  [[nodiscard]] int32_t ReadObjects(const QVFile& file, std::vector<std::unique_ptr<HostObject>>& objects,
-                      std::string& recording, std::vector<HostForeignChunk>& foreign,
-                      const std::string& path);
+  [[nodiscard]] int32_t ReadObjects(const QVFile& file,
+                                    std::vector<std::unique_ptr<HostObject>>& objects,
+                                    std::string& recording,
+                                    std::vector<HostForeignChunk>& foreign,
+                                    const std::string& path);
   [[nodiscard]] int32_t ReadOneObject(const QVFile& file, uint64_t end,
                         std::vector<std::unique_ptr<HostObject>>& objects,
                         const std::string& path);
-  [[nodiscard]] int32_t ReadObjectPart(const QVFile& file, const QVFileChunk& chunk, HostObject& object,
-                         const std::string& path);
+  [[nodiscard]] int32_t ReadObjectPart(const QVFile& file, const QVFileChunk& chunk,
+                                       HostObject& object, const std::string& path);
   [[nodiscard]] int32_t WriteAll(QVFile& file) const;
 
   HostPlugin& mPlugin;

@@ -47,7 +47,8 @@ int32_t HostDocumentLock::Lock(const std::string& path, int waitMs, bool missing
     // Polled rather than blocking, so that the wait is bounded without a
     // timer signal.
     int rc;
-    while ((rc = ::flock(fd.Get(), LOCK_EX | LOCK_NB)) != 0 && (errno == EWOULDBLOCK || errno == EINTR)) {
+    while ((rc = ::flock(fd.Get(), LOCK_EX | LOCK_NB)) != 0 &&
+           (errno == EWOULDBLOCK || errno == EINTR)) {
       if (std::chrono::steady_clock::now() >= deadline) {
         return static_cast<int32_t>(QVLogStatus<kQVErrDocumentLocked>(path.c_str(), waitMs));
       }

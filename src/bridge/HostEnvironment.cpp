@@ -72,7 +72,8 @@ const HostCatalog* HostEnvironment::CatalogFor(const std::string& domain) {
 std::string HostEnvironment::Translate(const std::string& domain, const std::string& text) {
   const HostCatalog* catalog = CatalogFor(domain);
   // Catalogs are UTF-8; plug-ins hold texts in the kit's native encoding.
-  QVString utf8 = QVString(text).ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
+  QVString utf8 =
+      QVString(text).ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8);
   const std::string* found = catalog ? catalog->Find(utf8.Std()) : nullptr;
   if (!found) return text;
   QVString translated =

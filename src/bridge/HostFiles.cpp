@@ -37,7 +37,8 @@ int32_t HostOpenRegularFileForRead(const std::string& path, HostFd& fd) {
   if (::fstat(raw, &info) != 0) return Log<kQVErrFileOpen>(path);
   if (!S_ISREG(info.st_mode)) return Log<kQVErrNotAFile>(path);
   int flags = ::fcntl(raw, F_GETFL);
-  if (flags == -1 || ::fcntl(raw, F_SETFL, flags & ~O_NONBLOCK) == -1) return Log<kQVErrFileOpen>(path);
+  if (flags == -1 || ::fcntl(raw, F_SETFL, flags & ~O_NONBLOCK) == -1)
+    return Log<kQVErrFileOpen>(path);
   fd = std::move(opened);
   return 0;
 }

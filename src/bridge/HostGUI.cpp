@@ -58,7 +58,8 @@ void HostGUICtrl::SetMenuItemList(const char* list) {
   size_t start = 0;
   while (!text.empty()) {
     size_t comma = text.find(", ", start);
-    items.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    items.push_back(
+        text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
     if (comma == std::string::npos) break;
     start = comma + 2;
   }
@@ -82,7 +83,8 @@ void HostGUICtrl::SetMenuItem(const char* item) {
 
 void HostGUICtrl::GetMenuItem(QVString* item) {
   if (!item) return;
-  *item = (index >= 0 && index < static_cast<int32_t>(items.size())) ? QVString(items[index]) : QVString();
+  *item = (index >= 0 && index < static_cast<int32_t>(items.size())) ? QVString(items[index])
+                                                                     : QVString();
 }
 
 void HostGUICtrl::SetValueAsFloat32(float v) { value = v; }

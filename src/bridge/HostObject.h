@@ -54,7 +54,8 @@ class HostObject {
   // One panel event: kind 1 fills desc from the object, kind 3 applies the
   // change of control id. The object's action name (native text) comes back
   // in actionName; empty when nothing changed. kQVErrGeneric without the slot.
-  [[nodiscard]] int32_t Inspect(QVGUIDescObject* desc, int32_t kind, uint32_t id, std::string& actionName);
+  [[nodiscard]] int32_t Inspect(QVGUIDescObject* desc, int32_t kind, uint32_t id,
+                                std::string& actionName);
 
   HostObjectRecord& Record() { return mRecord; }
   const HostObjectRecord& Record() const { return mRecord; }

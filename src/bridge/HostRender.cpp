@@ -55,11 +55,12 @@ bool HostRenderKnowsPictureKind(const std::string& path) {
 int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale) {
   AGNativePortKind kind;
   if (!PictureKindOf(path, kind)) {
-    return static_cast<int32_t>(
-        QVLogError(kQVErrGeneric, "Can't tell the kind of picture \"%s\" (.png, .svg, .pdf)", path.c_str()));
+    return static_cast<int32_t>(QVLogError(
+        kQVErrGeneric, "Can't tell the kind of picture \"%s\" (.png, .svg, .pdf)", path.c_str()));
   }
   if (doc.Count() == 0 || !(scale > 0.0)) {
-    return static_cast<int32_t>(QVLogError(kQVErrGeneric, "Nothing to draw into \"%s\"", path.c_str()));
+    return static_cast<int32_t>(
+        QVLogError(kQVErrGeneric, "Nothing to draw into \"%s\"", path.c_str()));
   }
 
   // Where each object goes, in score units.

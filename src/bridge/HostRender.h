@@ -33,7 +33,8 @@ inline constexpr uint64_t kHostMaxRenderPixels = 64000000;
 // more than kHostMaxRenderPixels, kQVErrGeneric for an unknown extension or
 // an empty document, and HostSafeSave's codes (kQVErrNotAFile,
 // kQVErrDocumentReadOnly, kQVErrFileOpen, kQVErrFileWrite).
-[[nodiscard]] int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path, double scale);
+[[nodiscard]] int32_t HostRender(const HostDocument& doc, HostView view, const std::string& path,
+                                 double scale);
 
 // Whether path ends with an extension HostRender writes (.png, .svg, .pdf;
 // compared as bytes, so ".PNG" is not one). Not logged.
@@ -46,8 +47,9 @@ bool HostRenderKnowsPictureKind(const std::string& path);
 // the picture is whole. A failing paint (its status is returned), port or write leaves
 // no file and an existing picture as it was. 0, paint's status,
 // kQVErrDrawPort, kQVErrDrawFile, or HostSafeSave's statuses.
-[[nodiscard]] int32_t HostWritePicture(const std::string& path, AGNativePortKind kind, const AGSize& size,
-                         const std::function<int32_t(AGNativePort* port)>& paint);
+[[nodiscard]] int32_t HostWritePicture(const std::string& path, AGNativePortKind kind,
+                                       const AGSize& size,
+                                       const std::function<int32_t(AGNativePort* port)>& paint);
 
 // Draws one object the way the host shows it: the plug-in's draw method
 // with target (score units, normalised) as the drawing event's target, the
@@ -55,7 +57,7 @@ bool HostRenderKnowsPictureKind(const std::string& path);
 // library flag; edited adds the edited look (an object in edit mode draws
 // nothing without it). context.transform maps the score onto the port.
 // The draw method's status (kQVErrGeneric without one).
-[[nodiscard]] int32_t HostRenderObject(const AGContext& context, const HostObject& object, HostView view,
-                         const AGRect& target, bool edited);
+[[nodiscard]] int32_t HostRenderObject(const AGContext& context, const HostObject& object,
+                                       HostView view, const AGRect& target, bool edited);
 
 #endif

@@ -89,7 +89,8 @@ std::string RandomLetters() {
   if (::getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
     // Without the system's randomness the exclusive create still keeps
     // names unique; they only become easier to guess.
-    uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    uint64_t seed =
+        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     seed ^= static_cast<uint64_t>(::getpid()) << 32;
     for (unsigned char& b : bytes) {
       seed = seed * 6364136223846793005ull + 1442695040888963407ull;
@@ -226,9 +227,10 @@ int32_t HostSafeSave::Commit() {
   const std::string folder = FolderOf(mTarget);
   HostFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!dir.IsOpen() || sCalls->fsync(dir.Get()) != 0) {
-    return static_cast<int32_t>(QVLogError(
-        kQVErrFileWrite, "The document \"%s\" was replaced, but its folder \"%s\" could not be synced",
-        mTarget.c_str(), folder.c_str()));
+    return static_cast<int32_t>(
+        QVLogError(kQVErrFileWrite,
+                   "The document \"%s\" was replaced, but its folder \"%s\" could not be synced",
+                   mTarget.c_str(), folder.c_str()));
   }
   return 0;
 }

@@ -14,8 +14,8 @@ void Destroy(QVHostObject* handler) { delete static_cast<HostUndoHandler*>(handl
 
 int32_t Record(std::vector<QVObject*>& list, QVObject* const* objects, uint32_t count) {
   if (count > 0 && (!objects || std::find(objects, objects + count, nullptr) != objects + count)) {
-    return static_cast<int32_t>(
-        QVLogError(kQVErrGeneric, "An undo handler was handed %u objects, not all of them there", count));
+    return static_cast<int32_t>(QVLogError(
+        kQVErrGeneric, "An undo handler was handed %u objects, not all of them there", count));
   }
   for (uint32_t i = 0; i < count; ++i) {
     if (std::find(list.begin(), list.end(), objects[i]) == list.end()) list.push_back(objects[i]);

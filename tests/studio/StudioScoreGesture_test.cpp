@@ -88,7 +88,7 @@ TEST_F(StudioScoreGestureTest, ClicksWithinTheThresholdCreateAndMoveNothing) {
   // On the empty score: the selection is cleared, nothing is created.
   selection.Replace(id);
   gesture.Press(*doc, view, selection, {300.0, 250.0}, false, false);
-  gesture.Drag(*doc, view, {302.0, 252.0});
+  EXPECT_EQ(gesture.Drag(*doc, view, {302.0, 252.0}), 0);
   EXPECT_EQ(gesture.Release(*doc, view, selection, {302.9, 247.1}), 0);
   EXPECT_EQ(doc->Count(), 1u);
   EXPECT_TRUE(selection.IsEmpty());
@@ -127,7 +127,7 @@ TEST_F(StudioScoreGestureTest, PressOnAnUnselectedObjectSelectsOnlyIt) {
   selection.Replace(b);
   ASSERT_EQ(gesture.Press(*doc, view, selection, {120.0, 150.0}, false, false), Kind::kMove);
   EXPECT_EQ(selection.Ids(), std::vector<StudioObjectId>{a});
-  gesture.Release(*doc, view, selection, {160.0, 150.0});
+  EXPECT_EQ(gesture.Release(*doc, view, selection, {160.0, 150.0}), 0);
   ExpectRect(Frame(a), {1280.0, 50.0, 1380.0, 100.0});
   ExpectRect(Frame(b), {2000.0, 20.0, 2100.0, 30.0});
 }
@@ -143,7 +143,7 @@ TEST_F(StudioScoreGestureTest, DraggingAHandleResizesThatObject) {
   EXPECT_EQ(doc->History().UndoText(), "Undo Resize");
   // Dragged past the opposite edge it stops 8 pixels (16 ms) from it.
   gesture.Press(*doc, view, selection, {170.0, 90.0}, false, false);
-  gesture.Release(*doc, view, selection, {0.0, 90.0});
+  EXPECT_EQ(gesture.Release(*doc, view, selection, {0.0, 90.0}), 0);
   ExpectRect(Frame(id), {1200.0, 50.0, 1216.0, 105.0});
 }
 
@@ -167,7 +167,7 @@ TEST_F(StudioScoreGestureTest, CtrlClickTogglesWithoutMoving) {
   EXPECT_EQ(selection.Ids(), std::vector<StudioObjectId>{b});
   // Ctrl on the empty score keeps the selection and creates nothing.
   EXPECT_EQ(gesture.Press(*doc, view, selection, {300.0, 250.0}, true, false), Kind::kNone);
-  gesture.Release(*doc, view, selection, {350.0, 200.0});
+  EXPECT_EQ(gesture.Release(*doc, view, selection, {350.0, 200.0}), 0);
   EXPECT_EQ(selection.Ids(), std::vector<StudioObjectId>{b});
   EXPECT_EQ(doc->Count(), 2u);
 }
@@ -179,7 +179,7 @@ TEST_F(StudioScoreGestureTest, ShiftDragRubberBandAddsWhatItMeets) {
   selection.Replace(c);
   const size_t steps = doc->History().Count();
   ASSERT_EQ(gesture.Press(*doc, view, selection, {140.0, 245.0}, false, true), Kind::kRubberBand);
-  gesture.Drag(*doc, view, {300.0, 250.0});
+  EXPECT_EQ(gesture.Drag(*doc, view, {300.0, 250.0}), 0);
   AGRect band;
   ASSERT_TRUE(gesture.Band(band));
   ExpectRect(band, {140.0, 245.0, 300.0, 250.0});

@@ -25,11 +25,11 @@ namespace {
 
 // Logs code, whose message takes one text, and returns it.
 template <QVStatus code>
-int32_t Refuse(const char* what) {
+[[nodiscard]] int32_t Refuse(const char* what) {
   return static_cast<int32_t>(QVLogStatus<code>(what));
 }
 
-int32_t RefuseIfTyping(const StudioDocument& doc, const char* what) {
+[[nodiscard]] int32_t RefuseIfTyping(const StudioDocument& doc, const char* what) {
   return doc.IsTyping() ? Refuse<kQVErrStudioTyping>(what) : 0;
 }
 
@@ -286,9 +286,9 @@ int32_t StudioActions::ChangeInInspector(StudioDocument& doc, StudioObjectId id,
   return ChangeEachInInspector(doc, {id}, desc, control, [] {}, actionName);
 }
 
-int32_t StudioActions::ChangeInInspector(StudioDocument& doc, const std::vector<StudioObjectId>& ids,
-                                         HostGUIDesc* desc, uint32_t control,
-                                         std::string& actionName) {
+int32_t StudioActions::ChangeInInspector(StudioDocument& doc,
+                                         const std::vector<StudioObjectId>& ids, HostGUIDesc* desc,
+                                         uint32_t control, std::string& actionName) {
   actionName.clear();
   if (int32_t typing = RefuseIfTyping(doc, "change a setting")) return typing;
   if (!desc) return static_cast<int32_t>(QVLogError(kQVErrGeneric, "No inspector panel to read"));

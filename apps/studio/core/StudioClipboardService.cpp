@@ -87,7 +87,8 @@ long StudioClipboardService::PutItemFlavor(ItemID item, const char* flavor, cons
     mText.assign(byteCount / sizeof(char16_t), u'\0');
     if (!mText.empty()) std::memcpy(&mText[0], bytes, mText.size() * sizeof(char16_t));
   } else {
-    mText = StudioUnicodeText::Utf16FromUtf8(std::string(reinterpret_cast<const char*>(bytes), byteCount));
+    mText = StudioUnicodeText::Utf16FromUtf8(
+        std::string(reinterpret_cast<const char*>(bytes), byteCount));
   }
   ++mGeneration;
   if (mWriter && !mText.empty()) mWriter(StudioUnicodeText::Utf8FromUtf16(mText));

@@ -52,13 +52,14 @@ class StudioClipboardService final : public UPasteboardService {
   const std::u16string& Text() const { return mText; }
 
   // ---- UPasteboardService
-  long Clear() override;
-  long Synchronize() override;
-  long GetItemCount(uint32_t* count) override;
-  long GetItemIdentifier(uint32_t index, ItemID* item) override;
-  long CopyItemFlavorData(ItemID item, const char* flavor, std::vector<uint8_t>* data) override;
-  long PutItemFlavor(ItemID item, const char* flavor, const uint8_t* bytes,
-                     uint32_t byteCount) override;
+  [[nodiscard]] long Clear() override;
+  [[nodiscard]] long Synchronize() override;
+  [[nodiscard]] long GetItemCount(uint32_t* count) override;
+  [[nodiscard]] long GetItemIdentifier(uint32_t index, ItemID* item) override;
+  [[nodiscard]] long CopyItemFlavorData(ItemID item, const char* flavor,
+                                        std::vector<uint8_t>* data) override;
+  [[nodiscard]] long PutItemFlavor(ItemID item, const char* flavor, const uint8_t* bytes,
+                                   uint32_t byteCount) override;
 
  private:
   std::function<void(const std::string&)> mWriter;

@@ -12,7 +12,7 @@
 
 namespace {
 
-int32_t RefuseWhileTyping(const char* what) {
+[[nodiscard]] int32_t RefuseWhileTyping(const char* what) {
   return static_cast<int32_t>(QVLogStatus<kQVErrStudioTyping>(what));
 }
 

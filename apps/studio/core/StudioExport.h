@@ -33,8 +33,9 @@ class StudioWaveSummary;
 class StudioExport {
  public:
   // summary may be null (no recording). path: UTF-8.
-  static int32_t Write(const StudioDocument& doc, const StudioViewport& view,
-                       const StudioWaveSummary* summary, double height, const std::string& path);
+  [[nodiscard]] static int32_t Write(const StudioDocument& doc, const StudioViewport& view,
+                                     const StudioWaveSummary* summary, double height,
+                                     const std::string& path);
 };
 
 #endif

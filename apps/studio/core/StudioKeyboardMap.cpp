@@ -117,7 +117,8 @@ StudioKeyboardMap StudioKeyboardMap::ForLayout(const QVString& shortName, Shape 
     // Captioned keys edit or shift: the map offers symbols only.
     if (!key.label.empty()) continue;
     for (int level = 0; level < kLevelCount; ++level) {
-      key.levels[level] = ToU16(UKeyLayout::GetLayoutUniChars(shortName, key.code, ModifiersForLevel(level)));
+      key.levels[level] =
+          ToU16(UKeyLayout::GetLayoutUniChars(shortName, key.code, ModifiersForLevel(level)));
     }
   }
   return map;

@@ -41,7 +41,8 @@ class StudioKeyboardMap {
   struct Key {
     uint32_t code = 0;          // Linux evdev key code (KEY_R is 19)
     AGRect frame{0, 0, 0, 0};   // key units, y down
-    std::string label;          // UTF-8 caption of a key that edits or shifts ("Tab", "Shift"); empty for typing keys
+    std::string label;  // UTF-8 caption of a key that edits or shifts ("Tab", "Shift"); empty for
+                        // typing keys
     std::string name;           // the layout's name for the key ("AD04"); empty when it has none
     // UTF-16 text typed at each level; empty: nothing (always for a
     // captioned key).

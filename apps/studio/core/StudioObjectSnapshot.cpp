@@ -46,7 +46,7 @@ class ScratchFile {
   QVFile mFile;
 };
 
-int32_t Damaged(const char* what) {
+[[nodiscard]] int32_t Damaged(const char* what) {
   return static_cast<int32_t>(QVLogStatus<kQVErrStudioClipboard>(what));
 }
 
@@ -56,8 +56,8 @@ bool IsFinite(const AGRect& r) {
 
 // Reads the header of the next chunk, which must end by `end`; expected 0
 // takes any signature. 0 or -1406 (logged with what).
-int32_t ReadChunkIn(const QVFile& file, uint64_t end, uint32_t expected, QVFileChunk& chunk,
-                    const char* what) {
+[[nodiscard]] int32_t ReadChunkIn(const QVFile& file, uint64_t end, uint32_t expected,
+                                  QVFileChunk& chunk, const char* what) {
   // A position that can't be had leaves 0: the header read then fails.
   uint64_t pos = 0;
   (void)file.GetPos(pos);

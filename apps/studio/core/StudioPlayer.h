@@ -94,10 +94,10 @@ class StudioPlayer {
   // Logs code with the file's path (none for kQVErrSoundOutput) and reason,
   // and returns it.
   template <QVStatus code>
-  int32_t Fail(const char* reason) const;
+  [[nodiscard]] int32_t Fail(const char* reason) const;
   // The same for a code chosen at run time among those of the file
   // (kQVErrSoundOpen, kQVErrSoundFormat, else kQVErrPlayback).
-  int32_t FailWithFile(int32_t code, const char* reason) const;
+  [[nodiscard]] int32_t FailWithFile(int32_t code, const char* reason) const;
   // Moves to startMs and plays to endMs (negative: the end), as a segment
   // that reports its end when segment is set. 0 or -1421.
   [[nodiscard]] int32_t Seek(double startMs, double endMs, bool segment, bool flush);

@@ -114,16 +114,16 @@ class StudioScenePainter {
   static AGRect ObjectDamage(const StudioViewport& view, const AGRect& frame);
 
   // Paints the whole port of context (context.bounds).
-  int32_t Paint(const AGContext& context) const;
+  [[nodiscard]] int32_t Paint(const AGContext& context) const;
   // Repaints only damage (view pixels, y down, corners in any order): the
   // drawing is clipped to it, and only objects whose damage rectangle
   // (ObjectDamage) meets it are asked to draw. The pixels inside damage
   // come out as Paint would make them; no pixel outside is touched. An
   // empty or non-finite damage paints nothing and returns 0.
-  int32_t PaintDamaged(const AGContext& context, const AGRect& damage) const;
+  [[nodiscard]] int32_t PaintDamaged(const AGContext& context, const AGRect& damage) const;
 
  private:
-  int32_t PaintArea(const AGContext& context, const AGRect* damage) const;
+  [[nodiscard]] int32_t PaintArea(const AGContext& context, const AGRect* damage) const;
 
   const StudioDocument& mDoc;
   const StudioViewport& mView;

@@ -51,12 +51,12 @@ class StudioScoreGesture {
              const AGPoint& point, bool ctrl, bool shift);
   // The pointer moved to point with the button down. Moves and resizes
   // follow it in the document. 0 or the action's status.
-  int32_t Drag(StudioDocument& doc, const StudioViewport& view, const AGPoint& point);
+  [[nodiscard]] int32_t Drag(StudioDocument& doc, const StudioViewport& view, const AGPoint& point);
   // The button came up at point: ends the gesture. A creation makes the
   // object and selects only it; a rubber band adds what it meets to the
   // selection. 0 or the action's status.
-  int32_t Release(StudioDocument& doc, const StudioViewport& view, StudioSelection& selection,
-                  const AGPoint& point);
+  [[nodiscard]] int32_t Release(StudioDocument& doc, const StudioViewport& view,
+                                StudioSelection& selection, const AGPoint& point);
   // Forgets the gesture (what a move or resize already did stays).
   void Cancel() { *this = StudioScoreGesture(); }
 

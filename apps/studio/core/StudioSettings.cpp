@@ -42,7 +42,7 @@ AGPoint PointParam(const std::string& controllerText, const char* name) {
   return point;
 }
 
-int32_t Refuse(uint32_t control, const char* why) {
+[[nodiscard]] int32_t Refuse(uint32_t control, const char* why) {
   std::string what = "control " + std::to_string(control) + ": " + why;
   return static_cast<int32_t>(QVLogStatus<kQVErrStudioInspector>(what.c_str()));
 }

@@ -60,7 +60,7 @@ class StudioSettings {
   // The object is filled through a copy of itself, so that filling never
   // touches the document. Its status when the copy cannot be made or the
   // object refuses; the controls then stay as they were.
-  int32_t Refresh(const StudioDocument& doc, const StudioSelection& selection);
+  [[nodiscard]] int32_t Refresh(const StudioDocument& doc, const StudioSelection& selection);
 
   State GetState() const { return mState; }
   // Whether the panel serves a multiple selection ("-multisel:1").
@@ -84,23 +84,26 @@ class StudioSettings {
   // into, the object's own) otherwise.
 
   // A menu's item (index into its items).
-  int32_t ChooseItem(StudioDocument& doc, uint32_t control, int32_t index, std::string& actionName);
+  [[nodiscard]] int32_t ChooseItem(StudioDocument& doc, uint32_t control, int32_t index,
+                                   std::string& actionName);
   // A number field's or slider's value.
-  int32_t SetNumber(StudioDocument& doc, uint32_t control, double value, std::string& actionName);
+  [[nodiscard]] int32_t SetNumber(StudioDocument& doc, uint32_t control, double value,
+                                  std::string& actionName);
   // A number field's text as typed: blanks around it are allowed, "." or
   // "," is the decimal separator. Anything else, an empty text or a value
   // that is not finite is refused with kQVErrStudioNumberText (-1461) and
   // changes nothing.
-  int32_t SetNumberText(StudioDocument& doc, uint32_t control, const std::string& text,
-                        std::string& actionName);
+  [[nodiscard]] int32_t SetNumberText(StudioDocument& doc, uint32_t control,
+                                      const std::string& text, std::string& actionName);
 
   // The number a text reads as (the rules of SetNumberText); false when it
   // reads as none.
   static bool ParseNumber(const std::string& text, double& value);
 
  private:
-  int32_t Change(StudioDocument& doc, uint32_t control, StudioSettingsControl::Kind kind,
-                 double number, int32_t index, std::string& actionName);
+  [[nodiscard]] int32_t Change(StudioDocument& doc, uint32_t control,
+                               StudioSettingsControl::Kind kind, double number, int32_t index,
+                               std::string& actionName);
   void ReadControls();
 
   HostGUIDesc* mDesc;

@@ -144,8 +144,8 @@ class StudioSonogram {
   // recording was painted. 0 or -1422 (nothing open; a bad range: an end not
   // finite, endMs <= startMs; width or height 0 or above kMaxPaintSize;
   // stride < width; pixels null).
-  [[nodiscard]] int32_t Paint(double startMs, double endMs, uint32_t width, uint32_t height, uint32_t* pixels,
-                size_t stride, bool* complete);
+  [[nodiscard]] int32_t Paint(double startMs, double endMs, uint32_t width, uint32_t height,
+                              uint32_t* pixels, size_t stride, bool* complete);
 
   // Blocks until the workers have nothing left to compute, or timeoutMs
   // passed; true when idle.
@@ -182,7 +182,7 @@ class StudioSonogram {
 
   int64_t ColumnCount(int32_t level) const;
   int64_t ColumnStep(int32_t level) const;
-  int32_t Fail(const char* reason) const;
+  [[nodiscard]] int32_t Fail(const char* reason) const;
   // Drops tiles, queued work and the work in progress (its result is thrown
   // away when it arrives). Under mLock.
   void ResetLocked();

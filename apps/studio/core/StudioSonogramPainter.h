@@ -28,8 +28,9 @@ class StudioSonogramPainter {
   // rect's width and height (rounded, at least 1, at most kMaxStripSide) in
   // strip pixels. 0, or the sonogram's status (-1422: nothing open, a bad
   // range); nothing is drawn for an empty rect. complete may be null.
-  [[nodiscard]] static int32_t Draw(StudioSonogram& sonogram, const AGContext& context, const AGRect& rect,
-                      double startMs, double endMs, bool* complete);
+  [[nodiscard]] static int32_t Draw(StudioSonogram& sonogram, const AGContext& context,
+                                    const AGRect& rect, double startMs, double endMs,
+                                    bool* complete);
 };
 
 #endif

@@ -65,7 +65,7 @@ class StudioSoundFile {
   // Logs code, whose message takes the file's path and a reason, and
   // returns it.
   template <QVStatus code>
-  int32_t Fail(const char* reason) const;
+  [[nodiscard]] int32_t Fail(const char* reason) const;
 
   std::unique_ptr<Handle, CloseHandle> mFile;
   std::string mPath;

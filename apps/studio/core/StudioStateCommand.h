@@ -25,7 +25,8 @@ class StudioStateCommand : public StudioCommand {
   [[nodiscard]] int32_t Undo(StudioDocument& doc) override;
 
  private:
-  [[nodiscard]] int32_t Apply(StudioDocument& doc, const std::vector<StudioObjectSnapshot>& states) const;
+  [[nodiscard]] int32_t Apply(StudioDocument& doc,
+                              const std::vector<StudioObjectSnapshot>& states) const;
 
   std::vector<StudioObjectId> mIds;
   std::vector<StudioObjectSnapshot> mBefore;

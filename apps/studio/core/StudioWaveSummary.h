@@ -111,8 +111,8 @@ class StudioWaveSummary {
   // range: an end or the span not finite, or endMs <= startMs; width 0 or
   // above kMaxQueryWidth; no summary), or a read status; peaks is empty on
   // failure.
-  [[nodiscard]] int32_t Peaks(double startMs, double endMs, uint32_t width, std::vector<Peak>& peaks,
-                int* level) const;
+  [[nodiscard]] int32_t Peaks(double startMs, double endMs, uint32_t width,
+                              std::vector<Peak>& peaks, int* level) const;
 
  private:
   struct Level {

@@ -49,7 +49,7 @@ struct StudioDesktopClipboard::Callbacks {
     }
     const StudioObjectId edited = host->EditedObject();
     self->Refresh([host, edited, key] {
-      if (host->EditedObject() == edited) host->SendEditKey(key);
+      if (host->EditedObject() == edited) (void)host->SendEditKey(key);  // reported when refused
     });
     return TRUE;
   }

@@ -94,8 +94,8 @@ StudioKeyboardPanel::~StudioKeyboardPanel() {
 }
 
 void StudioKeyboardPanel::Update() {
-  const QVString name =
-      StudioKeyboardMap::ActiveLayoutName(mHost.Document(), mHost.Selection(), mHost.EditedObject());
+  const QVString name = StudioKeyboardMap::ActiveLayoutName(mHost.Document(), mHost.Selection(),
+                                                            mHost.EditedObject());
   if (!mFollowed || !(name == mMap.LayoutName())) {
     // Building a map translates every key at every level: only when the
     // layout changes.
@@ -150,6 +150,6 @@ void StudioKeyboardPanel::Click(double x, double y) {
   HostEditKey edit;
   edit.code = mMap.Keys()[key].code;
   edit.modifiers = StudioKeyboardMap::ModifiersForLevel(level);
-  mHost.SendEditKey(edit);
+  (void)mHost.SendEditKey(edit);  // a refused key is reported in the status line
   mHost.FocusScore();
 }

@@ -61,13 +61,13 @@ class StudioPanelHost {
   // its title and menus and notifies every listener (DocumentChanged); on
   // failure it reports the status to the person and changes nothing else.
   // kQVErrStudioTyping without calling change while an object is typed into.
-  virtual int32_t Perform(const std::function<int32_t(StudioDocument&)>& change) = 0;
+  [[nodiscard]] virtual int32_t Perform(const std::function<int32_t(StudioDocument&)>& change) = 0;
 
   // Sends one key to the object being typed into, as if typed in the score
   // view: code is a Linux evdev key code, modifiers the edit event's bits
   // (shift 1, third level 2, command 8; see HostEditKey). The object's
   // status; kQVErrStudioNotTyping (-1440) when nothing is being edited.
-  virtual int32_t SendEditKey(const HostEditKey& key) = 0;
+  [[nodiscard]] virtual int32_t SendEditKey(const HostEditKey& key) = 0;
 
   // Gives the keyboard back to the score view (after a panel's button was
   // clicked, say), so that typing goes on where it was.

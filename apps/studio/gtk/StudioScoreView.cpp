@@ -195,8 +195,9 @@ StudioScoreView::StudioScoreView(StudioDocument& doc, StudioSelection& selection
 }
 
 StudioScoreView::~StudioScoreView() {
-  // The document outlives the view: typing ends (and is recorded) now.
-  FinishEditing();
+  // The document outlives the view: typing ends (and is recorded) now; a
+  // failure to record it is reported to the owner, which outlives the view.
+  (void)FinishEditing();
   mSignals.clear();
   // The workers stop before a queued handoff can find the view gone.
   mSonogram.reset();
@@ -243,14 +244,12 @@ void StudioScoreView::Repaint(const AGRect* extra) {
   painter.SetEditedObject(mEdited);
   AGRect band;
   if (mGesture.Band(band)) painter.SetRubberBand(band);
-  if (mStale) {
-    painter.Paint(context);
-  } else {
-    painter.PaintDamaged(context, mDamage);
-  }
+  const int32_t painted = mStale ? painter.Paint(context) : painter.PaintDamaged(context, mDamage);
   port.reset();
   cairo_surface_mark_dirty(mSurface.get());
-  mStale = false;
+  // The painter logged what it could not draw; the picture stays stale so
+  // that the next frame paints it whole again.
+  mStale = painted != 0;
   mHasDamage = false;
 }
 
@@ -381,7 +380,8 @@ bool StudioScoreView::InEditedObject(const AGPoint& point) const {
 
 int32_t StudioScoreView::BeginEditing(StudioObjectId id) {
   if (mTyping) return static_cast<int32_t>(QVLogStatus<kQVErrStudioTyping>("begin typing"));
-  AGContext view(nullptr, AGRect{0.0, 0.0, static_cast<double>(mWidth), static_cast<double>(mHeight)});
+  AGContext view(nullptr,
+                 AGRect{0.0, 0.0, static_cast<double>(mWidth), static_cast<double>(mHeight)});
   view.transform = StudioScenePainter::ScoreTransform(mViewport, mHeight);
   auto session = std::make_unique<StudioTypingSession>(mDoc, id, view);
   const int32_t status = session->Begin();
@@ -417,8 +417,10 @@ int32_t StudioScoreView::SendEditKey(const HostEditKey& key) {
   if (!mTyping) return static_cast<int32_t>(QVLogStatus<kQVErrStudioNotTyping>("a key"));
   const AGRect before = EditedDamage();
   const int32_t status = mTyping->Key(key);
+  Report(status, "The object refused the key");
   if (mTyping->ObjectWantsToEnd()) {
-    FinishEditing();
+    // The key's own status is the answer; a failed finish is reported.
+    (void)FinishEditing();
     return status;
   }
   const QVEditEvent* answer = mTyping->LastEvent();
@@ -449,7 +451,7 @@ void StudioScoreView::Press(const AGPoint& point, uint32_t state) {
       // A press the object refuses moves nothing: the repaint below shows it.
       (void)mTyping->Mouse(kQVEditMousePress, ToScore(point), MouseModifiers(state));
       if (mTyping->ObjectWantsToEnd()) {
-        FinishEditing();
+        (void)FinishEditing();  // reported to the owner when it fails
         mDragToObject = false;
         mDragSwallowed = true;
         return;
@@ -458,7 +460,7 @@ void StudioScoreView::Press(const AGPoint& point, uint32_t state) {
       gtk_widget_queue_draw(mArea);
       return;
     }
-    FinishEditing();
+    (void)FinishEditing();  // reported to the owner when it fails
   }
 
   // The ruler places the cursor; nothing under it is picked.
@@ -482,7 +484,7 @@ void StudioScoreView::Press(const AGPoint& point, uint32_t state) {
     mLastPressObject = kStudioNoObject;  // a third click is no second double-click
     mDragSwallowed = true;
     mGesture.Cancel();
-    BeginEditing(hit);
+    (void)BeginEditing(hit);  // reported to the owner when it fails
     return;
   }
 
@@ -501,7 +503,7 @@ void StudioScoreView::DragTo(const AGPoint& point, bool released) {
     // As for the press: a refused drag or release changes nothing to show.
     (void)mTyping->Mouse(released ? kQVEditMouseRelease : kQVEditMouseDrag, ToScore(point), 0);
     if (mTyping->ObjectWantsToEnd()) {
-      FinishEditing();
+      (void)FinishEditing();  // reported to the owner when it fails
       return;
     }
     Repaint(&before);
@@ -532,23 +534,25 @@ void StudioScoreView::DragTo(const AGPoint& point, bool released) {
 
 // ---- Keys
 
+// Every status dropped below has been reported to the owner (the status
+// line) by the call itself: the key is handled either way.
 bool StudioScoreView::KeyPressed(unsigned keyval, unsigned keycode, unsigned state) {
   if (mTyping) {
     if (IsWindowShortcut(keyval, state)) return false;
     HostEditKey key;
     if (!StudioEditKeyFromToolkit(keycode, state, key)) return false;
     if (StudioClassifyEditingKey(key) == StudioEditingKey::kEndEditing) {
-      FinishEditing();
+      (void)FinishEditing();
       return true;
     }
-    SendEditKey(key);
+    (void)SendEditKey(key);
     return true;
   }
   const bool ctrl = (state & GDK_CONTROL_MASK) != 0;
   const unsigned lower = gdk_keyval_to_lower(keyval);
   if (!ctrl && (keyval == GDK_KEY_Delete || keyval == GDK_KEY_BackSpace ||
                 keyval == GDK_KEY_KP_Delete)) {
-    DeleteSelection();
+    (void)DeleteSelection();
     return true;
   }
   if (!ctrl && keyval == GDK_KEY_space) {
@@ -560,15 +564,15 @@ bool StudioScoreView::KeyPressed(unsigned keyval, unsigned keycode, unsigned sta
     return true;
   }
   if (ctrl && lower == GDK_KEY_d) {
-    DuplicateSelection();
+    (void)DuplicateSelection();
     return true;
   }
   if (ctrl && lower == GDK_KEY_c) {
-    CopySelection();
+    (void)CopySelection();
     return true;
   }
   if (ctrl && lower == GDK_KEY_v) {
-    Paste();
+    (void)Paste();
     return true;
   }
   if (ctrl && lower == GDK_KEY_a) {
@@ -579,7 +583,7 @@ bool StudioScoreView::KeyPressed(unsigned keyval, unsigned keycode, unsigned sta
   }
   if (!ctrl && (keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter)) {
     const std::vector<StudioObjectId> ids = mSelection.InZOrder(mDoc);
-    if (!ids.empty()) BeginEditing(ids.back());
+    if (!ids.empty()) (void)BeginEditing(ids.back());
     return true;
   }
   if (!ctrl && keyval == GDK_KEY_Escape) {

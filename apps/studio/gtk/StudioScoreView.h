@@ -7,11 +7,11 @@
 // scroll the time axis, ctrl+wheel zooms around the pointer.
 //
 // Keys while no object is typed into: space and L activate the window's
-// actions "studio.play" and "studio.loop" (typing takes them itself), Delete or BackSpace delete the
-// selection, ctrl+D duplicates it, ctrl+C copies it and ctrl+V pastes it
-// (whole objects, within the studio), ctrl+A selects everything, Return
-// begins typing into the topmost selected object, Escape clears the
-// selection. While typing: every key goes to the object (its symbol layout
+// actions "studio.play" and "studio.loop" (typing takes them itself),
+// Delete or BackSpace delete the selection, ctrl+D duplicates it, ctrl+C
+// copies it and ctrl+V pastes it (whole objects, within the studio), ctrl+A
+// selects everything, Return begins typing into the topmost selected object,
+// Escape clears the selection. While typing: every key goes to the object (its symbol layout
 // translates it) except Escape alone, which ends typing; a press outside the
 // object ends typing too; presses and drags inside it go to the object
 // (caret, selection). A keystroke repaints only the edited object's old and
@@ -98,7 +98,7 @@ class StudioScoreView {
   // reads path's sound for it (the sonogram's status; empty path: none);
   // tiles arrive on worker threads and are handed to the main loop, which
   // repaints. While shown without a sonogram, the waveform stays.
-  int32_t OpenSonogram(const std::string& path);
+  [[nodiscard]] int32_t OpenSonogram(const std::string& path);
   void ShowSonogram(bool show);
   bool ShowsSonogram() const { return mShowSonogram; }
   // Linear or logarithmic frequencies, 0 (or 20 Hz) up to half the rate.
@@ -114,21 +114,21 @@ class StudioScoreView {
   // Typing in place. Begin: kQVErrStudioTyping while typing already,
   // otherwise StudioTypingSession::Begin's status. Finish: 0 when nothing
   // was being typed, else the session's Finish status.
-  int32_t BeginEditing(StudioObjectId id);
-  int32_t FinishEditing();
+  [[nodiscard]] int32_t BeginEditing(StudioObjectId id);
+  [[nodiscard]] int32_t FinishEditing();
   StudioObjectId EditedObject() const { return mEdited; }
   // The object typed into has changed since typing began: the change is
   // recorded (and the document counts as modified) when typing ends.
   bool HasUnrecordedTyping() const { return mTypedChange; }
-  // One key to the object typed into: the object's status;
-  // kQVErrStudioNotTyping (-1440, logged) when none is.
-  int32_t SendEditKey(const HostEditKey& key);
+  // One key to the object typed into: the object's status, a failure also
+  // reported to the owner; kQVErrStudioNotTyping (-1440, logged) when none is.
+  [[nodiscard]] int32_t SendEditKey(const HostEditKey& key);
 
   // Whole-object editing of the selection (not while typing).
-  int32_t DeleteSelection();
-  int32_t DuplicateSelection();
-  int32_t CopySelection();
-  int32_t Paste();
+  [[nodiscard]] int32_t DeleteSelection();
+  [[nodiscard]] int32_t DuplicateSelection();
+  [[nodiscard]] int32_t CopySelection();
+  [[nodiscard]] int32_t Paste();
 
  private:
   struct SurfaceRelease {

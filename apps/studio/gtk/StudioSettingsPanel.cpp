@@ -136,8 +136,8 @@ void StudioSettingsPanel::Build() {
         items.push_back(nullptr);
         control.items = gtk_string_list_new(items.data());
         control.widget = gtk_drop_down_new(G_LIST_MODEL(control.items), nullptr);
-        mSignals.emplace_back(control.widget, "notify::selected", G_CALLBACK(&Callbacks::MenuChanged),
-                              &control);
+        mSignals.emplace_back(control.widget, "notify::selected",
+                              G_CALLBACK(&Callbacks::MenuChanged), &control);
         break;
       }
       case Kind::kNumber: {
@@ -174,7 +174,7 @@ void StudioSettingsPanel::Build() {
 
 void StudioSettingsPanel::Update() {
   // The model logs what it cannot read; the panel then shows what it had.
-  mModel.Refresh(mHost.Document(), mHost.Selection());
+  (void)mModel.Refresh(mHost.Document(), mHost.Selection());
   Show();
 }
 
@@ -214,7 +214,8 @@ void StudioSettingsPanel::Show() {
                                    c.index < 0 ? GTK_INVALID_LIST_POSITION : guint(c.index));
         break;
       case Kind::kNumber:
-        gtk_editable_set_text(GTK_EDITABLE(control.widget), NumberText(c.value, c.precision).c_str());
+        gtk_editable_set_text(GTK_EDITABLE(control.widget),
+                              NumberText(c.value, c.precision).c_str());
         gtk_widget_remove_css_class(control.widget, "error");
         break;
       case Kind::kSlider:
@@ -229,7 +230,8 @@ void StudioSettingsPanel::Show() {
   mShowing = false;
 }
 
-void StudioSettingsPanel::Apply(const std::function<int32_t(StudioDocument&, std::string&)>& change) {
+void StudioSettingsPanel::Apply(
+    const std::function<int32_t(StudioDocument&, std::string&)>& change) {
   std::string name;
   const int32_t status = mHost.Perform([&](StudioDocument& doc) { return change(doc, name); });
   // On success the window's notification has refilled the panel; a refused

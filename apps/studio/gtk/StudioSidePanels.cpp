@@ -24,9 +24,11 @@ StudioSidePanels::StudioSidePanels(GtkApplication* app, StudioWindow& window, Ho
   GList* windows = gtk_application_get_windows(app);
   GtkWidget* toplevel = windows ? GTK_WIDGET(windows->data) : nullptr;
   mToplevel = toplevel;
-  if (mToplevel) g_object_add_weak_pointer(G_OBJECT(mToplevel), reinterpret_cast<gpointer*>(&mToplevel));
+  if (mToplevel)
+    g_object_add_weak_pointer(G_OBJECT(mToplevel), reinterpret_cast<gpointer*>(&mToplevel));
   GdkDisplay* display = toplevel ? gtk_widget_get_display(toplevel) : gdk_display_get_default();
-  mClipboard = std::make_unique<StudioDesktopClipboard>(gdk_display_get_clipboard(display), &window);
+  mClipboard =
+      std::make_unique<StudioDesktopClipboard>(gdk_display_get_clipboard(display), &window);
   mClipboard->WatchKeys(toplevel);
 
   mActions = StudioGObject<GSimpleActionGroup>::Take(g_simple_action_group_new());
@@ -53,5 +55,6 @@ void StudioSidePanels::SetShown(bool shown) {
   }
   mShown = shown;
   // The side area is the panels' box: hidden, the score takes the window.
-  if (GtkWidget* area = gtk_widget_get_parent(mInspector->Widget())) gtk_widget_set_visible(area, shown);
+  if (GtkWidget* area = gtk_widget_get_parent(mInspector->Widget()))
+    gtk_widget_set_visible(area, shown);
 }

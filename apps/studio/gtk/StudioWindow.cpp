@@ -116,7 +116,8 @@ StudioWindow::StudioWindow(GtkApplication* app, StudioDocument& doc,
   mSignals.emplace_back(mWindow, "close-request", G_CALLBACK(&Callbacks::CloseRequest), this);
   mSignals.emplace_back(mWindow, "destroy", G_CALLBACK(&Callbacks::Destroy), this);
 
-  mView = std::make_unique<StudioScoreView>(mDoc, mSelection, static_cast<StudioScoreViewOwner&>(*this));
+  mView = std::make_unique<StudioScoreView>(mDoc, mSelection,
+                                            static_cast<StudioScoreViewOwner&>(*this));
 
   GtkWidget* paned = gtk_paned_new(GTK_ORIENTATION_HORIZONTAL);
   gtk_paned_set_start_child(GTK_PANED(paned), mView->Widget());
@@ -166,7 +167,14 @@ StudioWindow::~StudioWindow() {
   mLoader.Cancel();
   mSignals.clear();
   // Typing ends before the document can go.
-  mView->FinishEditing();
+  EndTyping();
+}
+
+void StudioWindow::EndTyping() {
+  // A typing that can't be kept as a step is reported by the view (status
+  // line); typing has ended either way and the object keeps what was typed,
+  // so saving, undoing or closing goes on.
+  (void)mView->FinishEditing();
 }
 
 void StudioWindow::Present() {
@@ -180,11 +188,12 @@ void StudioWindow::AddAction(const char* name, void (*handler)(StudioWindow&)) {
   GSimpleAction* action = g_simple_action_new(name, nullptr);
   // The pair lives as long as the action: freed with it.
   auto* entry = new std::pair<StudioWindow*, void (*)(StudioWindow&)>(this, handler);
-  g_signal_connect_data(action, "activate", G_CALLBACK(&Callbacks::Action), entry,
-                        [](gpointer data, GClosure*) {
-                          delete static_cast<std::pair<StudioWindow*, void (*)(StudioWindow&)>*>(data);
-                        },
-                        GConnectFlags(0));
+  g_signal_connect_data(
+      action, "activate", G_CALLBACK(&Callbacks::Action), entry,
+      [](gpointer data, GClosure*) {
+        delete static_cast<std::pair<StudioWindow*, void (*)(StudioWindow&)>*>(data);
+      },
+      GConnectFlags(0));
   g_action_map_add_action(G_ACTION_MAP(mActions.Get()), G_ACTION(action));
   g_object_unref(action);
 }
@@ -194,19 +203,20 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
   AddAction("open", [](StudioWindow& w) { w.AskToSave([&w]() { w.ChooseFileToOpen(); }); });
   AddAction("save", [](StudioWindow& w) { w.Save([](bool) {}); });
   AddAction("save-as", [](StudioWindow& w) {
-    w.mView->FinishEditing();
+    w.EndTyping();
     w.ChooseSavePath([](bool) {});
   });
   AddAction("export", [](StudioWindow& w) { w.ChooseExportPath(); });
   AddAction("quit", [](StudioWindow& w) { gtk_window_close(GTK_WINDOW(w.mWindow)); });
   AddAction("undo", [](StudioWindow& w) { w.Undo(); });
   AddAction("redo", [](StudioWindow& w) { w.Redo(); });
-  AddAction("delete", [](StudioWindow& w) { w.mView->DeleteSelection(); });
-  AddAction("duplicate", [](StudioWindow& w) { w.mView->DuplicateSelection(); });
-  AddAction("copy", [](StudioWindow& w) { w.mView->CopySelection(); });
-  AddAction("paste", [](StudioWindow& w) { w.mView->Paste(); });
+  // The view reports these failures in the status line itself.
+  AddAction("delete", [](StudioWindow& w) { (void)w.mView->DeleteSelection(); });
+  AddAction("duplicate", [](StudioWindow& w) { (void)w.mView->DuplicateSelection(); });
+  AddAction("copy", [](StudioWindow& w) { (void)w.mView->CopySelection(); });
+  AddAction("paste", [](StudioWindow& w) { (void)w.mView->Paste(); });
   AddAction("select-all", [](StudioWindow& w) {
-    w.mView->FinishEditing();
+    w.EndTyping();
     w.mSelection.SelectAll(w.mDoc);
     w.ScoreSelectionChanged();
     w.mView->Redraw();
@@ -246,7 +256,8 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
       {"studio.zoom-fit", {"<Control>0", nullptr, nullptr}},
       {"studio.sonogram", {"<Control>g", nullptr, nullptr}},
   };
-  for (const Accel& accel : kAccels) gtk_application_set_accels_for_action(app, accel.action, accel.keys);
+  for (const Accel& accel : kAccels)
+    gtk_application_set_accels_for_action(app, accel.action, accel.keys);
 
   GMenu* bar = g_menu_new();
   GMenu* file = g_menu_new();
@@ -455,7 +466,7 @@ int32_t StudioWindow::SendEditKey(const HostEditKey& key) { return mView->SendEd
 // ---- History
 
 void StudioWindow::Undo() {
-  mView->FinishEditing();
+  EndTyping();
   const int32_t status = mDoc.Undo();
   if (status != 0 && status != kQVErrStudioNothingToUndo) ScoreFailed(status, "Can't undo");
   mView->Redraw();
@@ -464,7 +475,7 @@ void StudioWindow::Undo() {
 }
 
 void StudioWindow::Redo() {
-  mView->FinishEditing();
+  EndTyping();
   const int32_t status = mDoc.Redo();
   if (status != 0 && status != kQVErrStudioNothingToUndo) ScoreFailed(status, "Can't redo");
   mView->Redraw();
@@ -487,7 +498,7 @@ bool StudioWindow::SaveTo(const std::string& path) {
 }
 
 void StudioWindow::Save(const std::function<void(bool saved)>& then) {
-  mView->FinishEditing();
+  EndTyping();
   if (mDocPath.empty()) {
     ChooseSavePath(then);
     return;
@@ -507,7 +518,7 @@ void StudioWindow::ChooseSavePath(const std::function<void(bool saved)>& then) {
 }
 
 int32_t StudioWindow::OpenDocument(const std::string& path) {
-  mView->FinishEditing();
+  EndTyping();
   const int32_t status = mDoc.Load(path);
   if (status != 0) {
     ScoreFailed(status, "Can't open " + path);
@@ -572,7 +583,7 @@ void StudioWindow::ChooseFileToOpen() {
              [this](int response, const std::string& path) {
                if (response != GTK_RESPONSE_ACCEPT || path.empty()) return;
                if (StudioIsDocumentPath(path)) {
-                 OpenDocument(path);
+                 (void)OpenDocument(path);  // a failure is shown in the status line
                } else {
                  OpenRecording(path);
                }
@@ -580,12 +591,13 @@ void StudioWindow::ChooseFileToOpen() {
 }
 
 void StudioWindow::ChooseExportPath() {
-  mView->FinishEditing();
+  EndTyping();
   RunChooser(GTK_WINDOW(mWindow), "Export Score (.png, .svg, .pdf)",
              GTK_FILE_CHOOSER_ACTION_SAVE, "_Export",
              [this](int response, const std::string& path) {
                if (response != GTK_RESPONSE_ACCEPT || path.empty()) return;
-               const int32_t status = StudioExport::Write(mDoc, mView->Viewport(), mView->Summary(), mView->Height(), path);
+               const int32_t status = StudioExport::Write(mDoc, mView->Viewport(), mView->Summary(),
+                                                          mView->Height(), path);
                if (status != 0) {
                  ScoreFailed(status, "Can't export " + path);
                } else {
@@ -595,7 +607,7 @@ void StudioWindow::ChooseExportPath() {
 }
 
 void StudioWindow::AskToSave(const std::function<void()>& then) {
-  mView->FinishEditing();
+  EndTyping();
   if (!mDoc.IsModified()) {
     then();
     return;
@@ -623,7 +635,7 @@ void StudioWindow::AskToSave(const std::function<void()>& then) {
 
 bool StudioWindow::CloseRequested() {
   if (mClosing) return true;
-  mView->FinishEditing();
+  EndTyping();
   if (!mDoc.IsModified()) return true;
   AskToSave([this]() {
     mClosing = true;

@@ -63,7 +63,7 @@ class StudioWindow : public StudioPanelHost, private StudioScoreViewOwner {
   void OpenRecording(const std::string& path, bool askedFor = true);
   // Loads a document (the history starts empty) and shows the recording it
   // names, or none. The document's status; on failure nothing changes.
-  int32_t OpenDocument(const std::string& path);
+  [[nodiscard]] int32_t OpenDocument(const std::string& path);
 
   // Adds panel to the side area (a vertical box beside the score, shown
   // once it holds a panel); the window takes the widget.
@@ -75,8 +75,8 @@ class StudioWindow : public StudioPanelHost, private StudioScoreViewOwner {
   const StudioDocument& Document() const override { return mDoc; }
   const StudioSelection& Selection() const override { return mSelection; }
   StudioObjectId EditedObject() const override { return mView->EditedObject(); }
-  int32_t Perform(const std::function<int32_t(StudioDocument&)>& change) override;
-  int32_t SendEditKey(const HostEditKey& key) override;
+  [[nodiscard]] int32_t Perform(const std::function<int32_t(StudioDocument&)>& change) override;
+  [[nodiscard]] int32_t SendEditKey(const HostEditKey& key) override;
   void FocusScore() override { mView->Focus(); }
 
  // The toolkit's callbacks (defined with the window).
@@ -91,6 +91,9 @@ class StudioWindow : public StudioPanelHost, private StudioScoreViewOwner {
   void ScoreEditingChanged(StudioObjectId id) override;
   void ScoreFailed(int32_t status, const std::string& what) override;
   void ScoreRulerClicked(double ms) override;
+
+  // Ends typing before a command (save, undo, open, close, …).
+  void EndTyping();
 
   // ---- Listening
   void OpenPlayer(const std::string& path);

@@ -74,7 +74,9 @@ void Activate(GtkApplication* app, gpointer data) {
   studio->window =
       std::make_unique<StudioWindow>(app, *studio->doc, existing ? std::string() : document);
   studio->panels = std::make_unique<StudioSidePanels>(app, *studio->window, studio->doc->Plugin());
-  if (existing) studio->window->OpenDocument(document);
+  // A document that can't be read is reported in the status line by the
+  // window, which then shows an empty, unnamed document.
+  if (existing) (void)studio->window->OpenDocument(document);
   // A recording given over an existing document that names another one is
   // a change to save; given with a new document it is where it starts.
   if (!studio->line->recording.empty()) {

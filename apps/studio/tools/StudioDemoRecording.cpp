@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   if ((argc != 2 && argc != 3 && argc != 5) || (argc >= 3 && !ReadNumber(argv[2], seconds)) ||
       (argc == 5 && (!ReadNumber(argv[3], fromMs) || !ReadNumber(argv[4], toMs))) ||
       seconds <= 0.0 || seconds > 36000.0) {
-    std::fprintf(stderr, "usage: talvane-studio-recording OUT.wav [SECONDS [LOUD_FROM_MS LOUD_TO_MS]]\n");
+    std::fprintf(stderr,
+                 "usage: talvane-studio-recording OUT.wav [SECONDS [LOUD_FROM_MS LOUD_TO_MS]]\n");
     return 2;
   }
   SF_INFO info{};
@@ -42,7 +43,8 @@ int main(int argc, char** argv) {
   info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
   SNDFILE* file = sf_open(argv[1], SFM_WRITE, &info);
   if (!file) {
-    std::fprintf(stderr, "talvane-studio-recording: can't write %s: %s\n", argv[1], sf_strerror(nullptr));
+    std::fprintf(stderr, "talvane-studio-recording: can't write %s: %s\n", argv[1],
+                 sf_strerror(nullptr));
     return 1;
   }
   const auto frames = static_cast<sf_count_t>(seconds * kRate);
@@ -56,7 +58,8 @@ int main(int argc, char** argv) {
       const sf_count_t frame = start + i;
       block[static_cast<size_t>(i)] =
           frame >= from && frame < to
-              ? static_cast<float>(0.8 * std::sin(2.0 * M_PI * 440.0 * static_cast<double>(frame) / kRate))
+              ? static_cast<float>(
+                    0.8 * std::sin(2.0 * M_PI * 440.0 * static_cast<double>(frame) / kRate))
               : 0.0f;
     }
     ok = sf_writef_float(file, block.data(), count) == count;

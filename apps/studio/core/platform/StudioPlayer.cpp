@@ -45,7 +45,7 @@ bool StartFramework(std::string& reason) {
 }
 
 // Which of our codes an error message from the pipeline stands for.
-int32_t CodeOfError(const GError* error) {
+[[nodiscard]] int32_t CodeOfError(const GError* error) {
   if (error->domain == GST_RESOURCE_ERROR &&
       (error->code == GST_RESOURCE_ERROR_NOT_FOUND || error->code == GST_RESOURCE_ERROR_OPEN_READ ||
        error->code == GST_RESOURCE_ERROR_READ)) {
@@ -97,7 +97,8 @@ struct StudioPlayer::Pipeline {
         StudioGError error(raw);
         StudioGString details(debug);
         int32_t code = error ? CodeOfError(error.get()) : kQVErrPlayback;
-        player->FailWithFile(code, error ? error->message : "unknown error");
+        // The failure is logged here and handed to the listener by Finish below.
+        (void)player->FailWithFile(code, error ? error->message : "unknown error");
         broken = true;
         gst_element_set_state(playbin.get(), GST_STATE_NULL);
         player->Finish(code);
