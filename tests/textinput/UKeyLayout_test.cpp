@@ -450,6 +450,28 @@ TEST(SymbolsSectionTest, KeywordInAStringIsNotASection) {
   EXPECT_EQ(body, " y ");
 }
 
+// A stray quote between the name and the brace opens a string around the
+// brace: the text was once taken as a section whose body ("#") then read as
+// a comment when the section was read again on its own.
+TEST(SymbolsSectionTest, AnythingBetweenTheNameAndTheBraceGivesNoSection) {
+  const struct {
+    const char* text;
+    const char* variant;
+  } cases[] = {{"xkb_symbols\"\"\"{#}", ""},
+               {"xkb_symbols \"a\" \"b\" { y };", "a"},
+               {"xkb_symbols \"a\" x { y };", "a"},
+               {"xkb_symbols x { y };", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string body = "unchanged";
+    EXPECT_FALSE(UKeyLayoutXkb::ExtractSymbolsSection(c.text, c.variant, &body));
+    EXPECT_EQ(body, "unchanged");
+  }
+  std::string body;
+  ASSERT_TRUE(UKeyLayoutXkb::ExtractSymbolsSection("xkb_symbols\t\"a\"\n{ y };", "a", &body));
+  EXPECT_EQ(body, " y ");
+}
+
 TEST(SymbolsSectionTest, DamagedTextGivesNoSection) {
   const char* damaged[] = {"", "xkb_symbols \"a\" { key <AD01> { [ a ] };",
                            "xkb_symbols \"a { };", "xkb_symbols \"a\"", "my_xkb_symbols \"a\" { };"};

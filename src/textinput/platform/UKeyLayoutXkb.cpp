@@ -1,5 +1,6 @@
 #include "textinput/platform/UKeyLayoutXkb_p.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <fstream>
 #include <sstream>
@@ -221,11 +222,19 @@ bool ExtractSymbolsSection(const std::string& text, const std::string& variant, 
     if (close == std::string::npos) return false;
 
     std::string name;
+    size_t afterName = end;
     size_t q1 = clean.find('"', end);
     if (q1 < open) {
       size_t q2 = clean.find('"', q1 + 1);
       if (q2 > open) return false;
       name = clean.substr(q1 + 1, q2 - q1 - 1);
+      afterName = q2 + 1;
+    }
+    // Only spaces may stand between the name and the brace. Anything else
+    // (a stray quote above all, which would open a string around the
+    // brace) leaves no telling where the section is.
+    for (size_t i = afterName; i < open; ++i) {
+      if (!std::isspace(static_cast<unsigned char>(clean[i]))) return false;
     }
     std::string section = clean.substr(open + 1, close - open - 1);
     bool isDefault = HasWord(clean.substr(flagsStart, at - flagsStart), "default");
