@@ -16,6 +16,7 @@
 #include "StudioTransport.h"
 #include "StudioTypingSession.h"
 #include "bridge/HostObject.h"
+#include "graphics/AGBitmap.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "host/QVEditEvent.h"
@@ -105,7 +106,7 @@ struct StudioScoreView::Callbacks {
     view->mViewport.Axis().SetViewWidth(width);
     view->mViewport.SetStripBottom(height - kStripMargin);
     view->UpdateScrollbar();
-    view->mStale = true;
+    view->mKept.Invalidate();
   }
   static void DragBegin(GtkGestureDrag* gesture, double x, double y, gpointer data) {
     auto* view = static_cast<StudioScoreView*>(data);
@@ -143,7 +144,12 @@ struct StudioScoreView::Callbacks {
   static void Scrollbar(GtkAdjustment* adjustment, gpointer data) {
     auto* view = static_cast<StudioScoreView*>(data);
     if (view->mUpdatingScrollbar) return;
-    view->mViewport.Axis().ScrollToTime(gtk_adjustment_get_value(adjustment));
+    // Whole pixels from where the view is, so that the kept picture moves
+    // instead of being painted again.
+    StudioTimeAxis& axis = view->mViewport.Axis();
+    const double pixels =
+        std::round((gtk_adjustment_get_value(adjustment) - axis.StartTime()) / axis.MsPerPixel());
+    axis.ScrollByPixels(pixels);
     view->ViewChanged();
   }
 };
@@ -209,17 +215,27 @@ void StudioScoreView::Focus() { gtk_widget_grab_focus(mArea); }
 bool StudioScoreView::EnsureBuffer(int width, int height) {
   if (width <= 0 || height <= 0) return false;
   if (mSurface && width == mWidth && height == mHeight) return true;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    mSurface.reset();
+  mSurface.reset();
+  mKept.Invalidate();
+  auto picture = std::make_unique<AGBitmap>(static_cast<uint32_t>(width),
+                                            static_cast<uint32_t>(height));
+  // The bitmap's words are cairo's ARGB32 pixels (premultiplied 0xAARRGGBB,
+  // top row first): the toolkit shows them where they are.
+  cairo_surface_t* surface =
+      picture->IsOpen() ? cairo_image_surface_create_for_data(
+                              picture->GetData(), CAIRO_FORMAT_ARGB32, width, height,
+                              static_cast<int>(picture->GetRowLength() * 4))
+                        : nullptr;
+  if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    if (surface) cairo_surface_destroy(surface);
+    mPicture.reset();
     QVLogError(kQVErrDrawPort, "Can't make a %d x %d picture of the score", width, height);
     return false;
   }
+  mPicture = std::move(picture);
   mSurface.reset(surface);
   mWidth = width;
   mHeight = height;
-  mStale = true;
   return true;
 }
 
@@ -229,32 +245,47 @@ void StudioScoreView::Repaint(const AGRect* extra) {
     mDamage = mHasDamage ? Union(mDamage, *extra) : *extra;
     mHasDamage = true;
   }
-  if (!mStale && !mHasDamage) return;
+  const StudioKeptPicture::Plan plan = mKept.PlanFor(mViewport, mWidth, mHeight);
+  if (plan.work == StudioKeptPicture::Work::kNone && !mHasDamage) return;
   cairo_surface_flush(mSurface.get());
-  AGNativePortPtr port;
-  long status = AGGraphicsLow::AGNativePortCreateBitmapWithData(
-      reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(mSurface.get())),
-      static_cast<uint32_t>(mWidth), static_cast<uint32_t>(mHeight),
-      static_cast<uint32_t>(cairo_image_surface_get_stride(mSurface.get())), &port);
-  if (status != 0) return;
-  AGContext context(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
+  const AGContext context = mPicture->GetContext();
   StudioScenePainter painter(mDoc, mViewport, mSummary.get());
   if (mShowSonogram && mSonogram && mSonogram->IsOpen()) painter.SetSonogram(mSonogram.get());
   painter.SetSelection(mSelection.Ids());
   painter.SetEditedObject(mEdited);
   AGRect band;
   if (mGesture.Band(band)) painter.SetRubberBand(band);
-  const int32_t painted = mStale ? painter.Paint(context) : painter.PaintDamaged(context, mDamage);
-  port.reset();
+  int32_t painted = 0;
+  if (plan.work == StudioKeptPicture::Work::kWhole) {
+    painted = painter.Paint(context);
+  } else {
+    if (plan.work == StudioKeptPicture::Work::kShift) {
+      StudioKeptPicture::ShiftPixels(*mPicture, plan.shift);
+      painted = painter.PaintDamaged(context, plan.strip);
+      // Damage noted before the scroll moved with the pixels.
+      mDamage.x1 -= plan.shift;
+      mDamage.x2 -= plan.shift;
+    }
+    if (mHasDamage) {
+      const int32_t status = painter.PaintDamaged(context, mDamage);
+      if (painted == 0) painted = status;
+    }
+  }
+  // The toolkit reads the pixels the kit's port drew.
+  (void)mPicture->GetData();
   cairo_surface_mark_dirty(mSurface.get());
-  // The painter logged what it could not draw; the picture stays stale so
-  // that the next frame paints it whole again.
-  mStale = painted != 0;
+  // The painter logged what it could not draw; the picture is then painted
+  // whole again by the next frame.
+  if (painted == 0) {
+    mKept.Painted(mViewport, mWidth, mHeight);
+  } else {
+    mKept.Invalidate();
+  }
   mHasDamage = false;
 }
 
 void StudioScoreView::Redraw() {
-  mStale = true;
+  mKept.Invalidate();
   gtk_widget_queue_draw(mArea);
 }
 
@@ -310,7 +341,9 @@ void StudioScoreView::SetLogFrequencies(bool log) {
 
 void StudioScoreView::ViewChanged() {
   UpdateScrollbar();
-  Redraw();
+  // What moved is found when the frame is painted: a scroll by whole pixels
+  // moves the kept picture, a zoom paints it whole.
+  gtk_widget_queue_draw(mArea);
 }
 
 void StudioScoreView::UpdateScrollbar() {
@@ -326,7 +359,8 @@ void StudioScoreView::SetSummary(std::unique_ptr<StudioWaveSummary> summary) {
   mSummary = std::move(summary);
   mViewport.Axis().SetDuration(mSummary ? mSummary->DurationMs() : 0.0);
   mViewport.Axis().ZoomToFit();
-  ViewChanged();
+  UpdateScrollbar();
+  Redraw();
 }
 
 void StudioScoreView::ZoomIn() {
