@@ -535,9 +535,10 @@ int32_t StudioWindow::OpenDocument(const std::string& path) {
 }
 
 void StudioWindow::OpenRecording(const std::string& path, bool askedFor) {
-  if (path != mDoc.RecordingPath()) {
+  if (askedFor) {
     mDoc.SetRecordingPath(path);
-    if (askedFor) mDoc.ForgetClean();
+  } else {
+    mDoc.StartWithRecording(path);
   }
   ShowRecording(path);
   ScoreDocumentChanged();
