@@ -89,7 +89,8 @@ if studio_run --export "$work/studio.png" "$work/typed.tlv" && [[ -s "$work/stud
   pass "the studio exports a score with the installed plug-in and font"
 else fail "studio export: $(cat "$work/out" "$work/err")"; fi
 for file in share/applications/talvane-studio.desktop \
-            share/icons/hicolor/scalable/apps/talvane-studio.svg; do
+            share/icons/hicolor/scalable/apps/talvane-studio.svg \
+            share/talvane/locale/fr/LC_MESSAGES/TalvaneStudio.mo; do
   if [[ -s "$root/$file" ]]; then pass "installed $file"; else fail "missing $file"; fi
 done
 if grep -q '^Exec=talvane-studio' "$root/share/applications/talvane-studio.desktop" 2>/dev/null; then

@@ -13,6 +13,7 @@
 #include "StudioScenePainter.h"
 #include "StudioSelection.h"
 #include "StudioSonogram.h"
+#include "StudioText.h"
 #include "StudioTransport.h"
 #include "StudioTypingSession.h"
 #include "bridge/HostObject.h"
@@ -420,7 +421,7 @@ int32_t StudioScoreView::BeginEditing(StudioObjectId id) {
   auto session = std::make_unique<StudioTypingSession>(mDoc, id, view);
   const int32_t status = session->Begin();
   if (status != 0) {
-    Report(status, "Can't type into the object");
+    Report(status, StudioText::Get("Can't type into the object"));
     return status;
   }
   mTyping = std::move(session);
@@ -440,7 +441,7 @@ int32_t StudioScoreView::FinishEditing() {
   mEdited = kStudioNoObject;
   mTypedChange = false;
   mDragToObject = false;
-  Report(status, "Can't keep what was typed as a step");
+  Report(status, StudioText::Get("Can't keep what was typed as a step"));
   mOwner.ScoreEditingChanged(kStudioNoObject);
   mOwner.ScoreDocumentChanged();
   Redraw();
@@ -451,7 +452,7 @@ int32_t StudioScoreView::SendEditKey(const HostEditKey& key) {
   if (!mTyping) return static_cast<int32_t>(QVLogStatus<kQVErrStudioNotTyping>("a key"));
   const AGRect before = EditedDamage();
   const int32_t status = mTyping->Key(key);
-  Report(status, "The object refused the key");
+  Report(status, StudioText::Get("The object refused the key"));
   if (mTyping->ObjectWantsToEnd()) {
     // The key's own status is the answer; a failed finish is reported.
     (void)FinishEditing();
@@ -551,7 +552,7 @@ void StudioScoreView::DragTo(const AGPoint& point, bool released) {
   if (!released) {
     const size_t steps = mDoc.History().Count();
     const int32_t status = mGesture.Drag(mDoc, mViewport, point);
-    Report(status, "Can't change the frames");
+    Report(status, StudioText::Get("Can't change the frames"));
     if (changes && (mDoc.History().Count() != steps || status == 0)) mOwner.ScoreDocumentChanged();
     Redraw();
     return;
@@ -559,8 +560,9 @@ void StudioScoreView::DragTo(const AGPoint& point, bool released) {
   const StudioScoreGesture::Kind kind = mGesture.Current();
   const StudioSelection before = mSelection;
   const int32_t status = mGesture.Release(mDoc, mViewport, mSelection, point);
-  Report(status, kind == StudioScoreGesture::Kind::kCreate ? "Can't create the object"
-                                                           : "Can't change the frames");
+  Report(status, kind == StudioScoreGesture::Kind::kCreate
+                     ? StudioText::Get("Can't create the object")
+                     : StudioText::Get("Can't change the frames"));
   if (!(mSelection == before)) mOwner.ScoreSelectionChanged();
   if (kind != StudioScoreGesture::Kind::kRubberBand) mOwner.ScoreDocumentChanged();
   Redraw();
@@ -633,7 +635,7 @@ bool StudioScoreView::KeyPressed(unsigned keyval, unsigned keycode, unsigned sta
 
 int32_t StudioScoreView::DeleteSelection() {
   const int32_t status = StudioActions::Delete(mDoc, mSelection.InZOrder(mDoc));
-  Report(status, "Can't delete the objects");
+  Report(status, StudioText::Get("Can't delete the objects"));
   if (status == 0) {
     mSelection.Prune(mDoc);
     mOwner.ScoreSelectionChanged();
@@ -649,7 +651,7 @@ int32_t StudioScoreView::DuplicateSelection() {
   std::vector<StudioObjectId> copies;
   const int32_t status = StudioActions::Duplicate(
       mDoc, ids, kCopyOffsetPixels * mViewport.TimePerPixel(), 0.0, &copies);
-  Report(status, "Can't duplicate the objects");
+  Report(status, StudioText::Get("Can't duplicate the objects"));
   if (status == 0) {
     mSelection.Clear();
     for (StudioObjectId id : copies) mSelection.Add(id);
@@ -665,7 +667,7 @@ int32_t StudioScoreView::CopySelection() {
   if (ids.empty()) return 0;
   std::string bytes;
   const int32_t status = StudioActions::Copy(mDoc, ids, bytes);
-  Report(status, "Can't copy the objects");
+  Report(status, StudioText::Get("Can't copy the objects"));
   if (status == 0) mClipboard = std::move(bytes);
   return status;
 }
@@ -675,7 +677,7 @@ int32_t StudioScoreView::Paste() {
   std::vector<StudioObjectId> pasted;
   const int32_t status = StudioActions::Paste(
       mDoc, mClipboard, kCopyOffsetPixels * mViewport.TimePerPixel(), 0.0, &pasted);
-  Report(status, "Can't paste the objects");
+  Report(status, StudioText::Get("Can't paste the objects"));
   if (status == 0) {
     mSelection.Clear();
     for (StudioObjectId id : pasted) mSelection.Add(id);
