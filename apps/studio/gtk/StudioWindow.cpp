@@ -302,11 +302,17 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
   g_menu_append_section(view, nullptr, G_MENU_MODEL(listening));
   g_object_unref(listening);
   GMenu* seeing = g_menu_new();
-  g_menu_append(seeing, "_Waveform or Sonogram", "studio.sonogram");
-  g_menu_append(seeing, "Sonogram _Frequencies Linear or Logarithmic", "studio.log-frequencies");
+  g_menu_append(seeing, StudioText::Get("_Waveform or Sonogram"), "studio.sonogram");
+  g_menu_append(seeing, StudioText::Get("Sonogram _Frequencies Linear or Logarithmic"),
+                "studio.log-frequencies");
   g_menu_append_section(view, nullptr, G_MENU_MODEL(seeing));
   g_object_unref(seeing);
-  g_menu_append_submenu(bar, "_View", G_MENU_MODEL(view));
+  // The side panels install the action (and its key, F9) on the window.
+  GMenu* panels = g_menu_new();
+  g_menu_append(panels, StudioText::Get("_Side Panels"), "panels.toggle");
+  g_menu_append_section(view, nullptr, G_MENU_MODEL(panels));
+  g_object_unref(panels);
+  g_menu_append_submenu(bar, StudioText::Get("_View"), G_MENU_MODEL(view));
   g_object_unref(view);
 
   GtkWidget* menubar = gtk_popover_menu_bar_new_from_model(G_MENU_MODEL(bar));
