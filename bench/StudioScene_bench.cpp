@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "StudioDocument.h"
+#include "StudioKeptPicture.h"
 #include "StudioScenePainter.h"
 #include "StudioTypingSession.h"
 #include "StudioViewport.h"
@@ -38,6 +39,7 @@
 #include "bridge/HostEnvironment.h"
 #include "bridge/HostObject.h"
 #include "bridge/HostPlugin.h"
+#include "graphics/AGBitmap.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "object/CStdTalvaneRegistration.h"
@@ -259,24 +261,6 @@ void BM_ScrollFrame(benchmark::State& state) {
 BENCHMARK(BM_ScrollFrame)->Arg(64)->Arg(960)->UseManualTime()->Unit(benchmark::kMillisecond)
     ->MinTime(3.0);
 
-// Moves the bitmap's pixels left by shift columns (right for a negative
-// shift), as a window scrolls what it already shows.
-void ShiftPixels(const AGContext& context, int shift) {
-  AGNativeBitmapInfo info;
-  if (!AGGraphicsLow::AGNativePortGetBitmap(context.nativePort, &info)) return;
-  const int width = static_cast<int>(info.width);
-  if (shift >= width || -shift >= width) return;
-  for (uint32_t y = 0; y < info.height; ++y) {
-    uint32_t* row = info.data + static_cast<size_t>(y) * info.bytesPerRow / 4;
-    if (shift > 0) {
-      std::memmove(row, row + shift, static_cast<size_t>(width - shift) * 4);
-    } else if (shift < 0) {
-      std::memmove(row - shift, row, static_cast<size_t>(width + shift) * 4);
-    }
-  }
-  AGGraphicsLow::AGNativePortMarkDirty(context.nativePort);
-}
-
 // The same scroll as a window would do it: what stays in view is moved, and
 // only the strip scrolled into view is painted (PaintDamaged); anchored on
 // the full repaint of the same view.
@@ -302,7 +286,8 @@ void BM_ScrollFrameShifted(benchmark::State& state) {
     if (std::fabs(shift) >= kWidth) {
       benchmark::DoNotOptimize(painter.Paint(context));
     } else {
-      ShiftPixels(context, static_cast<int>(shift));
+      AGBitmapContext pixels(context);
+      StudioKeptPicture::ShiftPixels(pixels, static_cast<int32_t>(shift));
       const AGRect strip = shift >= 0 ? AGRect{kWidth - shift, 0.0, double(kWidth), double(kHeight)}
                                       : AGRect{0.0, 0.0, -shift, double(kHeight)};
       benchmark::DoNotOptimize(painter.PaintDamaged(context, strip));

@@ -11,6 +11,9 @@
 #     which is logged before a "Pelmar?" label is drawn) and the symbol
 #     keyboard layouts (the inspector lists them; typing works);
 #   - find the installed French catalog.
+# Talvane Studio, installed beside it, must print its version and usage and
+# export a document's score without a display (the same plug-in, kits and
+# font found from its own place); its desktop entry and icon must be there.
 # Prints one line per check and exits non-zero when any failed.
 set -u
 if [[ $# -ne 1 || ! -x "$1/bin/talvane-host" ]]; then
@@ -19,6 +22,7 @@ if [[ $# -ne 1 || ! -x "$1/bin/talvane-host" ]]; then
 fi
 root="$(cd "$1" && pwd)"
 host="$root/bin/talvane-host"
+studio="$root/bin/talvane-studio"
 work="$(mktemp -d /tmp/talvane-install-check-XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -35,7 +39,7 @@ if run --version && grep -Eq '^talvane-host [0-9]+\.[0-9]+\.[0-9]+$' "$work/out"
 else fail "version: $(cat "$work/out" "$work/err")"; fi
 
 # Run-time paths: relative to the programs themselves, never a build folder.
-for binary in "$host" "$root"/lib*/talvane/StdTalvane.so "$root"/lib*/talvane/../libtalvane-kits.so.*; do
+for binary in "$host" "$studio" "$root"/lib*/talvane/StdTalvane.so "$root"/lib*/talvane/../libtalvane-kits.so.*; do
   [[ -e "$binary" ]] || { fail "missing $binary"; continue; }
   runpath="$(readelf -d "$binary" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')"
   if [[ -z "$runpath" || "$runpath" == \$ORIGIN* ]]; then pass "run-time path of ${binary#"$root"/}: ${runpath:-none}"
@@ -72,6 +76,26 @@ else fail "typing changed nothing: $(cat "$work/out" "$work/err")"; fi
 if run --lang fr inspect "$work/typed.tlv" 0 && grep -q 'Claviers' "$work/out"; then
   pass "the French catalog was found"
 else fail "no French panel: $(cat "$work/out" "$work/err")"; fi
+
+# Talvane Studio.
+studio_run() { HOME="$work/home" "$studio" "$@" >"$work/out" 2>"$work/err"; }
+if studio_run --version && grep -Eq '^talvane-studio [0-9]+\.[0-9]+\.[0-9]+$' "$work/out"; then
+  pass "studio version: $(cat "$work/out")"
+else fail "studio version: $(cat "$work/out" "$work/err")"; fi
+if studio_run --help && grep -q 'talvane-studio' "$work/out"; then pass "studio usage"
+else fail "studio --help: $(cat "$work/out" "$work/err")"; fi
+if studio_run --export "$work/studio.png" "$work/typed.tlv" && [[ -s "$work/studio.png" ]] &&
+   ! grep -q -- '-1204' "$work/err"; then
+  pass "the studio exports a score with the installed plug-in and font"
+else fail "studio export: $(cat "$work/out" "$work/err")"; fi
+for file in share/applications/talvane-studio.desktop \
+            share/icons/hicolor/scalable/apps/talvane-studio.svg \
+            share/talvane/locale/fr/LC_MESSAGES/TalvaneStudio.mo; do
+  if [[ -s "$root/$file" ]]; then pass "installed $file"; else fail "missing $file"; fi
+done
+if grep -q '^Exec=talvane-studio' "$root/share/applications/talvane-studio.desktop" 2>/dev/null; then
+  pass "the desktop entry starts talvane-studio"
+else fail "the desktop entry does not start talvane-studio"; fi
 
 if [[ $failed -eq 0 ]]; then echo "check-install: all checks passed"; else echo "check-install: FAILED"; fi
 exit $failed

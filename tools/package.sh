@@ -10,7 +10,7 @@ generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
   -DTALVANE_BUILD_TESTS=OFF -DTALVANE_BUILD_BENCH=OFF -DTALVANE_BUILD_FUZZ=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target StdTalvane talvane-host talvane_catalogs
+cmake --build "$build" -j "$(nproc)" --target StdTalvane talvane-host talvane-studio talvane_catalogs
 (cd "$build" && cpack -G DEB >/dev/null)
 deb="$(ls -t "$build"/talvane_*.deb | head -n 1)"
 echo "package: $deb"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of Talvane Studio (docs/studio-*.png) on a
 # virtual X display: the demo recording, two objects placed with the mouse,
-# one of them typed into, and the same score over the sonogram with the
-# cursor placed from the ruler. Builds the studio first (build/release).
+# one of them typed into, the same score over the sonogram with the cursor
+# placed from the ruler, and the score in French with the View menu open. Builds the studio first (build/release).
 #   ./tools/studio-screenshots.sh [OUT_DIR]      # docs/ by default
 # STUDIO_BUILD=DIR uses the programs already built in DIR instead.
 set -euo pipefail
@@ -66,4 +66,18 @@ sleep 0.5
 xdotool key --window "$win" ctrl+q 2>/dev/null || true
 wait "$pid" || true
 pid=""
-echo "pictures in $out: studio-score.png studio-typing.png studio-sonogram.png"
+# The same score in French, the View menu open (F10 opens the menu bar).
+ASAN_OPTIONS=detect_leaks=0 GSK_RENDERER=cairo TALVANE_STUDIO_SOUND=silent "$build/talvane-studio" --lang fr "$work/demo.tlv" >"$work/log" 2>&1 &
+pid=$!
+win="$(timeout 30 xdotool search --sync --onlyvisible --name "Talvane Studio" | head -1)"
+sleep 1.5
+xdotool key --window "$win" F10
+sleep 0.3
+xdotool key --window "$win" Right Right
+sleep 0.5
+import -window root -crop 1100x520+0+0 "$out/studio-french.png"
+xdotool key --window "$win" Escape Escape
+xdotool key --window "$win" ctrl+q 2>/dev/null || true
+wait "$pid" || true
+pid=""
+echo "pictures in $out: studio-score.png studio-typing.png studio-sonogram.png studio-french.png"

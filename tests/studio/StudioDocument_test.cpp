@@ -644,6 +644,31 @@ TEST_F(StudioDocumentTest, TheRecordingIsStoredRelativeToTheDocumentWhenItLiesBe
   EXPECT_EQ(StoredRecording(*plugin, path), "");
 }
 
+TEST_F(StudioDocumentTest, AnotherRecordingIsAnUnsavedChangeUntilSaved) {
+  StudioTestFolder folder;
+  const std::string path = folder.File("notes.tlv");
+  ASSERT_EQ(doc->Save(path), 0);
+  ASSERT_FALSE(doc->IsModified());
+  doc->SetRecordingPath(folder.File("take.wav"));
+  EXPECT_TRUE(doc->IsModified());
+  // Undo has no step to take back: the change stays until it is saved.
+  EXPECT_EQ(doc->Undo(), kQVErrStudioNothingToUndo);
+  EXPECT_TRUE(doc->IsModified());
+  ASSERT_EQ(doc->Save(path), 0);
+  EXPECT_FALSE(doc->IsModified());
+  // The same recording again is no change; none at all is one.
+  doc->SetRecordingPath(folder.File("take.wav"));
+  EXPECT_FALSE(doc->IsModified());
+  doc->SetRecordingPath("");
+  EXPECT_TRUE(doc->IsModified());
+
+  // A new document starting with its recording has nothing to save yet.
+  StudioDocument fresh(*plugin);
+  fresh.StartWithRecording(folder.File("take.wav"));
+  EXPECT_FALSE(fresh.IsModified());
+  EXPECT_EQ(fresh.RecordingPath(), folder.File("take.wav"));
+}
+
 TEST_F(StudioDocumentTest, ADocumentMovedWithItsRecordingStillFindsIt) {
   StudioTestFolder folder;
   std::filesystem::create_directories(folder.File("a/sons"));

@@ -194,6 +194,40 @@ TEST(StudioRulerTest, NoTicksBeforeTheRecordingStarts) {
   EXPECT_EQ(ticks.back().ms, 900.0);  // the view ends at 968 ms
 }
 
+TEST(StudioRulerTest, MajorsJustLeftOfTheViewAreKeptForTheirLabelsWhenAsked) {
+  // From 1050 ms: majors every 100 ms, at pixels -50 (1000 ms), -150, ...
+  StudioTimeAxis axis = FromTimeZero();
+  axis.ScrollToTime(1050.0);
+  struct Case {
+    double lead;
+    std::vector<std::string> firstLabels;
+    double firstPixel;
+  };
+  const Case cases[] = {
+      {0.0, {"0:00:01.1", "0:00:01.2"}, 50.0},
+      {std::numeric_limits<double>::quiet_NaN(), {"0:00:01.1", "0:00:01.2"}, 50.0},
+      {50.0, {"0:00:01.0", "0:00:01.1"}, -50.0},
+      {120.0, {"0:00:01.0", "0:00:01.1"}, -50.0},
+      {150.0, {"0:00:00.9", "0:00:01.0"}, -150.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lead);
+    std::vector<StudioRulerTick> ticks = StudioRuler::Ticks(axis, 80.0, 4.0, c.lead);
+    double firstMajor = std::numeric_limits<double>::quiet_NaN();
+    for (const StudioRulerTick& tick : ticks) {
+      if (tick.major && std::isnan(firstMajor)) firstMajor = tick.pixel;
+      // Minor ticks have no label: they stay inside the view.
+      if (!tick.major) {
+        EXPECT_GE(tick.pixel, 0.0) << tick.ms;
+      }
+    }
+    EXPECT_EQ(firstMajor, c.firstPixel);
+    std::vector<std::string> labels = MajorLabels(ticks);
+    labels.resize(2);
+    EXPECT_EQ(labels, c.firstLabels);
+  }
+}
+
 TEST(StudioRulerTest, MinuteTicksAtCoarseZoom) {
   StudioTimeAxis axis;
   axis.SetDuration(3600000.0);

@@ -14,6 +14,7 @@
 #include "StudioActions.h"
 #include "StudioDocument.h"
 #include "StudioHitTest.h"
+#include "StudioKeptPicture.h"
 #include "StudioRuler.h"
 #include "StudioColorMap.h"
 #include "StudioSonogram.h"
@@ -23,6 +24,7 @@
 #include "StudioViewport.h"
 #include "StudioWaveSummary.h"
 #include "bridge/HostEdit.h"
+#include "graphics/AGBitmap.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "textinput/UKeyLayout.h"
@@ -407,6 +409,43 @@ TEST_F(StudioDamageTest, ADamagedRepaintTouchesOnlyItsRectangleAndMatchesAFullOn
   }
   EXPECT_EQ(untouched.Pixel(10, 10), kMagenta);
   EXPECT_EQ(untouched.Pixel(300, 300), kMagenta);
+}
+
+TEST_F(StudioDamageTest, AScrollTakenByMovingThePixelsAndPaintingTheStripMatchesAFullRepaint) {
+  // The window's path: the kept picture is moved by the scroll and only the
+  // strip scrolled in is painted, step after step; each frame must equal the
+  // view painted whole (ruler labels cut by the strip's edge included).
+  StudioScenePainter painter(*doc, view, &summary);
+  painter.SetSelection({second, third});
+  AGBitmap kept(600, 400);
+  AGBitmap whole(600, 400);
+  ASSERT_TRUE(kept.IsOpen() && whole.IsOpen());
+  ASSERT_EQ(painter.Paint(kept.GetContext()), 0);
+  StudioKeptPicture picture;
+  picture.Painted(view, 600, 400);
+  struct Step {
+    double pixels;
+    int32_t shift;
+  };
+  for (Step step : {Step{48.0, 48}, Step{48.0, 48}, Step{-20.0, -20}, Step{131.0, 131},
+                    Step{-307.0, -307}}) {
+    SCOPED_TRACE(step.pixels);
+    view.Axis().ScrollByPixels(step.pixels);
+    const StudioKeptPicture::Plan plan = picture.PlanFor(view, 600, 400);
+    ASSERT_EQ(plan.work, StudioKeptPicture::Work::kShift);
+    ASSERT_EQ(plan.shift, step.shift);
+    StudioKeptPicture::ShiftPixels(kept, plan.shift);
+    ASSERT_EQ(painter.PaintDamaged(kept.GetContext(), plan.strip), 0);
+    picture.Painted(view, 600, 400);
+    ASSERT_EQ(painter.Paint(whole.GetContext()), 0);
+    int differences = 0;
+    for (int32_t y = 0; y < 400; ++y)
+      for (int32_t x = 0; x < 600; ++x)
+        differences += kept.GetPixelColor(x, y) != whole.GetPixelColor(x, y);
+    EXPECT_EQ(differences, 0);
+  }
+  // The objects, the ruler and the wave did reach the strips painted.
+  EXPECT_NE(kept.GetPixelColor(599, 399 - 12), kWhite);
 }
 
 TEST_F(StudioDamageTest, AKeystrokeRepaintsTheEditedObjectsDamageAsAFullRepaintWould) {

@@ -15,34 +15,8 @@
 #
 #   studio_listen_e2e.sh BUILD_DIR [SHOTS_DIR]
 set -euo pipefail
-
-build="$1"
-studio="$build/talvane-studio"
-work="$(mktemp -d /tmp/studio-listen-XXXXXX)"
-shots="${2:-$work}"
-mkdir -p "$shots"
-pid=""
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; wait "$pid" || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$work/studio.log" ] && { echo "--- studio's output:" >&2; cat "$work/studio.log" >&2; }
-  exit 1
-}
-
-wait_for() {
-  local limit=$1
-  shift
-  local until=$((SECONDS + limit))
-  while ! "$@"; do
-    [ $SECONDS -ge $until ] && return 1
-    sleep 0.2
-  done
-}
+source "$(dirname "$0")/studio_e2e_lib.sh"
+studio_e2e_begin studio-listen "$1" "${2:-}"
 
 recording="$work/tones.wav"
 /usr/bin/python3 - "$recording" <<'EOF'
@@ -62,17 +36,8 @@ with wave.open(sys.argv[1], "wb") as w:
     w.writeframes(b"".join(frames))
 EOF
 
-ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0" \
-  LSAN_OPTIONS="suppressions=$(dirname "$0")/studio_window.lsan" GSK_RENDERER=cairo \
-  TALVANE_STUDIO_SOUND=silent "$studio" "$work/notes.tlv" "$recording" >"$work/studio.log" 2>&1 &
-pid=$!
-win="$(timeout 60 xdotool search --sync --onlyvisible --name "Talvane Studio" | head -1 || true)"
-[ -n "$win" ] || fail "no studio window"
+start_studio TALVANE_STUDIO_SOUND=silent -- "$work/notes.tlv" "$recording"
 
-shot() {
-  import -window "$win" "$shots/$1.png"
-  convert "$shots/$1.png" -depth 8 "rgb:$work/$1.rgb"
-}
 # pixels SHOT QUESTION ARGS...: questions about a screenshot's pixels.
 #   strip X          the rows of the sonogram strip in column X: "TOP BOTTOM"
 #                    (the longest run of the map's colours in that column)
@@ -215,7 +180,5 @@ shot paused2
 xdotool key --window "$win" ctrl+q
 wait "$pid" || fail "the studio did not quit cleanly"
 pid=""
-if grep -E "ERROR|runtime error|Sanitizer|CRITICAL|WARNING" "$work/studio.log"; then
-  fail "the studio reported errors"
-fi
+no_errors_logged
 echo "studio listening and sonogram: all checks passed"

@@ -9,44 +9,13 @@
 #
 #   studio_panels_e2e.sh BUILD_DIR [SHOTS_DIR]
 set -euo pipefail
-
-build="$1"
-studio="$build/talvane-studio"
-host="$build/talvane-host"
-work="$(mktemp -d /tmp/studio-panels-e2e-XXXXXX)"
-shots="${2:-$work}"
-mkdir -p "$shots"
-pid=""
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid"; wait "$pid" || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$work/studio.log" ] && { echo "--- studio's output:" >&2; cat "$work/studio.log" >&2; }
-  exit 1
-}
-wait_for() {
-  local limit=$1
-  shift
-  local until=$((SECONDS + limit))
-  while ! "$@"; do
-    [ $SECONDS -ge $until ] && return 1
-    sleep 0.1
-  done
-}
+source "$(dirname "$0")/studio_e2e_lib.sh"
+studio_e2e_begin studio-panels-e2e "$1" "${2:-}"
 
 recording="$work/take.wav"
 doc="$work/notes.tlv"
 "$build/talvane-studio-recording" "$recording" 10 2000 5000
-ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0" \
-  LSAN_OPTIONS="suppressions=$(dirname "$0")/studio_window.lsan" GSK_RENDERER=cairo \
-  "$studio" "$doc" "$recording" >"$work/studio.log" 2>&1 &
-pid=$!
-win="$(timeout 60 xdotool search --sync --onlyvisible --name "Talvane Studio" | head -1 || true)"
-[ -n "$win" ] || fail "no studio window"
+start_studio -- "$doc" "$recording"
 # The waveform's colour (0x5078A0) where the recording is loud (2 s to 5 s,
 # 16 ms a pixel from x = 32): the window has settled once it is drawn.
 wave_ready() {
@@ -120,8 +89,5 @@ wait_for 30 saved || fail "font size: $(grep FontSize "$work/saved.txt")"
 grep -qF 'UnicodeText = "E01C;E01F;E000"' "$work/saved.txt" \
   || fail "typed text: $(grep UnicodeText "$work/saved.txt")"
 
-xdotool key --window "$win" ctrl+q 2>/dev/null || true
-wait_for 30 bash -c "! kill -0 $pid 2>/dev/null" || fail "ctrl+Q did not quit"
-wait "$pid" || fail "the studio exited with $?"
-pid=""
+quit_studio
 echo "panels end to end: passed"

@@ -126,3 +126,9 @@ std::unique_ptr<HostObject> StudioDocument::Detach(StudioObjectId id, size_t* in
   if (index) *index = at;
   return mHost.TakeObject(at);
 }
+
+void StudioDocument::SetRecordingPath(const std::string& path) {
+  if (path == mRecordingPath) return;
+  mRecordingPath = path;
+  ForgetClean();
+}

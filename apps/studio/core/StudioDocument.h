@@ -62,7 +62,14 @@ class StudioDocument {
   // stored path taken from the document's folder (absolute), so that a
   // document moved together with its recording still finds it.
   const std::string& RecordingPath() const { return mRecordingPath; }
-  void SetRecordingPath(const std::string& path) { mRecordingPath = path; }
+  // Another recording is a change to save: the document counts as modified
+  // until it is saved (no step records it: undo does not bring the old
+  // recording back). The same path again changes nothing.
+  void SetRecordingPath(const std::string& path);
+  // The recording a new document starts with, before anything else
+  // happened (the studio started on a new document and a recording): not a
+  // change, the document stays as clean as it was.
+  void StartWithRecording(const std::string& path) { mRecordingPath = path; }
 
   // ---- Objects
   size_t Count() const { return mIds.size(); }

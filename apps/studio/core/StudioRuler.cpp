@@ -51,9 +51,9 @@ const std::vector<StudioRulerStep>& StepTable() {
 // whose tick lies within the view and not before time 0; indices that are
 // multiples of skipEvery (when not 0) are left out.
 void AddTicks(const StudioTimeAxis& axis, int64_t length, int per, int skipEvery,
-              const StudioRulerStep& step, std::vector<StudioRulerTick>& ticks) {
+              const StudioRulerStep& step, double leadPixels, std::vector<StudioRulerTick>& ticks) {
   double unit = static_cast<double>(length) / per;
-  double first = std::max(axis.StartTime(), 0.0) * 1000.0;
+  double first = std::max(axis.PixelToTime(-leadPixels), 0.0) * 1000.0;
   double last = std::min(axis.EndTime() * 1000.0, kLastMicros);
   if (last < first) return;
   // One index more on each side: the filter below on the tick's own pixel
@@ -65,7 +65,7 @@ void AddTicks(const StudioTimeAxis& axis, int64_t length, int per, int skipEvery
     StudioRulerTick tick;
     tick.ms = static_cast<double>(i) * unit / 1000.0;
     tick.pixel = axis.TimeToPixel(tick.ms);
-    if (tick.pixel < 0.0 || tick.pixel > axis.ViewWidth()) continue;
+    if (tick.pixel < -leadPixels || tick.pixel > axis.ViewWidth()) continue;
     tick.major = skipEvery == 0;
     if (tick.major) tick.label = StudioFormatTimeMicros(i * length, step.decimals);
     ticks.push_back(std::move(tick));
@@ -86,17 +86,19 @@ StudioRulerStep StudioRuler::ChooseStep(double msPerPixel, double minSpacingPixe
 }
 
 std::vector<StudioRulerTick> StudioRuler::Ticks(const StudioTimeAxis& axis, double minSpacingPixels,
-                                                double minMinorSpacingPixels) {
+                                                double minMinorSpacingPixels,
+                                                double majorLeadPixels) {
   StudioRulerStep step = ChooseStep(axis.MsPerPixel(), minSpacingPixels);
   std::vector<StudioRulerTick> ticks;
-  AddTicks(axis, step.micros, 1, 0, step, ticks);
+  const double lead = majorLeadPixels > 0.0 ? majorLeadPixels : 0.0;  // not-a-number: none
+  AddTicks(axis, step.micros, 1, 0, step, lead, ticks);
 
   double minorMinimum =
       std::isnan(minMinorSpacingPixels) ? 1.0 : std::max(minMinorSpacingPixels, 1.0);
   double minorPixels =
       static_cast<double>(step.micros) / step.subdivisions / 1000.0 / axis.MsPerPixel();
   if (step.subdivisions > 1 && minorPixels >= minorMinimum) {
-    AddTicks(axis, step.micros, step.subdivisions, step.subdivisions, step, ticks);
+    AddTicks(axis, step.micros, step.subdivisions, step.subdivisions, step, 0.0, ticks);
     std::stable_sort(
         ticks.begin(), ticks.end(),
         [](const StudioRulerTick& a, const StudioRulerTick& b) { return a.ms < b.ms; });

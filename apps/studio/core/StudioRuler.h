@@ -43,9 +43,12 @@ class StudioRuler {
   // that are not majors, left out when they would lie closer than
   // minMinorSpacingPixels. Ticks before the recording's start (time 0) are
   // left out; ticks on the view's edges are kept. Labels are exact: they are
-  // made from whole microseconds, not from the tick's double.
+  // made from whole microseconds, not from the tick's double. Majors up to
+  // majorLeadPixels left of the view (negative pixels) are kept too: their
+  // labels reach into it.
   static std::vector<StudioRulerTick> Ticks(const StudioTimeAxis& axis, double minSpacingPixels,
-                                            double minMinorSpacingPixels);
+                                            double minMinorSpacingPixels,
+                                            double majorLeadPixels = 0.0);
 };
 
 #endif

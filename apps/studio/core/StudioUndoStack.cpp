@@ -1,5 +1,6 @@
 #include "StudioUndoStack.h"
 
+#include "StudioText.h"
 #include "kit/QVErrors.h"
 
 void StudioUndoStack::DropRedoList() {
@@ -39,11 +40,15 @@ int32_t StudioUndoStack::Redo(StudioDocument& doc) {
 }
 
 std::string StudioUndoStack::UndoText() const {
-  return CanUndo() ? "Undo " + mCommands[mPlace - 1]->Name() : std::string();
+  return CanUndo()
+             ? StudioText::Format("Undo %s", StudioText::Get(mCommands[mPlace - 1]->Name().c_str()))
+             : std::string();
 }
 
 std::string StudioUndoStack::RedoText() const {
-  return CanRedo() ? "Redo " + mCommands[mPlace]->Name() : std::string();
+  return CanRedo()
+             ? StudioText::Format("Redo %s", StudioText::Get(mCommands[mPlace]->Name().c_str()))
+             : std::string();
 }
 
 void StudioUndoStack::Clear() {

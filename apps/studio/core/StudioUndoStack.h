@@ -39,8 +39,9 @@ class StudioUndoStack {
   [[nodiscard]] int32_t Redo(StudioDocument& doc);
   bool CanUndo() const { return mPlace > 0; }
   bool CanRedo() const { return mPlace < mCommands.size(); }
-  // The names for menus: "Undo Move", "Redo Typing"; empty when there is
-  // nothing to undo or redo.
+  // The names for menus: "Undo Move", "Redo Typing", in the studio's
+  // language (StudioText: "Annuler Déplacer"); empty when there is nothing
+  // to undo or redo.
   std::string UndoText() const;
   std::string RedoText() const;
 

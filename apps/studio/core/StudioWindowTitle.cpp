@@ -1,5 +1,7 @@
 #include "StudioWindowTitle.h"
 
+#include "StudioText.h"
+
 std::string StudioBaseName(const std::string& path) {
   std::string trimmed = path;
   while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
@@ -11,7 +13,8 @@ std::string StudioBaseName(const std::string& path) {
 std::string StudioWindowTitle(const std::string& documentPath, const std::string& recordingPath,
                               bool modified) {
   std::string title = modified ? "*" : "";
-  title += documentPath.empty() ? "Untitled" : StudioBaseName(documentPath);
+  title += documentPath.empty() ? std::string(StudioText::Get("Untitled"))
+                                : StudioBaseName(documentPath);
   if (!recordingPath.empty()) title += " (" + StudioBaseName(recordingPath) + ")";
   title += " - ";
   title += kStudioAppName;

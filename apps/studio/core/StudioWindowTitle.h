@@ -2,8 +2,9 @@
 // changes, and the recording it annotates, e.g.
 //   "*notes.tlv (song.wav) - Talvane Studio"
 // The leading "*" is the modified mark. Paths are UTF-8; only their last
-// component is shown. A document that has no file yet is "Untitled"; without
-// a recording the parenthesis is left out.
+// component is shown. A document that has no file yet is "Untitled" (in
+// the studio's language, StudioText); without a recording the parenthesis
+// is left out.
 #ifndef STUDIO_WINDOW_TITLE_H
 #define STUDIO_WINDOW_TITLE_H
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "StudioKeyboardPicture.h"
+#include "StudioText.h"
 #include "graphics/AGBitmap.h"
 #include "kit/QVString.h"
 #include "textinput/UKeyLayout.h"
@@ -105,14 +106,14 @@ void StudioKeyboardPanel::Update() {
     mHoverLevel = -1;
     gtk_widget_queue_draw(mArea);
   }
-  std::string title = "Keyboard: ";
+  std::string title = StudioText::Get("Keyboard: ");
   if (name.IsEmpty()) {
-    title += "your own (no symbol layout)";
+    title += StudioText::Get("your own (no symbol layout)");
   } else {
     QVString full = kLayoutNamePrefix;
     full.Append(name);
     title += full.ConvertWithEncoding(kQVStringEncodingNative, kQVStringEncodingUTF8).Std();
-    if (!mMap.HasLayout()) title += " (not installed)";
+    if (!mMap.HasLayout()) title += StudioText::Get(" (not installed)");
   }
   gtk_label_set_text(GTK_LABEL(mTitle), title.c_str());
 }
@@ -144,7 +145,8 @@ void StudioKeyboardPanel::Click(double x, double y) {
   int level = -1;
   if (!Hit(x, y, key, level) || mMap.Text(key, level).empty()) return;
   if (mHost.EditedObject() == kStudioNoObject) {
-    gtk_label_set_text(GTK_LABEL(mCaption), "Type into an object (Return) to insert symbols");
+    gtk_label_set_text(GTK_LABEL(mCaption),
+                       StudioText::Get("Type into an object (Return) to insert symbols"));
     return;
   }
   HostEditKey edit;

@@ -13,9 +13,11 @@
 #include "StudioScenePainter.h"
 #include "StudioSelection.h"
 #include "StudioSonogram.h"
+#include "StudioText.h"
 #include "StudioTransport.h"
 #include "StudioTypingSession.h"
 #include "bridge/HostObject.h"
+#include "graphics/AGBitmap.h"
 #include "graphics/AGContext.h"
 #include "graphics/AGGraphicsLow.h"
 #include "host/QVEditEvent.h"
@@ -105,7 +107,7 @@ struct StudioScoreView::Callbacks {
     view->mViewport.Axis().SetViewWidth(width);
     view->mViewport.SetStripBottom(height - kStripMargin);
     view->UpdateScrollbar();
-    view->mStale = true;
+    view->mKept.Invalidate();
   }
   static void DragBegin(GtkGestureDrag* gesture, double x, double y, gpointer data) {
     auto* view = static_cast<StudioScoreView*>(data);
@@ -143,7 +145,12 @@ struct StudioScoreView::Callbacks {
   static void Scrollbar(GtkAdjustment* adjustment, gpointer data) {
     auto* view = static_cast<StudioScoreView*>(data);
     if (view->mUpdatingScrollbar) return;
-    view->mViewport.Axis().ScrollToTime(gtk_adjustment_get_value(adjustment));
+    // Whole pixels from where the view is, so that the kept picture moves
+    // instead of being painted again.
+    StudioTimeAxis& axis = view->mViewport.Axis();
+    const double pixels =
+        std::round((gtk_adjustment_get_value(adjustment) - axis.StartTime()) / axis.MsPerPixel());
+    axis.ScrollByPixels(pixels);
     view->ViewChanged();
   }
 };
@@ -209,17 +216,27 @@ void StudioScoreView::Focus() { gtk_widget_grab_focus(mArea); }
 bool StudioScoreView::EnsureBuffer(int width, int height) {
   if (width <= 0 || height <= 0) return false;
   if (mSurface && width == mWidth && height == mHeight) return true;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    mSurface.reset();
+  mSurface.reset();
+  mKept.Invalidate();
+  auto picture = std::make_unique<AGBitmap>(static_cast<uint32_t>(width),
+                                            static_cast<uint32_t>(height));
+  // The bitmap's words are cairo's ARGB32 pixels (premultiplied 0xAARRGGBB,
+  // top row first): the toolkit shows them where they are.
+  cairo_surface_t* surface =
+      picture->IsOpen() ? cairo_image_surface_create_for_data(
+                              picture->GetData(), CAIRO_FORMAT_ARGB32, width, height,
+                              static_cast<int>(picture->GetRowLength() * 4))
+                        : nullptr;
+  if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    if (surface) cairo_surface_destroy(surface);
+    mPicture.reset();
     QVLogError(kQVErrDrawPort, "Can't make a %d x %d picture of the score", width, height);
     return false;
   }
+  mPicture = std::move(picture);
   mSurface.reset(surface);
   mWidth = width;
   mHeight = height;
-  mStale = true;
   return true;
 }
 
@@ -229,32 +246,47 @@ void StudioScoreView::Repaint(const AGRect* extra) {
     mDamage = mHasDamage ? Union(mDamage, *extra) : *extra;
     mHasDamage = true;
   }
-  if (!mStale && !mHasDamage) return;
+  const StudioKeptPicture::Plan plan = mKept.PlanFor(mViewport, mWidth, mHeight);
+  if (plan.work == StudioKeptPicture::Work::kNone && !mHasDamage) return;
   cairo_surface_flush(mSurface.get());
-  AGNativePortPtr port;
-  long status = AGGraphicsLow::AGNativePortCreateBitmapWithData(
-      reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(mSurface.get())),
-      static_cast<uint32_t>(mWidth), static_cast<uint32_t>(mHeight),
-      static_cast<uint32_t>(cairo_image_surface_get_stride(mSurface.get())), &port);
-  if (status != 0) return;
-  AGContext context(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
+  const AGContext context = mPicture->GetContext();
   StudioScenePainter painter(mDoc, mViewport, mSummary.get());
   if (mShowSonogram && mSonogram && mSonogram->IsOpen()) painter.SetSonogram(mSonogram.get());
   painter.SetSelection(mSelection.Ids());
   painter.SetEditedObject(mEdited);
   AGRect band;
   if (mGesture.Band(band)) painter.SetRubberBand(band);
-  const int32_t painted = mStale ? painter.Paint(context) : painter.PaintDamaged(context, mDamage);
-  port.reset();
+  int32_t painted = 0;
+  if (plan.work == StudioKeptPicture::Work::kWhole) {
+    painted = painter.Paint(context);
+  } else {
+    if (plan.work == StudioKeptPicture::Work::kShift) {
+      StudioKeptPicture::ShiftPixels(*mPicture, plan.shift);
+      painted = painter.PaintDamaged(context, plan.strip);
+      // Damage noted before the scroll moved with the pixels.
+      mDamage.x1 -= plan.shift;
+      mDamage.x2 -= plan.shift;
+    }
+    if (mHasDamage) {
+      const int32_t status = painter.PaintDamaged(context, mDamage);
+      if (painted == 0) painted = status;
+    }
+  }
+  // The toolkit reads the pixels the kit's port drew.
+  (void)mPicture->GetData();
   cairo_surface_mark_dirty(mSurface.get());
-  // The painter logged what it could not draw; the picture stays stale so
-  // that the next frame paints it whole again.
-  mStale = painted != 0;
+  // The painter logged what it could not draw; the picture is then painted
+  // whole again by the next frame.
+  if (painted == 0) {
+    mKept.Painted(mViewport, mWidth, mHeight);
+  } else {
+    mKept.Invalidate();
+  }
   mHasDamage = false;
 }
 
 void StudioScoreView::Redraw() {
-  mStale = true;
+  mKept.Invalidate();
   gtk_widget_queue_draw(mArea);
 }
 
@@ -310,7 +342,9 @@ void StudioScoreView::SetLogFrequencies(bool log) {
 
 void StudioScoreView::ViewChanged() {
   UpdateScrollbar();
-  Redraw();
+  // What moved is found when the frame is painted: a scroll by whole pixels
+  // moves the kept picture, a zoom paints it whole.
+  gtk_widget_queue_draw(mArea);
 }
 
 void StudioScoreView::UpdateScrollbar() {
@@ -326,7 +360,8 @@ void StudioScoreView::SetSummary(std::unique_ptr<StudioWaveSummary> summary) {
   mSummary = std::move(summary);
   mViewport.Axis().SetDuration(mSummary ? mSummary->DurationMs() : 0.0);
   mViewport.Axis().ZoomToFit();
-  ViewChanged();
+  UpdateScrollbar();
+  Redraw();
 }
 
 void StudioScoreView::ZoomIn() {
@@ -386,7 +421,7 @@ int32_t StudioScoreView::BeginEditing(StudioObjectId id) {
   auto session = std::make_unique<StudioTypingSession>(mDoc, id, view);
   const int32_t status = session->Begin();
   if (status != 0) {
-    Report(status, "Can't type into the object");
+    Report(status, StudioText::Get("Can't type into the object"));
     return status;
   }
   mTyping = std::move(session);
@@ -406,7 +441,7 @@ int32_t StudioScoreView::FinishEditing() {
   mEdited = kStudioNoObject;
   mTypedChange = false;
   mDragToObject = false;
-  Report(status, "Can't keep what was typed as a step");
+  Report(status, StudioText::Get("Can't keep what was typed as a step"));
   mOwner.ScoreEditingChanged(kStudioNoObject);
   mOwner.ScoreDocumentChanged();
   Redraw();
@@ -417,7 +452,7 @@ int32_t StudioScoreView::SendEditKey(const HostEditKey& key) {
   if (!mTyping) return static_cast<int32_t>(QVLogStatus<kQVErrStudioNotTyping>("a key"));
   const AGRect before = EditedDamage();
   const int32_t status = mTyping->Key(key);
-  Report(status, "The object refused the key");
+  Report(status, StudioText::Get("The object refused the key"));
   if (mTyping->ObjectWantsToEnd()) {
     // The key's own status is the answer; a failed finish is reported.
     (void)FinishEditing();
@@ -517,7 +552,7 @@ void StudioScoreView::DragTo(const AGPoint& point, bool released) {
   if (!released) {
     const size_t steps = mDoc.History().Count();
     const int32_t status = mGesture.Drag(mDoc, mViewport, point);
-    Report(status, "Can't change the frames");
+    Report(status, StudioText::Get("Can't change the frames"));
     if (changes && (mDoc.History().Count() != steps || status == 0)) mOwner.ScoreDocumentChanged();
     Redraw();
     return;
@@ -525,8 +560,9 @@ void StudioScoreView::DragTo(const AGPoint& point, bool released) {
   const StudioScoreGesture::Kind kind = mGesture.Current();
   const StudioSelection before = mSelection;
   const int32_t status = mGesture.Release(mDoc, mViewport, mSelection, point);
-  Report(status, kind == StudioScoreGesture::Kind::kCreate ? "Can't create the object"
-                                                           : "Can't change the frames");
+  Report(status, kind == StudioScoreGesture::Kind::kCreate
+                     ? StudioText::Get("Can't create the object")
+                     : StudioText::Get("Can't change the frames"));
   if (!(mSelection == before)) mOwner.ScoreSelectionChanged();
   if (kind != StudioScoreGesture::Kind::kRubberBand) mOwner.ScoreDocumentChanged();
   Redraw();
@@ -599,7 +635,7 @@ bool StudioScoreView::KeyPressed(unsigned keyval, unsigned keycode, unsigned sta
 
 int32_t StudioScoreView::DeleteSelection() {
   const int32_t status = StudioActions::Delete(mDoc, mSelection.InZOrder(mDoc));
-  Report(status, "Can't delete the objects");
+  Report(status, StudioText::Get("Can't delete the objects"));
   if (status == 0) {
     mSelection.Prune(mDoc);
     mOwner.ScoreSelectionChanged();
@@ -615,7 +651,7 @@ int32_t StudioScoreView::DuplicateSelection() {
   std::vector<StudioObjectId> copies;
   const int32_t status = StudioActions::Duplicate(
       mDoc, ids, kCopyOffsetPixels * mViewport.TimePerPixel(), 0.0, &copies);
-  Report(status, "Can't duplicate the objects");
+  Report(status, StudioText::Get("Can't duplicate the objects"));
   if (status == 0) {
     mSelection.Clear();
     for (StudioObjectId id : copies) mSelection.Add(id);
@@ -631,7 +667,7 @@ int32_t StudioScoreView::CopySelection() {
   if (ids.empty()) return 0;
   std::string bytes;
   const int32_t status = StudioActions::Copy(mDoc, ids, bytes);
-  Report(status, "Can't copy the objects");
+  Report(status, StudioText::Get("Can't copy the objects"));
   if (status == 0) mClipboard = std::move(bytes);
   return status;
 }
@@ -641,7 +677,7 @@ int32_t StudioScoreView::Paste() {
   std::vector<StudioObjectId> pasted;
   const int32_t status = StudioActions::Paste(
       mDoc, mClipboard, kCopyOffsetPixels * mViewport.TimePerPixel(), 0.0, &pasted);
-  Report(status, "Can't paste the objects");
+  Report(status, StudioText::Get("Can't paste the objects"));
   if (status == 0) {
     mSelection.Clear();
     for (StudioObjectId id : pasted) mSelection.Add(id);

@@ -1,6 +1,8 @@
 // The score view of the studio's window: the recording's waveform under the
 // time ruler and the document's objects, painted by StudioScenePainter into
-// a pixel buffer that the toolkit shows; a horizontal scrollbar below.
+// a bitmap the view keeps and the toolkit shows; a horizontal scrollbar
+// below. A scroll by whole pixels moves the kept pixels and paints only the
+// strip scrolled in (StudioKeptPicture); the playhead is drawn over them.
 //
 // Mouse (first button): see StudioScoreGesture.h for press and drag; a
 // double-click on an object begins typing into it. Wheel and shift+wheel
@@ -29,6 +31,7 @@
 #include <string>
 
 #include "StudioGObject.h"
+#include "StudioKeptPicture.h"
 #include "StudioObjectId.h"
 #include "StudioScoreGesture.h"
 #include "StudioViewport.h"
@@ -39,6 +42,7 @@
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkAdjustment GtkAdjustment;
 typedef struct _cairo_surface cairo_surface_t;
+class AGBitmap;
 class StudioDocument;
 class StudioSelection;
 class StudioSonogram;
@@ -105,7 +109,8 @@ class StudioScoreView {
   void SetLogFrequencies(bool log);
   bool LogFrequencies() const { return mLogFrequencies; }
 
-  // Repaints everything (after the document or selection changed).
+  // Repaints everything (after the document, the selection or anything else
+  // drawn changed): the kept picture is dropped.
   void Redraw();
   void ZoomIn();
   void ZoomOut();
@@ -188,11 +193,14 @@ class StudioScoreView {
   bool mLogFrequencies = false;
   double mPlayheadMs = std::numeric_limits<double>::quiet_NaN();
 
-  // The painted pixels; painted in full when mStale, else only the damage.
+  // The painted pixels, and the toolkit's surface over them (released
+  // first). mKept says what of them still shows the view; mDamage (view
+  // pixels, y down) is to be painted again besides.
+  std::unique_ptr<AGBitmap> mPicture;
   std::unique_ptr<cairo_surface_t, SurfaceRelease> mSurface;
+  StudioKeptPicture mKept;
   int mWidth = 0;
   int mHeight = 0;
-  bool mStale = true;
   bool mHasDamage = false;
   AGRect mDamage = kAGNullRect;
 };

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "StudioDocument.h"
+#include "StudioText.h"
 #include "kit/QVErrors.h"
 
 namespace {
@@ -74,7 +75,8 @@ StudioSettingsPanel::StudioSettingsPanel(StudioPanelHost& host, HostGUIDesc* des
     : StudioSidePanel(host), mModel(desc) {
   GtkWidget* root = Widget();
   GtkWidget* title = gtk_label_new(nullptr);
-  gtk_label_set_markup(GTK_LABEL(title), "<b>Inspector</b>");
+  gtk_label_set_text(GTK_LABEL(title), StudioText::Get("Inspector"));
+  gtk_widget_add_css_class(title, "heading");
   gtk_label_set_xalign(GTK_LABEL(title), 0);
   gtk_box_append(GTK_BOX(root), title);
   mCaption = gtk_label_new("");
@@ -183,17 +185,18 @@ void StudioSettingsPanel::Show() {
   const bool serving = mModel.GetState() == StudioSettings::State::kServing;
   switch (mModel.GetState()) {
     case StudioSettings::State::kNoPanel:
-      gtk_label_set_text(GTK_LABEL(mCaption), "No inspector for these objects");
+      gtk_label_set_text(GTK_LABEL(mCaption), StudioText::Get("No inspector for these objects"));
       break;
     case StudioSettings::State::kNoSelection:
-      gtk_label_set_text(GTK_LABEL(mCaption), "No object selected");
+      gtk_label_set_text(GTK_LABEL(mCaption), StudioText::Get("No object selected"));
       break;
     case StudioSettings::State::kNotServed:
-      gtk_label_set_text(GTK_LABEL(mCaption), "Select one object to inspect it");
+      gtk_label_set_text(GTK_LABEL(mCaption), StudioText::Get("Select one object to inspect it"));
       break;
     case StudioSettings::State::kServing: {
       const size_t count = mModel.Targets().size();
-      std::string caption = count == 1 ? "One object" : std::to_string(count) + " objects";
+      std::string caption = count == 1 ? std::string(StudioText::Get("One object"))
+                                       : StudioText::Format("%s objects", std::to_string(count));
       gtk_label_set_text(GTK_LABEL(mCaption), caption.c_str());
       break;
     }

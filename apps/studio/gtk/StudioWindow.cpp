@@ -12,6 +12,7 @@
 #include "StudioDocument.h"
 #include "StudioExport.h"
 #include "StudioPlayer.h"
+#include "StudioText.h"
 #include "StudioTransport.h"
 #include "StudioWindowTitle.h"
 #include "kit/QVErrors.h"
@@ -30,8 +31,8 @@ StudioPlayer::Output SoundOutput() {
 
 // Why playback stays off, for the status line.
 const char* PlaybackOff(int32_t status) {
-  return status == kQVErrSoundOutput ? "No sound output: playback is off"
-                                     : "Can't play the recording: playback is off";
+  return status == kQVErrSoundOutput ? StudioText::Get("No sound output: playback is off")
+                                     : StudioText::Get("Can't play the recording: playback is off");
 }
 
 std::string StatusText(int32_t status, const std::string& what) {
@@ -98,7 +99,7 @@ void RunChooser(GtkWindow* parent, const char* title,
                 GtkFileChooserAction action, const char* accept,
                 std::function<void(int, const std::string&)> then) {
   GtkFileChooserNative* chooser =
-      gtk_file_chooser_native_new(title, parent, action, accept, "_Cancel");
+      gtk_file_chooser_native_new(title, parent, action, accept, StudioText::Get("_Cancel"));
   gtk_native_dialog_set_modal(GTK_NATIVE_DIALOG(chooser), TRUE);
   auto* pending = new Pending{std::move(then)};
   g_signal_connect(chooser, "response", G_CALLBACK(&StudioWindow::Callbacks::ChooserResponse),
@@ -144,7 +145,7 @@ StudioWindow::StudioWindow(GtkApplication* app, StudioDocument& doc,
   mPlayer = std::make_unique<StudioPlayer>(SoundOutput());
   mTransport = std::make_unique<StudioTransport>(*mPlayer);
   mTransport->SetFinishedProc([this](int32_t status) {
-    if (status != 0) ScoreFailed(status, "Playback stopped");
+    if (status != 0) ScoreFailed(status, StudioText::Get("Playback stopped"));
     UpdatePlayhead();
   });
 
@@ -228,12 +229,13 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
   AddAction("loop", [](StudioWindow& w) { w.ToggleLoop(); });
   AddAction("sonogram", [](StudioWindow& w) {
     w.mView->ShowSonogram(!w.mView->ShowsSonogram());
-    w.SetMessage(w.mView->ShowsSonogram() ? "Sonogram" : "Waveform");
+    w.SetMessage(w.mView->ShowsSonogram() ? StudioText::Get("Sonogram")
+                                          : StudioText::Get("Waveform"));
   });
   AddAction("log-frequencies", [](StudioWindow& w) {
     w.mView->SetLogFrequencies(!w.mView->LogFrequencies());
-    w.SetMessage(w.mView->LogFrequencies() ? "Sonogram: logarithmic frequencies"
-                                           : "Sonogram: linear frequencies");
+    w.SetMessage(w.mView->LogFrequencies() ? StudioText::Get("Sonogram: logarithmic frequencies")
+                                           : StudioText::Get("Sonogram: linear frequencies"));
   });
   gtk_widget_insert_action_group(mWindow, "studio", G_ACTION_GROUP(mActions.Get()));
 
@@ -261,12 +263,12 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
 
   GMenu* bar = g_menu_new();
   GMenu* file = g_menu_new();
-  g_menu_append(file, "_Open…", "studio.open");
-  g_menu_append(file, "_Save", "studio.save");
-  g_menu_append(file, "Save _As…", "studio.save-as");
-  g_menu_append(file, "_Export…", "studio.export");
-  g_menu_append(file, "_Quit", "studio.quit");
-  g_menu_append_submenu(bar, "_File", G_MENU_MODEL(file));
+  g_menu_append(file, StudioText::Get("_Open…"), "studio.open");
+  g_menu_append(file, StudioText::Get("_Save"), "studio.save");
+  g_menu_append(file, StudioText::Get("Save _As…"), "studio.save-as");
+  g_menu_append(file, StudioText::Get("_Export…"), "studio.export");
+  g_menu_append(file, StudioText::Get("_Quit"), "studio.quit");
+  g_menu_append_submenu(bar, StudioText::Get("_File"), G_MENU_MODEL(file));
   g_object_unref(file);
 
   GMenu* edit = g_menu_new();
@@ -280,31 +282,37 @@ void StudioWindow::BuildMenus(GtkApplication* app) {
     g_menu_append_item(menu, item);
     g_object_unref(item);
   };
-  appendShown(objects, "_Delete", "studio.delete", "Delete");
-  appendShown(objects, "D_uplicate", "studio.duplicate", "<Control>d");
-  appendShown(objects, "_Copy", "studio.copy", "<Control>c");
-  appendShown(objects, "_Paste", "studio.paste", "<Control>v");
-  appendShown(objects, "Select _All", "studio.select-all", "<Control>a");
+  appendShown(objects, StudioText::Get("_Delete"), "studio.delete", "Delete");
+  appendShown(objects, StudioText::Get("D_uplicate"), "studio.duplicate", "<Control>d");
+  appendShown(objects, StudioText::Get("_Copy"), "studio.copy", "<Control>c");
+  appendShown(objects, StudioText::Get("_Paste"), "studio.paste", "<Control>v");
+  appendShown(objects, StudioText::Get("Select _All"), "studio.select-all", "<Control>a");
   g_menu_append_section(edit, nullptr, G_MENU_MODEL(objects));
   g_object_unref(objects);
-  g_menu_append_submenu(bar, "_Edit", G_MENU_MODEL(edit));
+  g_menu_append_submenu(bar, StudioText::Get("_Edit"), G_MENU_MODEL(edit));
   g_object_unref(edit);
 
   GMenu* view = g_menu_new();
-  g_menu_append(view, "Zoom _In", "studio.zoom-in");
-  g_menu_append(view, "Zoom _Out", "studio.zoom-out");
-  g_menu_append(view, "_Fit", "studio.zoom-fit");
+  g_menu_append(view, StudioText::Get("Zoom _In"), "studio.zoom-in");
+  g_menu_append(view, StudioText::Get("Zoom _Out"), "studio.zoom-out");
+  g_menu_append(view, StudioText::Get("_Fit"), "studio.zoom-fit");
   GMenu* listening = g_menu_new();
-  appendShown(listening, "_Play or Pause", "studio.play", "space");
-  appendShown(listening, "_Loop the Selection", "studio.loop", "l");
+  appendShown(listening, StudioText::Get("_Play or Pause"), "studio.play", "space");
+  appendShown(listening, StudioText::Get("_Loop the Selection"), "studio.loop", "l");
   g_menu_append_section(view, nullptr, G_MENU_MODEL(listening));
   g_object_unref(listening);
   GMenu* seeing = g_menu_new();
-  g_menu_append(seeing, "_Waveform or Sonogram", "studio.sonogram");
-  g_menu_append(seeing, "Sonogram _Frequencies Linear or Logarithmic", "studio.log-frequencies");
+  g_menu_append(seeing, StudioText::Get("_Waveform or Sonogram"), "studio.sonogram");
+  g_menu_append(seeing, StudioText::Get("Sonogram _Frequencies Linear or Logarithmic"),
+                "studio.log-frequencies");
   g_menu_append_section(view, nullptr, G_MENU_MODEL(seeing));
   g_object_unref(seeing);
-  g_menu_append_submenu(bar, "_View", G_MENU_MODEL(view));
+  // The side panels install the action (and its key, F9) on the window.
+  GMenu* panels = g_menu_new();
+  g_menu_append(panels, StudioText::Get("_Side Panels"), "panels.toggle");
+  g_menu_append_section(view, nullptr, G_MENU_MODEL(panels));
+  g_object_unref(panels);
+  g_menu_append_submenu(bar, StudioText::Get("_View"), G_MENU_MODEL(view));
   g_object_unref(view);
 
   GtkWidget* menubar = gtk_popover_menu_bar_new_from_model(G_MENU_MODEL(bar));
@@ -322,8 +330,8 @@ void StudioWindow::UpdateTitleAndMenus() {
   const StudioUndoStack& history = mDoc.History();
   GMenu* section = mUndoSection.Get();
   g_menu_remove_all(section);
-  const std::string undo = history.CanUndo() ? history.UndoText() : "Undo";
-  const std::string redo = history.CanRedo() ? history.RedoText() : "Redo";
+  const std::string undo = history.CanUndo() ? history.UndoText() : StudioText::Get("Undo");
+  const std::string redo = history.CanRedo() ? history.RedoText() : StudioText::Get("Redo");
   g_menu_append(section, undo.c_str(), "studio.undo");
   g_menu_append(section, redo.c_str(), "studio.redo");
   const bool typing = mView->EditedObject() != kStudioNoObject;
@@ -394,18 +402,18 @@ void StudioWindow::UpdateRange() {
 void StudioWindow::TogglePlay() {
   if (!mPlayer->IsOpen()) {
     SetMessage(mSoundStatus != 0 ? StatusText(mSoundStatus, PlaybackOff(mSoundStatus))
-                                 : std::string("No recording to play"));
+                                 : std::string(StudioText::Get("No recording to play")));
     return;
   }
   if (!mTransport->IsPlaying()) UpdateRange();
   const int32_t status = mTransport->TogglePlay();
-  if (status != 0) ScoreFailed(status, "Can't play");
+  if (status != 0) ScoreFailed(status, StudioText::Get("Can't play"));
   UpdatePlayhead();
 }
 
 void StudioWindow::ToggleLoop() {
   const int32_t status = mTransport->SetLoop(!mTransport->Loop());
-  if (status != 0) ScoreFailed(status, "Can't switch the loop");
+  if (status != 0) ScoreFailed(status, StudioText::Get("Can't switch the loop"));
   UpdatePlayhead();
 }
 
@@ -452,7 +460,7 @@ int32_t StudioWindow::Perform(const std::function<int32_t(StudioDocument&)>& cha
   }
   const int32_t status = change(mDoc);
   if (status != 0) {
-    ScoreFailed(status, "Can't make the change");
+    ScoreFailed(status, StudioText::Get("Can't make the change"));
     return status;
   }
   mView->Redraw();
@@ -468,7 +476,8 @@ int32_t StudioWindow::SendEditKey(const HostEditKey& key) { return mView->SendEd
 void StudioWindow::Undo() {
   EndTyping();
   const int32_t status = mDoc.Undo();
-  if (status != 0 && status != kQVErrStudioNothingToUndo) ScoreFailed(status, "Can't undo");
+  if (status != 0 && status != kQVErrStudioNothingToUndo)
+    ScoreFailed(status, StudioText::Get("Can't undo"));
   mView->Redraw();
   ScoreDocumentChanged();
   ScoreSelectionChanged();
@@ -477,7 +486,8 @@ void StudioWindow::Undo() {
 void StudioWindow::Redo() {
   EndTyping();
   const int32_t status = mDoc.Redo();
-  if (status != 0 && status != kQVErrStudioNothingToUndo) ScoreFailed(status, "Can't redo");
+  if (status != 0 && status != kQVErrStudioNothingToUndo)
+    ScoreFailed(status, StudioText::Get("Can't redo"));
   mView->Redraw();
   ScoreDocumentChanged();
   ScoreSelectionChanged();
@@ -488,11 +498,11 @@ void StudioWindow::Redo() {
 bool StudioWindow::SaveTo(const std::string& path) {
   const int32_t status = mDoc.Save(path);
   if (status != 0) {
-    ScoreFailed(status, "Can't save " + path);
+    ScoreFailed(status, StudioText::Format("Can't save %s", path));
     return false;
   }
   mDocPath = path;
-  SetMessage("Saved " + path);
+  SetMessage(StudioText::Format("Saved %s", path));
   ScoreDocumentChanged();
   return true;
 }
@@ -507,8 +517,8 @@ void StudioWindow::Save(const std::function<void(bool saved)>& then) {
 }
 
 void StudioWindow::ChooseSavePath(const std::function<void(bool saved)>& then) {
-  RunChooser(GTK_WINDOW(mWindow), "Save Document", GTK_FILE_CHOOSER_ACTION_SAVE, "_Save",
-             [this, then](int response, const std::string& path) {
+  RunChooser(GTK_WINDOW(mWindow), StudioText::Get("Save Document"), GTK_FILE_CHOOSER_ACTION_SAVE,
+             StudioText::Get("_Save"), [this, then](int response, const std::string& path) {
                if (response != GTK_RESPONSE_ACCEPT || path.empty()) {
                  then(false);
                  return;
@@ -521,7 +531,7 @@ int32_t StudioWindow::OpenDocument(const std::string& path) {
   EndTyping();
   const int32_t status = mDoc.Load(path);
   if (status != 0) {
-    ScoreFailed(status, "Can't open " + path);
+    ScoreFailed(status, StudioText::Format("Can't open %s", path));
     return status;
   }
   mDocPath = path;
@@ -530,14 +540,15 @@ int32_t StudioWindow::OpenDocument(const std::string& path) {
   mView->Redraw();
   ScoreDocumentChanged();
   ScoreSelectionChanged();
-  SetMessage("Opened " + path);
+  SetMessage(StudioText::Format("Opened %s", path));
   return 0;
 }
 
 void StudioWindow::OpenRecording(const std::string& path, bool askedFor) {
-  if (path != mDoc.RecordingPath()) {
+  if (askedFor) {
     mDoc.SetRecordingPath(path);
-    if (askedFor) mDoc.ForgetClean();
+  } else {
+    mDoc.StartWithRecording(path);
   }
   ShowRecording(path);
   ScoreDocumentChanged();
@@ -552,7 +563,7 @@ void StudioWindow::ShowRecording(const std::string& path) {
     mView->SetSummary(nullptr);
     return;
   }
-  SetMessage("Reading " + path + "…");
+  SetMessage(StudioText::Format("Reading %s…", path));
   gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(mProgress), 0.0);
   gtk_widget_set_visible(mProgress, TRUE);
   mLoader.Start(
@@ -563,14 +574,14 @@ void StudioWindow::ShowRecording(const std::string& path) {
       [this, path, sonogram](int32_t status, std::unique_ptr<StudioWaveSummary> summary) {
         gtk_widget_set_visible(mProgress, FALSE);
         if (status != 0) {
-          ScoreFailed(status, "Can't read the recording " + path);
+          ScoreFailed(status, StudioText::Format("Can't read the recording %s", path));
           return;
         }
         mView->SetSummary(std::move(summary));
         if (mSoundStatus != 0) {
           ScoreFailed(mSoundStatus, PlaybackOff(mSoundStatus));
         } else if (sonogram != 0) {
-          ScoreFailed(sonogram, "No sonogram for " + path);
+          ScoreFailed(sonogram, StudioText::Format("No sonogram for %s", path));
         } else {
           SetMessage(path);
         }
@@ -578,8 +589,8 @@ void StudioWindow::ShowRecording(const std::string& path) {
 }
 
 void StudioWindow::ChooseFileToOpen() {
-  RunChooser(GTK_WINDOW(mWindow), "Open Document or Recording",
-             GTK_FILE_CHOOSER_ACTION_OPEN, "_Open",
+  RunChooser(GTK_WINDOW(mWindow), StudioText::Get("Open Document or Recording"),
+             GTK_FILE_CHOOSER_ACTION_OPEN, StudioText::Get("_Open"),
              [this](int response, const std::string& path) {
                if (response != GTK_RESPONSE_ACCEPT || path.empty()) return;
                if (StudioIsDocumentPath(path)) {
@@ -592,16 +603,16 @@ void StudioWindow::ChooseFileToOpen() {
 
 void StudioWindow::ChooseExportPath() {
   EndTyping();
-  RunChooser(GTK_WINDOW(mWindow), "Export Score (.png, .svg, .pdf)",
-             GTK_FILE_CHOOSER_ACTION_SAVE, "_Export",
+  RunChooser(GTK_WINDOW(mWindow), StudioText::Get("Export Score (.png, .svg, .pdf)"),
+             GTK_FILE_CHOOSER_ACTION_SAVE, StudioText::Get("_Export"),
              [this](int response, const std::string& path) {
                if (response != GTK_RESPONSE_ACCEPT || path.empty()) return;
                const int32_t status = StudioExport::Write(mDoc, mView->Viewport(), mView->Summary(),
                                                           mView->Height(), path);
                if (status != 0) {
-                 ScoreFailed(status, "Can't export " + path);
+                 ScoreFailed(status, StudioText::Format("Can't export %s", path));
                } else {
-                 SetMessage("Exported " + path);
+                 SetMessage(StudioText::Format("Exported %s", path));
                }
              });
 }
@@ -613,12 +624,16 @@ void StudioWindow::AskToSave(const std::function<void()>& then) {
     return;
   }
   GtkWidget* dialog = gtk_message_dialog_new(
-      GTK_WINDOW(mWindow), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
-      "Save the changes to %s?", mDocPath.empty() ? "Untitled" : StudioBaseName(mDocPath).c_str());
-  gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog),
-                                           "Your changes are lost if you don't save them.");
-  gtk_dialog_add_buttons(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL, "_Discard",
-                         GTK_RESPONSE_REJECT, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
+      GTK_WINDOW(mWindow), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "%s",
+      StudioText::Format("Save the changes to %s?",
+                         mDocPath.empty() ? StudioText::Get("Untitled") : StudioBaseName(mDocPath))
+          .c_str());
+  gtk_message_dialog_format_secondary_text(
+      GTK_MESSAGE_DIALOG(dialog), "%s",
+      StudioText::Get("Your changes are lost if you don't save them."));
+  gtk_dialog_add_buttons(GTK_DIALOG(dialog), StudioText::Get("_Cancel"), GTK_RESPONSE_CANCEL,
+                         StudioText::Get("_Discard"), GTK_RESPONSE_REJECT, StudioText::Get("_Save"),
+                         GTK_RESPONSE_ACCEPT, nullptr);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
   auto* pending = new Pending{[this, then](int response, const std::string&) {
                                  if (response == GTK_RESPONSE_REJECT) {

@@ -15,6 +15,7 @@
 #include "StudioDocument.h"
 #include "StudioExport.h"
 #include "StudioSidePanels.h"
+#include "StudioText.h"
 #include "StudioViewport.h"
 #include "StudioWaveSummary.h"
 #include "StudioWindow.h"
@@ -130,6 +131,8 @@ int main(int argc, char** argv) {
   if (const char* home = std::getenv("HOME")) {
     envOptions.repositoryDir = std::string(home) + "/.local/share/talvane-host/repository";
   }
+  // The studio's own texts follow the same language, from the same folder.
+  StudioText::Use(envOptions.localeDir, envOptions.language);  // else English
   HostEnvironment environment(envOptions);
   HostPlugin plugin(environment);
   const std::string pluginPath = line.plugin.empty() ? layout.PluginPath() : line.plugin;
