@@ -145,7 +145,8 @@ void BM_SonogramBesideFFT(benchmark::State& state) {
          // Opening drops every tile: each round computes them all.
          return sonogram.Open(Recording()) == 0 && sonogram.LevelFor(0.0, endMs, width) == 0 &&
                 sonogram.Paint(0.0, endMs, width, height, pixels.data(), width, nullptr) == 0 &&
-                sonogram.WaitUntilIdle(600000) && sonogram.TilesComputed() == (kColumns + 255) / 256;
+                sonogram.WaitUntilIdle(600000) &&
+                sonogram.TilesComputed() == (kColumns + 255) / 256;
        }},
       {"the same FFT executions alone", [&] { return fft.Run(kColumns); }},
       {"the FFT executions + one read-through", [&] { return fft.Run(kColumns) && ReadThrough(); }},

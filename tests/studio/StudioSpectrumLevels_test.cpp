@@ -175,7 +175,8 @@ TEST(StudioSpectrumLevels, SilenceAndDamagedSamplesShowTheFloorAndLoudSoundTheTo
         continue;
       }
       for (size_t k = 0; k < levels.size(); ++k) {
-        ASSERT_EQ(levels[k], c.expected) << c.what << (vector ? " vector" : " portable") << " " << k;
+        ASSERT_EQ(levels[k], c.expected)
+            << c.what << (vector ? " vector" : " portable") << " " << k;
       }
     }
   }

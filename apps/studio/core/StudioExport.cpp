@@ -39,7 +39,7 @@ bool KindOf(const std::string& path, AGNativePortKind& kind) {
 // picture's. 0, kQVErrRenderTooLarge, the port's status, the sonogram's
 // (-1422: nothing open), or -1422 when the tiles take longer than
 // StudioExport::kSonogramWaitMs.
-int32_t AwaitSonogram(const StudioScenePainter& painter, StudioSonogram& sonogram,
+[[nodiscard]] int32_t AwaitSonogram(const StudioScenePainter& painter, StudioSonogram& sonogram,
                       double columns, double rows, const std::string& path) {
   if (!sonogram.IsOpen()) {
     return static_cast<int32_t>(QVLogStatus<kQVErrSonogram>("no recording is open"));

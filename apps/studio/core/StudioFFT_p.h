@@ -27,8 +27,8 @@ class StudioFFT {
   // Transforms Size() samples (only read) and returns X[k] for k = 0 ..
   // Size() / 2 as pairs of floats, real then imaginary, owned by this object
   // until the next Transform. Samples aligned as the library's own arrays
-  // (a 64-byte aligned buffer at any multiple of 16 samples) are transformed
-  // where they lie; others are copied first.
+  // (the same address modulo 16 bytes, as the library compares them) are
+  // transformed where they lie; others are copied first.
   const float* Transform(const float* samples);
 
  private:

@@ -30,8 +30,9 @@ constexpr int64_t kContiguousWindows = 2;
 constexpr int64_t kStretchFrames = 16384;
 
 // Room for count floats at a 64-byte boundary, as the FFT library's own
-// arrays: windows at whole multiples of 16 frames into it are transformed
-// where they lie. Kept between tiles (grown, never shrunk).
+// arrays: windows at whole multiples of 4 frames (16 bytes, the alignment
+// the library compares) into it are transformed where they lie. Kept
+// between tiles (grown, never shrunk).
 class AlignedFloats {
  public:
   float* Reserve(size_t count) {

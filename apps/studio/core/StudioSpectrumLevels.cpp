@@ -66,8 +66,8 @@ void EdgeLevels(const float* s, int32_t size, uint8_t* levels, float scale, floa
 // (the two 128-bit halves), before saturation.
 STUDIO_AVX2 inline __m256i Levels8(const float* s, __m256 scale, __m256 offset) {
   const __m256 lowC = _mm256_loadu_ps(s), highC = _mm256_loadu_ps(s + 8);
-  const __m256 lowY = _mm256_fmsub_ps(lowC, _mm256_set1_ps(2.0f),
-                                      _mm256_add_ps(_mm256_loadu_ps(s - 2), _mm256_loadu_ps(s + 2)));
+  const __m256 lowY = _mm256_fmsub_ps(
+      lowC, _mm256_set1_ps(2.0f), _mm256_add_ps(_mm256_loadu_ps(s - 2), _mm256_loadu_ps(s + 2)));
   const __m256 highY = _mm256_fmsub_ps(
       highC, _mm256_set1_ps(2.0f), _mm256_add_ps(_mm256_loadu_ps(s + 6), _mm256_loadu_ps(s + 10)));
   // Sums of adjacent squares: the powers, in the order above; not-a-number

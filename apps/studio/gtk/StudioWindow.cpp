@@ -585,8 +585,9 @@ void StudioWindow::ChooseExportPath() {
              GTK_FILE_CHOOSER_ACTION_SAVE, "_Export",
              [this](int response, const std::string& path) {
                if (response != GTK_RESPONSE_ACCEPT || path.empty()) return;
-               const int32_t status = StudioExport::Write(mDoc, mView->Viewport(), mView->Summary(),
-                                                         mView->Height(), path, mView->ShownSonogram());
+               const int32_t status =
+                   StudioExport::Write(mDoc, mView->Viewport(), mView->Summary(), mView->Height(),
+                                       path, mView->ShownSonogram());
                if (status != 0) {
                  ScoreFailed(status, "Can't export " + path);
                } else {
