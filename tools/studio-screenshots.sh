@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of Talvane Studio (docs/studio-*.png) on a
 # virtual X display: the demo recording, two objects placed with the mouse,
-# one of them typed into, the same score over the sonogram with the cursor
-# placed from the ruler, and the score in French with the View menu open. Builds the studio first (build/release).
+# one of them typed into; then the same score over the sonogram, played
+# from the cursor, paused over the tone, and a third object placed at the
+# cursor there and typed into; and the score in French with the View menu
+# open. Builds the studio first (build/release).
 #   ./tools/studio-screenshots.sh [OUT_DIR]      # docs/ by default
 # STUDIO_BUILD=DIR uses the programs already built in DIR instead.
 set -euo pipefail
@@ -55,10 +57,30 @@ xdotool key --window "$win" Escape
 xdotool mousemove --window "$win" 250 240 click 1
 sleep 0.5
 import -window "$win" "$out/studio-score.png"
-# The sonogram under the symbols, the cursor placed by a click on the ruler.
+# The sonogram under the symbols; the cursor placed by a click on the ruler
+# at 1.5 s (16 ms a pixel from x = 33), space plays from it and again pauses
+# over the tone (2 s to 5 s); a drag from the cursor (the playhead line)
+# places a symbol there, just above the tone's band.
 xdotool key --window "$win" ctrl+g
-xdotool mousemove --window "$win" 400 44 click 1
+xdotool mousemove --window "$win" 127 44 click 1
 sleep 2  # the sonogram's tiles
+xdotool key --window "$win" space
+sleep 2
+xdotool key --window "$win" space
+sleep 0.5
+# The playhead's red in row 400 of the window.
+import -window "$win" "$work/paused.png"
+cursor="$(convert "$work/paused.png" -crop 1100x1+0+400 +repage -depth 8 rgb:- | /usr/bin/python3 -c '
+import sys
+row = sys.stdin.buffer.read()
+print(next((x for x in range(len(row) // 3)
+            if row[3 * x] > 180 and row[3 * x + 1] < 80 and row[3 * x + 2] < 80), 220))')"
+
+drag "$cursor" 390 $((cursor + 180)) 468
+type_into $((cursor + 90)) 430 e r shift+t
+xdotool key --window "$win" Escape
+xdotool mousemove --window "$win" 900 300 click 1
+sleep 0.5
 import -window "$win" "$out/studio-sonogram.png"
 xdotool key --window "$win" ctrl+g
 xdotool key --window "$win" ctrl+s

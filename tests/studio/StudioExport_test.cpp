@@ -18,7 +18,9 @@
 
 #include "StudioActions.h"
 #include "StudioDocument.h"
+#include "StudioColorMap.h"
 #include "StudioScenePainter.h"
+#include "StudioSonogram.h"
 #include "StudioTestPlugin.h"
 #include "StudioTestRecordings.h"
 #include "StudioViewport.h"
@@ -44,6 +46,14 @@ std::vector<std::string> Names(const std::string& folder) {
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// The pixels of the 320 x 240 PNG at path, held by image.
+void ReadPicture(const std::string& path, AGImage& image, AGNativeBitmapInfo& read) {
+  ASSERT_TRUE(image.SetupFromFile(QVFilePath(path.c_str())));
+  ASSERT_TRUE(AGGraphicsLow::AGNativeImageGetPixels(image.GetNativeImage(), &read));
+  ASSERT_EQ(read.width, 320u);
+  ASSERT_EQ(read.height, 240u);
 }
 
 int FailingFsync(int) {
@@ -126,11 +136,9 @@ TEST_F(StudioExportTest, ThePngHoldsThePixelsOfTheSceneWithoutTheSelection) {
   ASSERT_TRUE(AGGraphicsLow::AGNativePortGetBitmap(port.get(), &painted));
 
   AGImage image;
-  ASSERT_TRUE(image.SetupFromFile(QVFilePath(path.c_str())));
   AGNativeBitmapInfo read;
-  ASSERT_TRUE(AGGraphicsLow::AGNativeImageGetPixels(image.GetNativeImage(), &read));
-  ASSERT_EQ(read.width, 320u);
-  ASSERT_EQ(read.height, 240u);
+  ReadPicture(path, image, read);
+  ASSERT_FALSE(testing::Test::HasFailure());
   int differences = 0;
   int wave = 0;
   for (uint32_t y = 0; y < 240; ++y) {
@@ -144,6 +152,73 @@ TEST_F(StudioExportTest, ThePngHoldsThePixelsOfTheSceneWithoutTheSelection) {
   EXPECT_EQ(differences, 0);
   EXPECT_GT(wave, 1000);  // the recording is in the picture
   image.Clear();
+}
+
+// While the sonogram is shown, the picture carries it: its tiles are computed
+// first (none exist when the export starts), the strip replaces the
+// waveform, and a vector picture embeds it as an image.
+TEST_F(StudioExportTest, WithTheSonogramShownThePictureCarriesItsStrip) {
+  // Silence for one second, then a 1 kHz tone at -6 dBFS, at 8 kHz.
+  ASSERT_TRUE(StudioWriteSilenceThenTone(folder.File("beep.wav")));
+  StudioSonogram sonogram(1);
+  ASSERT_EQ(sonogram.Open(folder.File("beep.wav")), 0);
+  StudioSonogram::Settings settings;
+  settings.axis = StudioFrequencyAxis::ForRecording(StudioFrequencyAxis::Scale::kLinear, 8000);
+  ASSERT_EQ(sonogram.SetSettings(settings), 0);
+  ASSERT_EQ(sonogram.TilesComputed(), 0);
+
+  const std::string path = dir + "/sonogram.png";
+  ASSERT_EQ(StudioExport::Write(*doc, view, &summary, 240.0, path, &sonogram), 0);
+  AGImage image;
+  AGNativeBitmapInfo read;
+  ReadPicture(path, image, read);
+  ASSERT_FALSE(testing::Test::HasFailure());
+  auto pixel = [&](uint32_t x, uint32_t y) { return read.data[y * read.bytesPerRow / 4 + x]; };
+
+  // 8 ms a pixel; the strip is rows 24-239, 216 rows of 4000 / 216 Hz:
+  // 1 kHz lies in row 54 from the bottom, picture row 185. Column 62
+  // (500 ms) hears silence, column 187 (1500 ms) the tone; the object's
+  // frame (columns 37-112, rows 120-180) lies apart from both.
+  const uint32_t floor = StudioColorMap::Color(0);
+  for (uint32_t y : {30u, 100u, 185u, 200u, 239u}) EXPECT_EQ(pixel(62, y), floor) << y;
+  EXPECT_GE(pixel(187, 185) >> 8 & 0xFFu, 200u) << "the tone's band";
+  EXPECT_EQ(pixel(187, 30), floor);
+  EXPECT_EQ(pixel(187, 239), floor);
+  int wave = 0;
+  for (uint32_t y = 0; y < 240; ++y)
+    for (uint32_t x = 0; x < 320; ++x) wave += pixel(x, y) == 0xFF5078A0u;
+  EXPECT_EQ(wave, 0) << "no waveform under the sonogram";
+
+  // The picture is the scene painted once its tiles are in.
+  AGNativePortPtr port;
+  ASSERT_EQ(AGGraphicsLow::AGNativePortCreateBitmap(320, 240, &port), 0);
+  StudioScenePainter painter(*doc, view, &summary);
+  painter.SetMode(StudioScenePainter::Mode::kExport);
+  painter.SetSonogram(&sonogram);
+  bool complete = false;
+  ASSERT_EQ(painter.Paint(AGContext(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get())),
+                          &complete),
+            0);
+  EXPECT_TRUE(complete);
+  AGNativeBitmapInfo painted;
+  ASSERT_TRUE(AGGraphicsLow::AGNativePortGetBitmap(port.get(), &painted));
+  int differences = 0;
+  for (uint32_t y = 0; y < 240; ++y)
+    for (uint32_t x = 0; x < 320; ++x)
+      differences += pixel(x, y) != painted.data[y * painted.bytesPerRow / 4 + x];
+  EXPECT_EQ(differences, 0);
+  image.Clear();
+
+  ASSERT_EQ(StudioExport::Write(*doc, view, &summary, 240.0, dir + "/sonogram.svg", &sonogram), 0);
+  EXPECT_NE(Contents(dir + "/sonogram.svg").find("<image"), std::string::npos);
+
+  // A sonogram with nothing open is refused, and nothing is written.
+  StudioSonogram closed(1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(StudioExport::Write(*doc, view, &summary, 240.0, dir + "/none.png", &closed),
+            kQVErrSonogram);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(Names(dir), (std::vector<std::string>{"sonogram.png", "sonogram.svg"}));
 }
 
 TEST_F(StudioExportTest, RefusalsAndFailuresLeaveNoFile) {

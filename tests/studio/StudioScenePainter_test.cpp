@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "StudioDocument.h"
 #include "StudioHitTest.h"
 #include "StudioKeptPicture.h"
+#include "StudioObjectSnapshot.h"
 #include "StudioRuler.h"
 #include "StudioColorMap.h"
 #include "StudioSonogram.h"
@@ -97,6 +100,23 @@ class StudioScenePainterTest : public StudioPluginTest {
     StudioObjectId id = kStudioNoObject;
     EXPECT_EQ(StudioActions::Create(*doc, frame, &id), 0);
     return id;
+  }
+
+  // The sonogram of path on a linear axis up to its Nyquist frequency.
+  static void OpenLinear(StudioSonogram& sonogram, const std::string& path) {
+    ASSERT_EQ(sonogram.Open(path), 0);
+    StudioSonogram::Settings settings;
+    settings.axis = StudioFrequencyAxis::ForRecording(StudioFrequencyAxis::Scale::kLinear,
+                                                      sonogram.SampleRate());
+    ASSERT_EQ(sonogram.SetSettings(settings), 0);
+  }
+  // Two seconds, 8 ms per pixel from time 0 on 400 columns.
+  void ShowTwoSecondsAt8MsPerPixel() {
+    view.Axis().SetDuration(2000.0);
+    view.Axis().SetMarginPixels(0.0);
+    view.Axis().SetViewWidth(400.0);
+    view.Axis().SetZoomLevel(3, 0.0);
+    view.Axis().ScrollToTime(0.0);
   }
 
   std::unique_ptr<StudioDocument> doc;
@@ -182,24 +202,12 @@ TEST_F(StudioScenePainterTest, TheSonogramStripReplacesTheWaveformUprightUnderTh
   // 8 kHz; the axis runs from 0 Hz at the bottom to 4 kHz at the top.
   StudioTestFolder folder;
   const std::string path = folder.File("tone.wav");
-  std::vector<float> samples(8000, 0.0f);
-  std::vector<float> tone = StudioSine(8000, 8000, 1000.0, 0.5f);
-  samples.insert(samples.end(), tone.begin(), tone.end());
-  ASSERT_TRUE(StudioWriteFloatWav(path, 8000, 1, samples));
+  ASSERT_TRUE(StudioWriteSilenceThenTone(path));
   StudioWaveSummary summary;
   ASSERT_EQ(summary.Build(path, {}, nullptr), 0);
   StudioSonogram sonogram(1);
-  ASSERT_EQ(sonogram.Open(path), 0);
-  StudioSonogram::Settings settings;
-  settings.axis = StudioFrequencyAxis::ForRecording(StudioFrequencyAxis::Scale::kLinear, 8000);
-  ASSERT_EQ(sonogram.SetSettings(settings), 0);
-
-  // 8 ms per pixel from time 0, as for the waveform.
-  view.Axis().SetDuration(2000.0);
-  view.Axis().SetMarginPixels(0.0);
-  view.Axis().SetViewWidth(400.0);
-  view.Axis().SetZoomLevel(3, 0.0);
-  view.Axis().ScrollToTime(0.0);
+  OpenLinear(sonogram, path);
+  ShowTwoSecondsAt8MsPerPixel();
   Canvas canvas(400, 200);
   StudioScenePainter painter(*doc, view, &summary);
   painter.SetSonogram(&sonogram);
@@ -230,6 +238,80 @@ TEST_F(StudioScenePainterTest, TheSonogramStripReplacesTheWaveformUprightUnderTh
   EXPECT_EQ(canvas.Pixel(190, 30), floor);
   EXPECT_EQ(canvas.Pixel(190, 198), floor);
   EXPECT_EQ(canvas.Pixel(190, 2), Argb(StudioScenePainter::kRulerBackground));
+}
+
+// WCAG's relative luminance of an opaque 0xAARRGGBB pixel, and the contrast
+// ratio of two (1 to 21; 4.5 is the least for legible text).
+double Luminance(uint32_t pixel) {
+  auto channel = [](uint32_t value) {
+    const double c = value / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(pixel >> 16 & 0xFF) + 0.7152 * channel(pixel >> 8 & 0xFF) +
+         0.0722 * channel(pixel & 0xFF);
+}
+
+double Contrast(uint32_t a, uint32_t b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Black symbols on the colour map's dark floor would be all but invisible
+// (a contrast of 1.25): each object's frame gets a light wash first, the
+// document untouched, and the strip's bands still show through it.
+TEST_F(StudioScenePainterTest, SymbolsOverTheSonogramStandOutFromTheStripBehindThem) {
+  // Silence for one second, then a 1 kHz tone at -6 dBFS, at 8 kHz; 8 ms a
+  // pixel from time 0; the strip's bottom on row 200, two pixels a unit.
+  StudioTestFolder folder;
+  const std::string path = folder.File("tone.wav");
+  ASSERT_TRUE(StudioWriteSilenceThenTone(path));
+  StudioSonogram sonogram(1);
+  OpenLinear(sonogram, path);
+  ShowTwoSecondsAt8MsPerPixel();
+  view.SetStripBottom(200.0);
+  // Frame 200-1800 ms, heights 10-40: columns 25-225, rows 120-180; the
+  // tone's band (row 155) crosses it from column 125 on.
+  Create({200.0, 10.0, 1800.0, 40.0});
+  StudioObjectSnapshot before;
+  ASSERT_EQ(StudioObjectSnapshot::Capture(doc->Host().Object(0), before), 0);
+
+  Canvas canvas(400, 200);
+  StudioScenePainter painter(*doc, view, nullptr);
+  painter.SetSonogram(&sonogram);
+  painter.SetMode(StudioScenePainter::Mode::kExport);
+  ASSERT_EQ(painter.Paint(canvas.Context()), 0);
+  ASSERT_TRUE(sonogram.WaitUntilIdle(20000));
+  ASSERT_EQ(painter.Paint(canvas.Context()), 0);
+
+  // The ink: the darkest pixel in the frame; behind it, the wash over the
+  // silent floor (column 30, row 178: left of the symbols, below the band).
+  const uint32_t floor = StudioColorMap::Color(0);
+  const uint32_t washed = canvas.Pixel(30, 178);
+  uint32_t ink = washed;
+  for (int y = 120; y < 180; ++y) {
+    for (int x = 25; x < 225; ++x) {
+      if (Luminance(canvas.Pixel(x, y)) < Luminance(ink)) ink = canvas.Pixel(x, y);
+    }
+  }
+  EXPECT_LT(Luminance(ink), 0.01) << std::hex << ink;
+  EXPECT_GE(Contrast(ink, washed), 7.0) << std::hex << ink << " on " << washed;
+  EXPECT_LT(Contrast(ink, floor), 1.5) << "black on the bare floor, for comparison";
+  // The floor shows through lighter, not replaced: purple stays purple.
+  EXPECT_GT(washed & 0xFF, washed >> 8 & 0xFF);
+  // Outside the frame the strip is untouched.
+  EXPECT_EQ(canvas.Pixel(30, 100), floor);
+  EXPECT_EQ(canvas.Pixel(230, 178), floor);
+  // The band still shows inside the frame: brighter green than the washed
+  // floor at the columns the symbols leave free.
+  int bandShows = 0;
+  for (int x = 130; x < 225; ++x) {
+    const uint32_t band = canvas.Pixel(x, 155);
+    bandShows += (band >> 8 & 0xFF) > (washed >> 8 & 0xFF) + 10;
+  }
+  EXPECT_GT(bandShows, 10);
+  StudioObjectSnapshot after;
+  ASSERT_EQ(StudioObjectSnapshot::Capture(doc->Host().Object(0), after), 0);
+  EXPECT_TRUE(after.IsEqual(before)) << "the document is not changed";
 }
 
 TEST_F(StudioScenePainterTest, TheRulerHasItsBandTicksAndLabels) {

@@ -143,6 +143,9 @@ TEST_F(StudioSonogramTest, TwoTonesShowTwoBandsAtTheirRowsOnBothAxes) {
       {256, 0.0, Scale::kLogarithmic, 100.0, 12000.0, 200},
       {8192, 0.875, Scale::kLinear, 500.0, 6000.0, 250},
       {800, 0.6, Scale::kLogarithmic, 20.0, 16000.0, 180},
+      // Columns 318 frames apart: windows off the transform's alignment,
+      // copied before they are transformed.
+      {800, 0.6025, Scale::kLinear, 0.0, 16000.0, 200},
   };
   for (const Case& c : cases) {
     StudioSonogram::Settings settings;
@@ -364,6 +367,60 @@ TEST_F(StudioSonogramTest, TheAxisAloneKeepsTheTiles) {
   settings.floorDb = -80.0;
   ASSERT_EQ(sonogram.SetSettings(settings), 0);
   EXPECT_EQ(sonogram.TilesComputed(), 0);
+}
+
+// The common 16-bit recordings take the sound file's integer path: the same
+// bands as the float recording (quantisation noise lies far below the floor).
+TEST_F(StudioSonogramTest, SixteenBitRecordingsShowTheBandsOfFloatOnes) {
+  std::string path = folder.File("tones16.wav");
+  ASSERT_TRUE(StudioWriteRecording(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, kRate, 1,
+                                   TwoTones(kFrames)));
+  ASSERT_EQ(sonogram.Open(path), 0);
+  StudioSonogram::Settings settings;
+  settings.axis = StudioFrequencyAxis(Scale::kLinear, 0.0, 16000.0);
+  ASSERT_EQ(sonogram.SetSettings(settings), 0);
+  std::vector<uint32_t> pixels = PaintAll(5000.0, 15000.0, 160, 400);
+  ExpectColumns(pixels, 160,
+                ExpectedRows(Scale::kLinear, 0.0, 16000.0, 400, 15.625, 1025, {64, 320}), 0, 159,
+                "16-bit");
+}
+
+// Switching the frequency axis of a recording between linear and logarithmic
+// moves a pure tone's band to the row each axis gives it, from the tiles
+// already computed.
+TEST_F(StudioSonogramTest, SwitchingTheAxisMovesAToneToItsRowOnEachScale) {
+  std::string path = folder.File("tone.wav");
+  ASSERT_TRUE(StudioWriteFloatWav(path, kRate, 1, StudioSine(4 * kRate, kRate, 1000.0, 0.5f)));
+  ASSERT_EQ(sonogram.Open(path), 0);
+  const uint32_t width = 40, height = 300;
+  // 1 kHz on 0-16 kHz: row floor(1000 / 16000 * 300) = 18; on 20 Hz-16 kHz:
+  // floor(300 ln(50) / ln(800)) = 175.
+  struct Step {
+    Scale scale;
+    int32_t row;
+  };
+  const Step steps[] = {{Scale::kLinear, 18}, {Scale::kLogarithmic, 175}, {Scale::kLinear, 18}};
+  int64_t computed = -1;
+  for (const Step& step : steps) {
+    StudioSonogram::Settings settings = sonogram.GetSettings();
+    settings.axis = StudioFrequencyAxis::ForRecording(step.scale, kRate);
+    ASSERT_EQ(sonogram.SetSettings(settings), 0);
+    ASSERT_EQ(settings.axis.RowOf(1000.0, height), step.row);
+    std::vector<uint32_t> pixels = PaintAll(1000.0, 3000.0, width, height);
+    if (computed < 0) computed = sonogram.TilesComputed();
+    EXPECT_EQ(sonogram.TilesComputed(), computed) << "the axis alone recomputes nothing";
+    for (uint32_t x = 0; x < width; ++x) {
+      for (int32_t row = 0; row < static_cast<int32_t>(height); ++row) {
+        const uint32_t pixel = pixels[(height - 1 - row) * width + x];
+        if (row == step.row) {
+          ASSERT_EQ(pixel, StudioColorMap::Color(kToneLevel)) << "band, column " << x;
+        } else if (std::abs(row - step.row) > 1) {
+          // Beyond the rows of the neighbouring bins: the floor.
+          ASSERT_EQ(pixel, StudioColorMap::Color(0)) << "row " << row << ", column " << x;
+        }
+      }
+    }
+  }
 }
 
 TEST_F(StudioSonogramTest, BadSettingsAreRefusedAndTheOldOnesStay) {

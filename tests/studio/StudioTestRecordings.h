@@ -103,6 +103,15 @@ inline std::vector<float> StudioSine(int64_t frames, int rate, double frequency,
   return samples;
 }
 
+// One second of silence, then one second of a 1 kHz sine at -6 dBFS, mono
+// at 8 kHz, as a float WAV.
+inline bool StudioWriteSilenceThenTone(const std::string& path) {
+  std::vector<float> samples(8000, 0.0f);
+  std::vector<float> tone = StudioSine(8000, 8000, 1000.0, 0.5f);
+  samples.insert(samples.end(), tone.begin(), tone.end());
+  return StudioWriteFloatWav(path, 8000, 1, samples);
+}
+
 // Makes a FIFO at path and runs open (which should refuse it) on another
 // thread. Opening a FIFO for reading waits for a writer: when open has not
 // returned within 5 s, a writer is let in so that it can, and false comes

@@ -506,4 +506,54 @@ TEST(StudioSoundFileTest, ReadsFramesAfterASeekAndStopsAtTheEnd) {
   EXPECT_EQ(buffer[0], 0.0f);
 }
 
+// 16-bit recordings are read as integers in large blocks and scaled by the
+// studio: the frames must equal the library's own float reading, in every
+// container and byte order, across block edges, after a seek, to the end.
+TEST(StudioSoundFileTest, SixteenBitRecordingsReadAsTheLibraryReadsThem) {
+  struct Case {
+    const char* name;
+    int format;
+    int channels;
+  };
+  const Case cases[] = {
+      {"mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1},
+      {"stereo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2},
+      {"big-endian.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 3},
+      {"lossless.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2},
+      {"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1},
+  };
+  StudioTestFolder folder;
+  const int64_t frames = 70001;
+  for (const Case& c : cases) {
+    std::vector<float> samples(static_cast<size_t>(frames * c.channels));
+    for (size_t i = 0; i < samples.size(); ++i) {
+      // Values over the whole 16-bit range.
+      samples[i] = static_cast<float>(static_cast<int>((i * 7919) % 65536) - 32768) / 32768.0f;
+    }
+    std::string path = folder.File(c.name);
+    ASSERT_TRUE(StudioWriteRecording(path, c.format, 44100, c.channels, samples)) << c.name;
+    const std::vector<float> expected = StudioReadRecording(path);
+    ASSERT_EQ(expected.size(), samples.size()) << c.name;
+
+    StudioSoundFile file;
+    ASSERT_EQ(file.Open(path), 0) << c.name;
+    const int64_t start = 3;
+    ASSERT_EQ(file.Seek(start), 0);
+    std::vector<float> got;
+    std::vector<float> block(static_cast<size_t>(40000 * c.channels), NAN);
+    for (int64_t want : {int64_t{1}, int64_t{10007}, int64_t{40000}, int64_t{40000}}) {
+      int64_t read = -1;
+      ASSERT_EQ(file.Read(block.data(), want, read), 0) << c.name;
+      got.insert(got.end(), block.begin(), block.begin() + read * c.channels);
+    }
+    ASSERT_EQ(static_cast<int64_t>(got.size()), (frames - start) * c.channels) << c.name;
+    for (size_t i = 0; i < got.size(); ++i) {
+      ASSERT_EQ(got[i], expected[i + static_cast<size_t>(start * c.channels)]) << c.name << " " << i;
+    }
+    int64_t read = -1;
+    ASSERT_EQ(file.Read(block.data(), 10, read), 0);
+    EXPECT_EQ(read, 0) << c.name;
+  }
+}
+
 }  // namespace

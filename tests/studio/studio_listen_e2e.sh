@@ -12,6 +12,13 @@
 #   bright pixel at all.
 # - space plays: the playhead line moves right and the time in the status
 #   line changes; space again pauses: both stay where they are.
+# - play, stop at a sound, place a symbol there: paused over the tones, the
+#   cursor is where the sound stopped; a drag from it on the empty score
+#   makes an object whose frame starts within a few pixels of it, its
+#   symbols drawn over the sonogram (the screenshot placed.png).
+# - space while the object is typed into goes to the object (its look
+#   changes: a blank symbol and the caret move on), not to the transport
+#   (the playhead and the time shown stay).
 #
 #   studio_listen_e2e.sh BUILD_DIR [SHOTS_DIR]
 set -euo pipefail
@@ -45,6 +52,9 @@ start_studio TALVANE_STUDIO_SOUND=silent -- "$work/notes.tlv" "$recording"
 #                    between TOP and BOT in column X: "Y1-Y2 Y1-Y2 ..."
 #   wave X           how many pixels of column X are the waveform's colour
 #   red Y            the columns of the playhead's red in row Y: "X1 X2 ..."
+#   selection T B    the box of the selection's blue between rows T and B:
+#                    "X1 Y1 X2 Y2" (empty when there is none)
+#   ink X1 Y1 X2 Y2  how many near-black pixels the box holds
 pixels() {
   /usr/bin/python3 - "$work/$1.rgb" "$(identify -format %w "$shots/$1.png")" "${@:2}" <<'EOF'
 import sys
@@ -99,6 +109,19 @@ elif what == "red":
     y = args[0]
     print(" ".join(str(x) for x in range(width)
                    if px(x, y)[0] > 180 and px(x, y)[1] < 80 and px(x, y)[2] < 80))
+elif what == "selection":
+    top, bottom = args
+    # The outline and handles' colour, 0x1E64DC.
+    hits = [(x, y) for y in range(top, bottom + 1) for x in range(width)
+            if abs(px(x, y)[0] - 0x1E) < 20 and abs(px(x, y)[1] - 0x64) < 20
+            and abs(px(x, y)[2] - 0xDC) < 20]
+    if hits:
+        xs = [h[0] for h in hits]
+        ys = [h[1] for h in hits]
+        print(min(xs), min(ys), max(xs), max(ys))
+elif what == "ink":
+    x1, y1, x2, y2 = args
+    print(sum(1 for y in range(y1, y2 + 1) for x in range(x1, x2 + 1) if max(px(x, y)) < 60))
 EOF
 }
 
@@ -176,6 +199,53 @@ shot paused2
 [ "$(playhead_of paused1)" = "$(playhead_of paused2)" ] || fail "the playhead moved after pausing"
 [ "$(status_of paused1)" = "$(status_of paused2)" ] || fail "the time shown moved after pausing"
 [ "$(playhead_of paused1)" -ge "$x2" ] || fail "pausing put the playhead back"
+
+# Stopped at a sound: the cursor (the playhead line) lies over the tones.
+cursor="$(playhead_of paused2)"
+[ "$cursor" -lt 282 ] || fail "paused after the tones, at x = $cursor"
+# A drag from the cursor on the empty score, in the strip's upper part,
+# over no band, draws a new object's frame: it is selected, its outline and
+# handles (7 pixels, centred on the frame's corners) in the selection's blue.
+y1=$((top + 40))
+y2=$((top + 130))
+xdotool mousemove --window "$win" "$cursor" "$y1" mousedown 1 \
+  mousemove --window "$win" $((cursor + 60)) $((y1 + 40)) \
+  mousemove --window "$win" $((cursor + 150)) "$y2" mouseup 1
+placed_ready() {
+  shot placed
+  [ -n "$(pixels placed selection "$top" "$bottom")" ]
+}
+wait_for 20 placed_ready || fail "no new object after the drag from the cursor"
+read -r sx1 sy1 sx2 sy2 <<<"$(pixels placed selection "$top" "$bottom")"
+# The frame's left edge lies 3 to 4 pixels right of the handles' left edge.
+frame_left=$((sx1 + 3))
+[ $((frame_left - cursor)) -le 3 ] && [ $((cursor - frame_left)) -le 3 ] \
+  || fail "the new frame starts at x = $frame_left, the cursor at x = $cursor"
+[ "$(pixels placed ink "$sx1" "$sy1" "$sx2" "$sy2")" -gt 50 ] \
+  || fail "no symbols in the new object over the sonogram"
+[ "$(playhead_of placed)" = "$cursor" ] || fail "placing the object moved the cursor"
+
+# Return types into the new object; space then goes to it, not to the
+# transport.
+xdotool key --window "$win" Return
+sleep 0.8
+shot typing1
+xdotool key --window "$win" space
+sleep 1.5
+shot typing2
+object_pixels() {
+  convert "$shots/$1.png" -crop $((sx2 - sx1 - 8))x$((sy2 - sy1 - 8))+$((sx1 + 4))+$((sy1 + 4)) \
+    +repage -depth 8 rgb:- | md5sum | cut -d' ' -f1
+}
+[ "$(object_pixels typing1)" != "$(object_pixels typing2)" ] \
+  || fail "space while typing did not reach the object"
+[ "$(playhead_of typing2)" = "$cursor" ] || fail "space while typing moved the playhead"
+[ "$(status_of typing1)" = "$(status_of typing2)" ] || fail "space while typing started playback"
+xdotool key --window "$win" Escape
+sleep 0.3
+xdotool key --window "$win" ctrl+s
+sleep 0.5
+[ -s "$work/notes.tlv" ] || fail "the document was not saved"
 
 xdotool key --window "$win" ctrl+q
 wait "$pid" || fail "the studio did not quit cleanly"

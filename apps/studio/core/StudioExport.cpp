@@ -1,10 +1,12 @@
 #include "StudioExport.h"
 
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
 #include "StudioScenePainter.h"
+#include "StudioSonogram.h"
 #include "StudioViewport.h"
 #include "bridge/HostRender.h"
 #include "graphics/AGContext.h"
@@ -32,11 +34,49 @@ bool KindOf(const std::string& path, AGNativePortKind& kind) {
   return true;
 }
 
+// Draws the picture in memory until the sonogram's strip in it is whole,
+// waiting for its tiles in between: the tiles asked for are exactly the
+// picture's. 0, kQVErrRenderTooLarge, the port's status, the sonogram's
+// (-1422: nothing open), or -1422 when the tiles take longer than
+// StudioExport::kSonogramWaitMs.
+[[nodiscard]] int32_t AwaitSonogram(const StudioScenePainter& painter, StudioSonogram& sonogram,
+                      double columns, double rows, const std::string& path) {
+  if (!sonogram.IsOpen()) {
+    return static_cast<int32_t>(QVLogStatus<kQVErrSonogram>("no recording is open"));
+  }
+  if (columns * rows > static_cast<double>(kHostMaxRenderPixels)) {
+    char what[160];
+    std::snprintf(what, sizeof what,
+                  "%.0f x %.0f pixels with a sonogram; at most %llu pixels are drawn", columns,
+                  rows, static_cast<unsigned long long>(kHostMaxRenderPixels));
+    return static_cast<int32_t>(QVLogStatus<kQVErrRenderTooLarge>(path.c_str(), what));
+  }
+  AGNativePortPtr port;
+  auto status = static_cast<int32_t>(AGGraphicsLow::AGNativePortCreateBitmap(
+      static_cast<uint32_t>(columns), static_cast<uint32_t>(rows), &port));
+  if (status != 0) return status;
+  const AGContext context(port.get(), AGGraphicsLow::AGNativePortGetBounds(port.get()));
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(StudioExport::kSonogramWaitMs);
+  for (;;) {
+    bool complete = false;
+    status = painter.Paint(context, &complete);
+    if (status != 0 || complete) return status;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      return static_cast<int32_t>(
+          QVLogStatus<kQVErrSonogram>("the tiles of the exported picture took too long"));
+    }
+    (void)sonogram.WaitUntilIdle(static_cast<int32_t>(left.count()));
+  }
+}
+
 }  // namespace
 
 int32_t StudioExport::Write(const StudioDocument& doc, const StudioViewport& view,
                             const StudioWaveSummary* summary, double height,
-                            const std::string& path) {
+                            const std::string& path, StudioSonogram* sonogram) {
   AGNativePortKind kind = kAGNativePortPNG;
   if (!KindOf(path, kind)) {
     return static_cast<int32_t>(QVLogStatus<kQVErrStudioExportKind>(path.c_str()));
@@ -59,6 +99,11 @@ int32_t StudioExport::Write(const StudioDocument& doc, const StudioViewport& vie
 
   StudioScenePainter painter(doc, view, summary);
   painter.SetMode(StudioScenePainter::Mode::kExport);
+  if (sonogram) {
+    painter.SetSonogram(sonogram);
+    const int32_t status = AwaitSonogram(painter, *sonogram, columns, rows, path);
+    if (status != 0) return status;
+  }
   return HostWritePicture(path, kind, {columns, rows}, [&](AGNativePort* port) {
     return painter.Paint(AGContext(port, AGGraphicsLow::AGNativePortGetBounds(port)));
   });

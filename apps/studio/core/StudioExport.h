@@ -1,6 +1,8 @@
 // The score view written to a picture: the same painting the screen shows
-// (background, waveform, ruler, objects) without the selection, handles or
-// rubber band.
+// (background, waveform or sonogram, ruler, objects) without the selection,
+// handles or rubber band. With a sonogram, its tiles for the picture are
+// computed first (the picture is drawn once, whole); the strip is a bitmap,
+// embedded as an image in vector files.
 //
 // The file kind follows the extension, in any case: .png (pixels, white
 // background), .svg or .pdf (vector drawing, one page). The picture is
@@ -19,7 +21,10 @@
 // kHostMaxRenderPixels; HostSafeSave's statuses (kQVErrFileOpen,
 // kQVErrNotAFile, kQVErrDocumentReadOnly, kQVErrFileWrite); kQVErrDrawFile
 // or kQVErrDrawPort from the drawing port; the first object's draw failure
-// (the file is then not written either).
+// (the file is then not written either); with a sonogram, kQVErrSonogram
+// (-1422) when its tiles are not computed within kSonogramWaitMs, and
+// kQVErrRenderTooLarge for a picture of more than kHostMaxRenderPixels (the
+// tiles are asked for by drawing it in memory first).
 #ifndef STUDIO_EXPORT_H
 #define STUDIO_EXPORT_H
 
@@ -27,15 +32,21 @@
 #include <string>
 
 class StudioDocument;
+class StudioSonogram;
 class StudioViewport;
 class StudioWaveSummary;
 
 class StudioExport {
  public:
-  // summary may be null (no recording). path: UTF-8.
+  // How long an export waits for the sonogram's tiles, in milliseconds.
+  static constexpr int32_t kSonogramWaitMs = 60000;
+
+  // summary may be null (no recording). sonogram (may be null): the strip
+  // drawn instead of the waveform, as on screen; it must be open. path:
+  // UTF-8.
   [[nodiscard]] static int32_t Write(const StudioDocument& doc, const StudioViewport& view,
                                      const StudioWaveSummary* summary, double height,
-                                     const std::string& path);
+                                     const std::string& path, StudioSonogram* sonogram = nullptr);
 };
 
 #endif

@@ -24,19 +24,19 @@ class StudioFFT {
   StudioFFT& operator=(const StudioFFT&) = delete;
 
   int32_t Size() const { return mSize; }
-  // Size() samples to fill before Transform.
-  float* Input() { return mInput; }
-  // Transforms the input (which is kept) and returns X[k] for k = 0 ..
-  // Size() / 2 as pairs of floats, real then imaginary, owned by this
-  // object until the next Transform.
-  const float* Transform();
+  // Transforms Size() samples (only read) and returns X[k] for k = 0 ..
+  // Size() / 2 as pairs of floats, real then imaginary, owned by this object
+  // until the next Transform. Samples aligned as the library's own arrays
+  // (the same address modulo 16 bytes, as the library compares them) are
+  // transformed where they lie; others are copied first.
+  const float* Transform(const float* samples);
 
  private:
   StudioFFT() = default;
 
   int32_t mSize = 0;
   void* mPlan = nullptr;    // shared, never freed
-  float* mInput = nullptr;  // owned, aligned for the library
+  float* mInput = nullptr;  // owned, aligned for the library: the copies
   void* mOutput = nullptr;  // owned: Size() / 2 + 1 complex values
 };
 

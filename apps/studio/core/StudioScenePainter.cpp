@@ -158,8 +158,8 @@ AGRect StudioScenePainter::ObjectDamage(const StudioViewport& view, const AGRect
           r.y2 + kObjectDamageMargin};
 }
 
-int32_t StudioScenePainter::Paint(const AGContext& context) const {
-  return PaintArea(context, nullptr);
+int32_t StudioScenePainter::Paint(const AGContext& context, bool* complete) const {
+  return PaintArea(context, nullptr, complete);
 }
 
 int32_t StudioScenePainter::PaintDamaged(const AGContext& context, const AGRect& damage) const {
@@ -168,10 +168,12 @@ int32_t StudioScenePainter::PaintDamaged(const AGContext& context, const AGRect&
   // Whole pixels: a pixel the clip cut through would mix old and new paint.
   d = {std::floor(d.x1), std::floor(d.y1), std::ceil(d.x2), std::ceil(d.y2)};
   if (!(d.x1 < d.x2 && d.y1 < d.y2)) return 0;
-  return PaintArea(context, &d);
+  return PaintArea(context, &d, nullptr);
 }
 
-int32_t StudioScenePainter::PaintArea(const AGContext& context, const AGRect* damage) const {
+int32_t StudioScenePainter::PaintArea(const AGContext& context, const AGRect* damage,
+                                      bool* complete) const {
+  if (complete) *complete = true;
   const AGRect& bounds = context.bounds;
   const double width = bounds.x2 - bounds.x1;
   const double height = bounds.y2 - bounds.y1;
@@ -209,9 +211,24 @@ int32_t StudioScenePainter::PaintArea(const AGContext& context, const AGRect* da
       if (damage) strip.SetClipRect(portArea);
       // A sonogram that cannot paint (nothing open) leaves the background.
       const AGRect rect{bounds.x1 + first, bounds.y1, bounds.x1 + last, bounds.y2 - kRulerHeight};
-      (void)StudioSonogramPainter::Draw(*mSonogram, strip, rect, axis.PixelToTime(first),
-                                  axis.PixelToTime(last), nullptr);
+      bool whole = false;
+      if (StudioSonogramPainter::Draw(*mSonogram, strip, rect, axis.PixelToTime(first),
+                                      axis.PixelToTime(last), &whole) == 0 &&
+          !whole && complete) {
+        *complete = false;
+      }
     }
+    // The wash under each object, over whole pixels of the strip.
+    AGPath washes;
+    for (size_t i = 0; i < mDoc.Count(); ++i) {
+      const AGRect frame = Normalized(mDoc.Host().Object(i).Record().frame);
+      if (!Meets(ObjectDamage(mView, frame), area)) continue;
+      const AGRect r = mView.FrameToView(frame);
+      const AGRect wash{std::floor(r.x1), std::max(std::floor(r.y1), kRulerHeight),
+                        std::ceil(r.x2), std::ceil(r.y2)};
+      if (wash.x1 < wash.x2 && wash.y1 < wash.y2) washes.AddRect(wash);
+    }
+    Filler(pixels, kSonogramWash).DrawPath(washes, kAGDrawModeFillOnly);
   } else if (mSummary && mSummary->IsBuilt() && mSummary->Channels() > 0 && height > kRulerHeight) {
     const StudioTimeAxis& axis = mView.Axis();
     const uint32_t first = static_cast<uint32_t>(std::max(0.0, std::floor(area.x1)));

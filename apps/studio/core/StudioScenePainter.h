@@ -13,6 +13,10 @@
 //      StudioRuler's ticks (majors to the band's full height, minors to a
 //      third of it) and the majors' "h:mm:ss" labels drawn with the kit's
 //      text drawing in the standard label font;
+//   3a. over a sonogram only: a light wash (kSonogramWash) over each
+//      object's frame, whole pixels, so that the symbols, drawn in the
+//      document's own colours (black by default), stand out from the
+//      colour map's dark floor while the strip still shows through;
 //   4. the objects bottom to top, each drawn by the plug-in into its frame
 //      (the same call the host's renderer makes: HostRenderObject); the
 //      edited object gets the edited look (caret, selection);
@@ -81,6 +85,9 @@ class StudioScenePainter {
   static constexpr AGColor kRulerInk = 0x333333FF;
   static constexpr AGColor kSelectionColor = 0x1E64DCFF;
   static constexpr AGColor kRubberBandColor = 0x1E64DC40;
+  // Two thirds white: black ink over the wash on the map's darkest colour
+  // keeps a contrast of about 9:1, and the strip's bands stay visible.
+  static constexpr AGColor kSonogramWash = 0xFFFFFFAA;
 
   // doc and view must outlive the painter; summary may be null (no
   // recording) and must then outlive it too.
@@ -113,8 +120,10 @@ class StudioScenePainter {
   // keystroke the window repaints the union of the old and new frames' damage.
   static AGRect ObjectDamage(const StudioViewport& view, const AGRect& frame);
 
-  // Paints the whole port of context (context.bounds).
-  [[nodiscard]] int32_t Paint(const AGContext& context) const;
+  // Paints the whole port of context (context.bounds). complete (may be
+  // null) receives whether everything was drawn: false while a sonogram's
+  // tiles are missing.
+  [[nodiscard]] int32_t Paint(const AGContext& context, bool* complete = nullptr) const;
   // Repaints only damage (view pixels, y down, corners in any order): the
   // drawing is clipped to it, and only objects whose damage rectangle
   // (ObjectDamage) meets it are asked to draw. The pixels inside damage
@@ -123,7 +132,8 @@ class StudioScenePainter {
   [[nodiscard]] int32_t PaintDamaged(const AGContext& context, const AGRect& damage) const;
 
  private:
-  [[nodiscard]] int32_t PaintArea(const AGContext& context, const AGRect* damage) const;
+  [[nodiscard]] int32_t PaintArea(const AGContext& context, const AGRect* damage,
+                                  bool* complete) const;
 
   const StudioDocument& mDoc;
   const StudioViewport& mView;

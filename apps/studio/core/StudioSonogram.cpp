@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "StudioColorMap.h"
 #include "StudioFFT_p.h"
 #include "StudioSoundFile.h"
+#include "StudioSpectrumLevels_p.h"
 #include "kit/QVLog.h"
 
 namespace {
@@ -15,60 +18,41 @@ namespace {
 // Levels above 2^40 columns apart are never needed: a column step then
 // exceeds any recording.
 constexpr int32_t kMaxLevel = 40;
-// Frames read from the file at a time.
+// Frames of several channels read from the file at a time, to be mixed down;
+// one channel is read in one call, straight into place.
 constexpr int64_t kReadBlockFrames = 16384;
 // A tile whose columns are at most this many windows apart is read in one
 // stretch; farther apart, each window is read on its own.
 constexpr int64_t kContiguousWindows = 2;
+// A stretch is read and transformed this many frames at a time (64 KiB of
+// floats), the frames its windows share kept from one part to the next: the
+// samples stay in the processor's cache between reading and transforming.
+constexpr int64_t kStretchFrames = 16384;
 
-// The two loops every column runs are built twice on x86-64, for the
-// baseline and for processors with AVX2 and FMA (chosen when the program
-// starts), as the FFT library itself does.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define STUDIO_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define STUDIO_VECTOR_CLONES
-#endif
-
-STUDIO_VECTOR_CLONES
-void ApplyWindow(const float* __restrict samples, const float* __restrict window,
-                 float* __restrict out, int32_t count) {
-  for (int32_t n = 0; n < count; ++n) out[n] = samples[n] * window[n];
-}
-
-// Levels of a column's bins from the spectrum's (real, imaginary) pairs:
-// level = log2(re^2 + im^2) * scale + offset, truncated and held to
-// [0, 255]. log2 comes from the float's bits: the exponent, plus a
-// polynomial in the mantissa m - 1 (m in [1, 2)) fitted to log2(m) over
-// Chebyshev nodes, off by at most 5.1e-6 (1.5e-5 dB). Not-a-number powers
-// count as 0. Written without branches so that the compiler turns it into
-// vector instructions; the settings' limits keep every value within 32-bit
-// integers.
-constexpr float kLog2Poly[] = {5.065331751e-06f, 1.442395483f,  -0.7169868748f, 0.4538562413f,
-                               -0.2723531581f,   0.1179051833f, -0.02482560665f};
-
-STUDIO_VECTOR_CLONES
-void SpectrumToLevels(const float* __restrict spectrum, uint8_t* __restrict levels, int32_t count,
-                      float scale, float offset) {
-  for (int32_t k = 0; k < count; ++k) {
-    float power = spectrum[2 * k] * spectrum[2 * k] + spectrum[2 * k + 1] * spectrum[2 * k + 1];
-    uint32_t bits;
-    std::memcpy(&bits, &power, sizeof bits);
-    int32_t magnitude = static_cast<int32_t>(bits & 0x7FFFFFFFu);
-    bits &= static_cast<uint32_t>(magnitude > 0x7F800000 ? 0 : -1);
-    float exponent = static_cast<float>(static_cast<int32_t>(bits >> 23) - 127);
-    uint32_t mantissaBits = (bits & 0x007FFFFFu) | 0x3F800000u;
-    float t;
-    std::memcpy(&t, &mantissaBits, sizeof t);
-    t -= 1.0f;
-    float poly = kLog2Poly[6];
-    for (int i = 5; i >= 0; --i) poly = poly * t + kLog2Poly[i];
-    auto level = static_cast<int32_t>((exponent + poly) * scale + offset);
-    level = level < 0 ? 0 : level;
-    level = level > 255 ? 255 : level;
-    levels[k] = static_cast<uint8_t>(level);
+// Room for count floats at a 64-byte boundary, as the FFT library's own
+// arrays: windows at whole multiples of 4 frames (16 bytes, the alignment
+// the library compares) into it are transformed where they lie. Kept
+// between tiles (grown, never shrunk).
+class AlignedFloats {
+ public:
+  float* Reserve(size_t count) {
+    if (count > mCapacity) {
+      size_t bytes = (count * sizeof(float) + 63) / 64 * 64;
+      mData.reset(static_cast<float*>(std::aligned_alloc(64, bytes)));
+      mCapacity = mData ? count : 0;
+      if (!mData) throw std::bad_alloc();
+    }
+    return mData.get();
   }
-}
+  float* Data() { return mData.get(); }
+
+ private:
+  struct Free {
+    void operator()(float* data) const { std::free(data); }
+  };
+  std::unique_ptr<float, Free> mData;
+  size_t mCapacity = 0;
+};
 
 }  // namespace
 
@@ -130,27 +114,22 @@ struct StudioSonogram::Worker {
   bool prepared = false;
   StudioSoundFile file;
   std::unique_ptr<StudioFFT> fft;
-  std::vector<float> window;
   // level = log2(power) * levelScale + levelOffset, floored and held to
   // [0, 255]: dB = 10 log10(2) log2(power) + 10 log10((2 / sum(window))^2),
   // and a level is 256 / range per dB above the floor.
   float levelScale = 0.0f;
   float levelOffset = 0.0f;
-  std::vector<float> mono;
+  AlignedFloats mono;
   std::vector<float> block;
 
-  // Makes the window and transform of the job's settings.
+  // Makes the transform of the job's settings.
   int32_t Prepare() {
     const Settings& settings = job.settings;
     int32_t size = settings.windowSize;
     int32_t status = StudioFFT::Make(size, fft);
     if (status != 0) return status;
-    window.resize(static_cast<size_t>(size));
-    double sum = 0.0;
-    for (int32_t n = 0; n < size; ++n) {
-      window[n] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * M_PI * n / size));
-      sum += window[n];
-    }
+    // The periodic Hann window sums to exactly half its length.
+    const double sum = size / 2.0;
     double perDb = 256.0 / settings.rangeDb;
     levelScale = static_cast<float>(10.0 * std::log10(2.0) * perDb);
     levelOffset = static_cast<float>((20.0 * std::log10(2.0 / sum) - settings.floorDb) * perDb);
@@ -159,15 +138,14 @@ struct StudioSonogram::Worker {
   }
 
   // count mono frames from frame start (negative: before the recording)
-  // into mono[0 .. count), silence outside the recording. 0 or a read
+  // into samples[0 .. count), silence outside the recording. 0 or a read
   // status.
-  int32_t ReadMono(int64_t start, int64_t count) {
-    mono.resize(static_cast<size_t>(count));
+  int32_t ReadMono(int64_t start, int64_t count, float* samples) {
     int64_t from = std::max<int64_t>(start, 0);
     int64_t to = std::max(std::min<int64_t>(start + count, job.frames), from);
     // Silence before and after the recording; what is read fills the rest.
-    std::fill(mono.begin(), mono.begin() + (from - start), 0.0f);
-    std::fill(mono.begin() + (to - start), mono.end(), 0.0f);
+    std::fill(samples, samples + (from - start), 0.0f);
+    std::fill(samples + (to - start), samples + count, 0.0f);
     if (from >= to) return 0;
     int32_t status = file.Seek(from);
     if (status != 0) return status;
@@ -175,14 +153,14 @@ struct StudioSonogram::Worker {
     block.resize(static_cast<size_t>(kReadBlockFrames * channels));
     for (int64_t at = from; at < to;) {
       int64_t read = 0;
-      float* out = mono.data() + (at - start);
+      float* out = samples + (at - start);
       // One channel reads straight into place.
       float* into = channels == 1 ? out : block.data();
-      status = file.Read(into, std::min(kReadBlockFrames, to - at), read);
+      status = file.Read(into, channels == 1 ? to - at : std::min(kReadBlockFrames, to - at), read);
       if (status != 0) return status;
       if (read == 0) {
         // The data ended before the header said: silence after it.
-        std::fill(mono.begin() + (at - start), mono.begin() + (to - start), 0.0f);
+        std::fill(samples + (at - start), samples + (to - start), 0.0f);
         break;
       }
       if (channels > 1) {
@@ -200,9 +178,8 @@ struct StudioSonogram::Worker {
 
   // One column from the window's frames at samples into levels.
   void Column(const float* samples, uint8_t* levels) {
-    int32_t size = fft->Size();
-    ApplyWindow(samples, window.data(), fft->Input(), size);
-    SpectrumToLevels(fft->Transform(), levels, size / 2 + 1, levelScale, levelOffset);
+    StudioSpectrumLevels::Compute(fft->Transform(samples), fft->Size(), levels, levelScale,
+                                  levelOffset);
   }
 };
 
@@ -444,7 +421,9 @@ int32_t StudioSonogram::Paint(double startMs, double endMs, uint32_t width, uint
                              lastBin[y]);
   }
 
+  // Each pixel column's levels, or null; then the pixels row by row.
   bool all = true;
+  std::vector<const uint8_t*> columnLevels(width, nullptr);
   for (uint32_t i = 0; i < width; ++i) {
     if (columns[i] < 0) continue;
     const Tile* tile = tiles[static_cast<size_t>(columns[i] / kTileColumns - firstTile)].get();
@@ -452,12 +431,24 @@ int32_t StudioSonogram::Paint(double startMs, double endMs, uint32_t width, uint
       all = false;
       continue;
     }
-    const uint8_t* levels =
+    columnLevels[i] =
         tile->levels.get() + static_cast<size_t>(columns[i] % kTileColumns) * tile->bins;
+  }
+  // In blocks of pixel columns whose levels stay in the first-level cache
+  // from one row to the next.
+  constexpr uint32_t kBlock = 32;
+  for (uint32_t block = 0; block < width; block += kBlock) {
+    const uint32_t blockEnd = std::min(block + kBlock, width);
     for (uint32_t y = 0; y < height; ++y) {
-      uint8_t level = 0;
-      for (int32_t k = firstBin[y]; k <= lastBin[y]; ++k) level = std::max(level, levels[k]);
-      pixels[y * stride + i] = StudioColorMap::Color(level);
+      uint32_t* row = pixels + y * stride;
+      const int32_t from = firstBin[y], to = lastBin[y];
+      for (uint32_t i = block; i < blockEnd; ++i) {
+        const uint8_t* levels = columnLevels[i];
+        if (!levels) continue;
+        uint8_t level = 0;
+        for (int32_t k = from; k <= to; ++k) level = std::max(level, levels[k]);
+        row[i] = StudioColorMap::Color(level);
+      }
     }
   }
   if (complete) *complete = all;
@@ -542,22 +533,39 @@ bool StudioSonogram::ComputeTile(Worker& worker, const TileKey& key, uint64_t ge
   tile.memory = mTileMemory;
   tile.levels = mTileMemory->Take(static_cast<size_t>(kTileColumns) * bins);
 
-  const bool contiguous = step <= kContiguousWindows * size;
-  if (contiguous && worker.ReadMono(first * step - size / 2, (end - first - 1) * step + size)) {
-    return false;
-  }
-  for (int64_t c = first; c < end; ++c) {
-    // Stale work is dropped between columns: a new recording or new
-    // settings need the worker elsewhere.
-    if (mLiveGeneration.load(std::memory_order_relaxed) != generation) return false;
-    const float* samples;
-    if (contiguous) {
-      samples = worker.mono.data() + (c - first) * step;
-    } else {
-      if (worker.ReadMono(c * step - size / 2, size) != 0) return false;
-      samples = worker.mono.data();
+  uint8_t* const levels = tile.levels.get();
+  // Stale work is dropped between columns: a new recording or new settings
+  // need the worker elsewhere.
+  auto stale = [&] { return mLiveGeneration.load(std::memory_order_relaxed) != generation; };
+  if (step > kContiguousWindows * size) {
+    float* samples = worker.mono.Reserve(static_cast<size_t>(size));
+    for (int64_t c = first; c < end; ++c) {
+      if (stale() || worker.ReadMono(c * step - size / 2, size, samples) != 0) return false;
+      worker.Column(samples, levels + static_cast<size_t>(c - first) * bins);
     }
-    worker.Column(samples, tile.levels.get() + static_cast<size_t>(c - first) * bins);
+    return true;
+  }
+  // Parts of `group` columns; each starts at its first column's window and
+  // keeps what the last part read of it.
+  const int64_t group = std::max<int64_t>((kStretchFrames - size) / step + 1, 1);
+  float* const stretch = worker.mono.Reserve(static_cast<size_t>((group - 1) * step + size));
+  int64_t heldFrom = 0, heldTo = 0;  // frames in stretch[0 ..)
+  for (int64_t c = first; c < end; c += group) {
+    const int64_t last = std::min(c + group, end) - 1;
+    const int64_t from = c * step - size / 2;
+    const int64_t to = last * step - size / 2 + size;
+    int64_t kept = 0;
+    if (from >= heldFrom && from < heldTo) {
+      kept = heldTo - from;
+      std::memmove(stretch, stretch + (from - heldFrom), sizeof(float) * static_cast<size_t>(kept));
+    }
+    if (worker.ReadMono(from + kept, to - from - kept, stretch + kept) != 0) return false;
+    heldFrom = from;
+    heldTo = to;
+    for (int64_t k = c; k <= last; ++k) {
+      if (stale()) return false;
+      worker.Column(stretch + (k - c) * step, levels + static_cast<size_t>(k - first) * bins);
+    }
   }
   return true;
 }

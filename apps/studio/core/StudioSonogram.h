@@ -11,8 +11,9 @@
 // level per bin: level L (0..255) where dB >= floor + L * range / 256 (the
 // highest such L; 0 for everything below floor + range / 256, silence and
 // damaged not-a-number samples included), the dB taken through a fast
-// logarithm good to 2e-5 dB, so a bin within that of a level's edge may
-// take the level beside it; StudioColorMap paints it.
+// logarithm good to 3e-4 dB, so a bin within that of a level's edge may
+// take the level beside it; StudioColorMap paints it. The window is applied
+// to the spectrum (StudioSpectrumLevels_p.h), where it is three taps.
 //
 // Zoom levels: at level z the columns are Hop() * 2^z frames apart, column c
 // centred on frame c * Hop() * 2^z, for the columns whose centre lies in the

@@ -1,6 +1,9 @@
 // A recording opened for reading through the platform's sound-file library:
 // WAV, AIFF, FLAC, Ogg/Vorbis, Opus and MP3 as it decodes them, read as
-// 32-bit float frames (integer formats scaled to [-1, 1)).
+// 32-bit float frames (integer formats scaled to [-1, 1)). 16-bit recordings,
+// the commonest, are read as 16-bit integers in large blocks and scaled here
+// (value / 32768, the library's own float values), which skips the library's
+// small-buffer conversion.
 //
 // Status codes (kit/QVErrors.h), each logged with the file's path where
 // detected:
@@ -20,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "kit/QVErrors.h"
 
@@ -72,6 +76,9 @@ class StudioSoundFile {
   int64_t mFrames = 0;
   int32_t mSampleRate = 0;
   int32_t mChannels = 0;
+  // 16-bit samples, read through mShortBlock.
+  bool mShorts = false;
+  std::vector<int16_t> mShortBlock;
 };
 
 #endif

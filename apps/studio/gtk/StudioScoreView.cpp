@@ -321,6 +321,10 @@ int32_t StudioScoreView::OpenSonogram(const std::string& path) {
   return status;
 }
 
+StudioSonogram* StudioScoreView::ShownSonogram() const {
+  return mShowSonogram && mSonogram && mSonogram->IsOpen() ? mSonogram.get() : nullptr;
+}
+
 void StudioScoreView::ShowSonogram(bool show) {
   mShowSonogram = show;
   Redraw();

@@ -105,6 +105,9 @@ class StudioScoreView {
   [[nodiscard]] int32_t OpenSonogram(const std::string& path);
   void ShowSonogram(bool show);
   bool ShowsSonogram() const { return mShowSonogram; }
+  // The sonogram drawn under the objects now (shown and open), else null:
+  // what an export of the view draws too.
+  StudioSonogram* ShownSonogram() const;
   // Linear or logarithmic frequencies, 0 (or 20 Hz) up to half the rate.
   void SetLogFrequencies(bool log);
   bool LogFrequencies() const { return mLogFrequencies; }

@@ -607,8 +607,9 @@ void StudioWindow::ChooseExportPath() {
              GTK_FILE_CHOOSER_ACTION_SAVE, StudioText::Get("_Export"),
              [this](int response, const std::string& path) {
                if (response != GTK_RESPONSE_ACCEPT || path.empty()) return;
-               const int32_t status = StudioExport::Write(mDoc, mView->Viewport(), mView->Summary(),
-                                                          mView->Height(), path);
+               const int32_t status =
+                   StudioExport::Write(mDoc, mView->Viewport(), mView->Summary(), mView->Height(),
+                                       path, mView->ShownSonogram());
                if (status != 0) {
                  ScoreFailed(status, StudioText::Format("Can't export %s", path));
                } else {

@@ -1,10 +1,12 @@
 // FFTW3 in single precision behind StudioFFT: one r2c plan per size, made
 // under a process-wide lock with FFTW_ESTIMATE (no measuring: a plan costs
-// microseconds, so the first sonogram tile is not held up) and executed on
-// each transform's own arrays through the new-array interface, which may run
-// on several threads at once.
+// microseconds, so the first sonogram tile is not held up) and executed
+// through the new-array interface (on the caller's samples or the transform's
+// own copy of them, into the transform's own output), which may run on
+// several threads at once.
 #include <fftw3.h>
 
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -66,9 +68,16 @@ StudioFFT::~StudioFFT() {
   fftwf_free(mOutput);
 }
 
-const float* StudioFFT::Transform() {
+const float* StudioFFT::Transform(const float* samples) {
   auto* spectrum = static_cast<fftwf_complex*>(mOutput);
-  fftwf_execute_dft_r2c(static_cast<fftwf_plan>(mPlan), mInput, spectrum);
+  // The plan keeps its input (FFTW_PRESERVE_INPUT) and may run on any array
+  // aligned as the one it was made on: the samples need no copy then.
+  auto* input = const_cast<float*>(samples);
+  if (fftwf_alignment_of(input) != fftwf_alignment_of(mInput)) {
+    std::memcpy(mInput, samples, sizeof(float) * static_cast<size_t>(mSize));
+    input = mInput;
+  }
+  fftwf_execute_dft_r2c(static_cast<fftwf_plan>(mPlan), input, spectrum);
   // fftwf_complex is float[2]: the pairs lie one after another.
   return reinterpret_cast<const float*>(spectrum);
 }

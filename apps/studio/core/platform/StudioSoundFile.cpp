@@ -8,11 +8,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
 #include "kit/QVLog.h"
+
+namespace {
+
+// 16-bit samples read at a time: 128 KiB, a few system calls a second of
+// sound, small enough to stay in the processor's cache for the scaling.
+constexpr int64_t kShortBlockSamples = 65536;
+
+// Built for the baseline and for processors with AVX2 (chosen when the
+// program starts), whose wider conversions halve the pass.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("arch=x86-64-v3", "default")))
+#endif
+void ShortsToFloats(const int16_t* __restrict from, float* __restrict to, int64_t count) {
+  // A power of two: the products are exact, as the library's are.
+  for (int64_t i = 0; i < count; ++i) to[i] = static_cast<float>(from[i]) * (1.0f / 32768.0f);
+}
+
+}  // namespace
 
 struct StudioSoundFile::Handle {
   SNDFILE* sound = nullptr;
@@ -63,6 +82,7 @@ int32_t StudioSoundFile::Open(const std::string& path) {
   mFrames = info.frames > 0 ? info.frames : 0;
   mSampleRate = info.samplerate;
   mChannels = info.channels;
+  mShorts = (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16;
   return 0;
 }
 
@@ -71,6 +91,7 @@ void StudioSoundFile::Close() {
   mFrames = 0;
   mSampleRate = 0;
   mChannels = 0;
+  mShorts = false;
 }
 
 int32_t StudioSoundFile::Seek(int64_t frame) {
@@ -86,11 +107,30 @@ int32_t StudioSoundFile::Read(float* samples, int64_t frames, int64_t& read) {
   read = 0;
   if (!mFile) return Fail<kQVErrSoundRead>("not open");
   if (frames <= 0) return 0;
-  sf_count_t got = sf_readf_float(mFile->sound, samples, frames);
-  read = got > 0 ? got : 0;
-  // A short read is the end of the data unless the library kept an error.
-  if (got < frames && sf_error(mFile->sound) != SF_ERR_NO_ERROR) {
-    return Fail<kQVErrSoundRead>(sf_strerror(mFile->sound));
+  if (!mShorts) {
+    sf_count_t got = sf_readf_float(mFile->sound, samples, frames);
+    read = got > 0 ? got : 0;
+    // A short read is the end of the data unless the library kept an error.
+    if (got < frames && sf_error(mFile->sound) != SF_ERR_NO_ERROR) {
+      return Fail<kQVErrSoundRead>(sf_strerror(mFile->sound));
+    }
+    return 0;
+  }
+  const int64_t blockFrames = std::max<int64_t>(kShortBlockSamples / mChannels, 1);
+  mShortBlock.resize(static_cast<size_t>(blockFrames * mChannels));
+  while (read < frames) {
+    const int64_t want = std::min(blockFrames, frames - read);
+    sf_count_t got = sf_readf_short(mFile->sound, mShortBlock.data(), want);
+    if (got > 0) {
+      ShortsToFloats(mShortBlock.data(), samples + read * mChannels, got * mChannels);
+      read += got;
+    }
+    if (got < want) {
+      if (sf_error(mFile->sound) != SF_ERR_NO_ERROR) {
+        return Fail<kQVErrSoundRead>(sf_strerror(mFile->sound));
+      }
+      break;
+    }
   }
   return 0;
 }
