@@ -5,6 +5,7 @@
 #include <functional>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kit/QVFile.h"
@@ -112,6 +113,38 @@ TEST_F(StringFileTest, StringsArePaddedToFourBytesAndReadBack) {
       EXPECT_EQ(ReaderPos(), bytes.size());
       mReader.Close();
     }
+  }
+}
+
+TEST_F(StringFileTest, StringsAfterPendingBytesHaveTheSameForm) {
+  // After a number still in the write buffer the text is converted straight
+  // into it: the forms must be those of a string written first, up to the
+  // longest made that way (128 characters of three UTF-8 bytes each).
+  std::string bullets;
+  for (int i = 0; i < 128; ++i) bullets += "\xE2\x80\xA2";
+  const std::pair<QVString, std::string> cases[] = {
+      {QVString(""), ""},
+      {QVString("abc"), std::string("abc\0", 4)},
+      {QVString("layer 12345 \x8E"), std::string("layer 12345 \xC3\xA9\0\0", 16)},
+      {QVString(std::string(128, '\xA5').c_str()), bullets},
+  };
+  for (const auto& [text, stored] : cases) {
+    SCOPED_TRACE(stored.size());
+    Bytes bytes = Written(QVFile::kEndianLittle, [&](QVFile& f) {
+      EXPECT_EQ(QVFileWriteUInt32(f, 7), 0);
+      EXPECT_EQ(QVFileWriteQVString(f, text), 0);
+    });
+    const uint32_t len = static_cast<uint32_t>(stored.size());
+    EXPECT_EQ(bytes, Concat(Bytes{7, 0, 0, 0, static_cast<uint8_t>(len & 0xFF),
+                                  static_cast<uint8_t>(len >> 8), 0, 0},
+                            stored));
+    Open(bytes, QVFile::kEndianLittle);
+    uint32_t number = 0;
+    QVString back("previous");
+    EXPECT_EQ(QVFileReadUInt32(mReader, number), 0);
+    EXPECT_EQ(QVFileReadQVString(mReader, back), 0);
+    EXPECT_EQ(back, text);
+    mReader.Close();
   }
 }
 
