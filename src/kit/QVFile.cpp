@@ -595,8 +595,8 @@ long WriteSwappedRun(QVFile& file, const uint8_t* src, size_t n, size_t width) {
 
 }  // namespace
 
-long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
-                        uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
+long QVFileLowWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
+                           uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
   (void)isFloat;  // floats swap like integers of their width
   size_t total = 0;
   if (__builtin_mul_overflow(count, static_cast<size_t>(recordSize), &total))
@@ -626,8 +626,8 @@ long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t r
   return 0;
 }
 
-long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
-                       uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
+long QVFileLowReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
+                          uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
   (void)isFloat;
   size_t total = 0;
   if (__builtin_mul_overflow(count, static_cast<size_t>(recordSize), &total))

@@ -514,10 +514,23 @@ long QVFileReadPadding64(const QVFile& file);
 // move as they are. isFloat marks floating-point data and changes no byte.
 // count x recordSize = 0 succeeds without touching the file; a product beyond
 // the address space fails as a write / read error.
-[[nodiscard]] long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
-                        uint32_t numbersPerRecord, uint32_t endianness, bool isFloat);
-[[nodiscard]] long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
-                       uint32_t numbersPerRecord, uint32_t endianness, bool isFloat);
+//
+// The few numbers of one record (up to kQVFileInlineNumberBytes bytes) that
+// append to the write buffer or were read ahead, the usual, move inline;
+// QVFileLowWriteNumbers and QVFileLowReadNumbers, with the same arguments,
+// take every other case.
+[[nodiscard]] inline long QVFileWriteNumbers(QVFile& file, const void* data, size_t count,
+                                             uint32_t recordSize, uint32_t numbersPerRecord,
+                                             uint32_t endianness, bool isFloat);
+[[nodiscard]] inline long QVFileReadNumbers(const QVFile& file, void* data, size_t count,
+                                            uint32_t recordSize, uint32_t numbersPerRecord,
+                                            uint32_t endianness, bool isFloat);
+[[nodiscard]] long QVFileLowWriteNumbers(QVFile& file, const void* data, size_t count,
+                                         uint32_t recordSize, uint32_t numbersPerRecord,
+                                         uint32_t endianness, bool isFloat);
+[[nodiscard]] long QVFileLowReadNumbers(const QVFile& file, void* data, size_t count,
+                                        uint32_t recordSize, uint32_t numbersPerRecord,
+                                        uint32_t endianness, bool isFloat);
 
 // One byte, no byte order.
 inline long QVFileWriteUInt8(QVFile& file, uint8_t value) { return file.Write(&value, 1); }
@@ -584,6 +597,70 @@ inline long QVFileLowReadScalar(const QVFile& file, T& value, uint32_t endiannes
   std::memcpy(&v, bytes, sizeof v);
   value = QVFileNeedsSwap(file, endianness) ? QVFileLowSwapped(v) : v;
   return 0;
+}
+
+// The most bytes of numbers QVFileWriteNumbers and QVFileReadNumbers move
+// inline.
+inline constexpr size_t kQVFileInlineNumberBytes = 32;
+
+// The width of the numbers of count records that QVFileWriteNumbers and
+// QVFileReadNumbers move inline (2, 4 or 8), else 0. Folds away for
+// arguments known when compiling.
+inline size_t QVFileLowInlineWidth(size_t count, uint32_t recordSize, uint32_t numbersPerRecord) {
+  if (count == 0 || count > kQVFileInlineNumberBytes || numbersPerRecord == 0 ||
+      recordSize > kQVFileInlineNumberBytes || count * recordSize > kQVFileInlineNumberBytes) {
+    return 0;
+  }
+  const size_t width = recordSize / numbersPerRecord;
+  if (width * numbersPerRecord != recordSize) return 0;
+  return width == 2 || width == 4 || width == 8 ? width : 0;
+}
+
+// Copies n bytes of numbers of type U from src to dst, each number's bytes
+// reversed when swap.
+template <class U>
+inline void QVFileLowCopyNumbers(uint8_t* dst, const uint8_t* src, size_t n, bool swap) {
+  for (size_t i = 0; i < n; i += sizeof(U)) {
+    U v;
+    std::memcpy(&v, src + i, sizeof v);
+    if (swap) v = QVFileLowSwapped(v);
+    std::memcpy(dst + i, &v, sizeof v);
+  }
+}
+
+inline void QVFileLowCopyNumbers(uint8_t* dst, const uint8_t* src, size_t n, size_t width,
+                                 bool swap) {
+  if (width == 2) QVFileLowCopyNumbers<uint16_t>(dst, src, n, swap);
+  if (width == 4) QVFileLowCopyNumbers<uint32_t>(dst, src, n, swap);
+  if (width == 8) QVFileLowCopyNumbers<uint64_t>(dst, src, n, swap);
+}
+
+inline long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
+                               uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
+  if (const size_t width = QVFileLowInlineWidth(count, recordSize, numbersPerRecord)) {
+    const size_t total = count * recordSize;
+    if (uint8_t* room = file.AppendInPlace(total)) {
+      QVFileLowCopyNumbers(room, static_cast<const uint8_t*>(data), total, width,
+                           QVFileNeedsSwap(file, endianness));
+      return 0;
+    }
+  }
+  return QVFileLowWriteNumbers(file, data, count, recordSize, numbersPerRecord, endianness,
+                               isFloat);
+}
+
+inline long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
+                              uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
+  if (const size_t width = QVFileLowInlineWidth(count, recordSize, numbersPerRecord)) {
+    const size_t total = count * recordSize;
+    if (const uint8_t* in = file.ReadInPlace(total)) {
+      QVFileLowCopyNumbers(static_cast<uint8_t*>(data), in, total, width,
+                           QVFileNeedsSwap(file, endianness));
+      return 0;
+    }
+  }
+  return QVFileLowReadNumbers(file, data, count, recordSize, numbersPerRecord, endianness,
+                              isFloat);
 }
 
 // One number each, in the order endianness chooses; a failed read leaves

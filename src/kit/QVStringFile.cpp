@@ -60,8 +60,23 @@ size_t MakeStringForm(const QVFile& file, const char* text, size_t n, size_t cou
 // The UTF-8 text of a string form as the string's native text: trailing
 // zero bytes dropped; text that is no UTF-8 reads as empty, as
 // QVString::ChangeEncoding leaves it.
+// The length of n bytes of text without its trailing zero bytes, looked at
+// four at a time where there are as many (the padding of a string form is
+// at most three).
+size_t WithoutTrailingZeros(const char* text, size_t n) {
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the last byte is the highest");
+  while (n >= 4) {
+    uint32_t last;
+    std::memcpy(&last, text + n - 4, 4);
+    if (last != 0) return n - static_cast<size_t>(__builtin_clz(last)) / 8;
+    n -= 4;
+  }
+  while (n > 0 && text[n - 1] == '\0') --n;
+  return n;
+}
+
 void SetFromUTF8(QVString& string, const char* utf8, size_t n) {
-  while (n > 0 && utf8[n - 1] == '\0') --n;
+  n = WithoutTrailingZeros(utf8, n);
   // A short text is converted on the stack and appended to the emptied
   // string (cheaper than an assignment, which must allow for the text lying
   // in the string itself).

@@ -189,6 +189,13 @@ size_t AsciiPrefix(uint64_t word, size_t avail) {
 bool CopyAscii(const uint8_t* in, size_t n, size_t& i, uint8_t* out, size_t& o) {
   size_t avail = 0;
   const uint64_t word = LoadWord(in + i, n - i, avail);
+  if (avail == 8 && (word & kHighBits) == 0) {
+    // A whole word of ASCII, the usual, in one store.
+    std::memcpy(out + o, &word, 8);
+    i += 8;
+    o += 8;
+    return false;
+  }
   const size_t k = AsciiPrefix(word, avail);
   StoreShort(out + o, word, k);
   i += k;

@@ -211,10 +211,27 @@ TEST_F(StringFileTest, StringsReadBackAcrossReadAheadBlocks) {
 }
 
 TEST_F(StringFileTest, ReadingDropsOnlyTrailingZeroBytes) {
-  Open(Concat(Bytes{0, 0, 0, 8}, std::string("a\0b\0\0\0\0\0", 8)), QVFile::kEndianBig);
-  QVString back;
-  EXPECT_EQ(QVFileReadQVString(mReader, back), 0);
-  EXPECT_EQ(back, QVString("a\0b", 3));
+  // Zeros are looked for four bytes at a time: runs of them shorter and
+  // longer than four, a form of nothing but zeros, and lengths that are no
+  // multiple of four (not written so, but read all the same).
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string("a\0b\0\0\0\0\0", 8), std::string("a\0b", 3)},
+      {std::string("abcd", 4), "abcd"},
+      {std::string("abc\0", 4), "abc"},
+      {std::string("abcdefg\0\0\0\0\0", 12), "abcdefg"},
+      {std::string("\0\0\0\0\0\0\0\0", 8), ""},
+      {std::string("\0\0\0x", 4), std::string("\0\0\0x", 4)},
+      {std::string("ab\0\0\0", 5), "ab"},
+      {std::string("\0\0", 2), ""},
+  };
+  for (const auto& [stored, text] : cases) {
+    SCOPED_TRACE(stored.size());
+    Open(Concat(Bytes{0, 0, 0, static_cast<uint8_t>(stored.size())}, stored), QVFile::kEndianBig);
+    QVString back("previous");
+    EXPECT_EQ(QVFileReadQVString(mReader, back), 0);
+    EXPECT_EQ(back, QVString(text.data(), static_cast<uint32_t>(text.size())));
+    mReader.Close();
+  }
 }
 
 TEST_F(StringFileTest, OlderFormIsBigEndianLatin1WithoutPadding) {
