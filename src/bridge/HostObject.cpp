@@ -1,7 +1,6 @@
 #include "bridge/HostObject.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 #include "bridge/HostPlugin.h"
@@ -20,13 +19,10 @@ HostObject::HostObject(HostPlugin& plugin) : mPlugin(plugin) {
   mRecord.pen.SetStyleSolid(kAGColorBlack, 1.0f);
 
   const QVPluginHook& hook = plugin.Hook();
-  size_t size = hook.objectSize;
-  // Rounded up for aligned_alloc; zero-filled as the plug-in expects.
-  size_t alignment = alignof(std::max_align_t);
-  size_t rounded = (size + alignment - 1) / alignment * alignment;
-  void* storage = std::aligned_alloc(alignment, rounded);
+  // Zero-filled as the plug-in expects, and aligned for any fundamental
+  // type (alignof(std::max_align_t)) as calloc's memory always is.
+  void* storage = std::calloc(1, hook.objectSize ? hook.objectSize : 1);
   if (!storage) throw std::bad_alloc();
-  std::memset(storage, 0, rounded);
   mStorage.reset(storage);
   mObject = static_cast<QVObject*>(storage);
   hook.objectCtor(mObject);

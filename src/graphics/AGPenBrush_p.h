@@ -12,7 +12,9 @@
 inline int32_t AGFixedFromClamped(float value, float hi, float scale) {
   if (!(value > 0.0f)) return 0;
   if (value > hi) value = hi;
-  return static_cast<int32_t>(std::floor(value * scale + 0.5f));
+  // Positive and within 32 bits: the conversion's truncation is the floor
+  // (std::floor takes a rounding sequence on the baseline instruction set).
+  return static_cast<int32_t>(value * scale + 0.5f);
 }
 
 // angle reduced into [0, modulus) with fmod, in thousandths. Not-a-number
@@ -23,7 +25,8 @@ inline int32_t AGFixedFromAngle(float angle, float modulus) {
   float reduced = std::fmod(angle, modulus);
   if (std::isnan(reduced)) return 0;
   if (reduced < 0.0f) reduced += modulus;
-  auto stored = static_cast<int32_t>(std::floor(reduced * 1000.0f + 0.5f));
+  // reduced is not negative here: truncation is the floor.
+  auto stored = static_cast<int32_t>(reduced * 1000.0f + 0.5f);
   if (stored < 0 || static_cast<float>(stored) * 0.001f >= modulus) stored = 0;
   return stored;
 }

@@ -37,46 +37,55 @@ bool SystemPath(const QVFilePath& path, char (&buffer)[kQVSystemPathMax]) {
 // OpenWith's first argument: a system open mode.
 int OpenModeArg(QVSystem::OpenMode mode) { return static_cast<int>(mode); }
 
+inline uint16_t ByteSwap(uint16_t v) { return __builtin_bswap16(v); }
+inline uint32_t ByteSwap(uint32_t v) { return __builtin_bswap32(v); }
+inline uint64_t ByteSwap(uint64_t v) { return __builtin_bswap64(v); }
+
 template <class U>
-void SwapWord(void* p, U (*swap)(U)) {
+void SwapWord(void* p) {
   U v;
   std::memcpy(&v, p, sizeof v);
-  v = swap(v);
+  v = ByteSwap(v);
   std::memcpy(p, &v, sizeof v);
 }
 
 // Reverses the bytes of one number of 2, 4 or 8 bytes; other widths stay.
 void SwapInPlace(void* p, size_t width) {
-  if (width == 2) SwapWord<uint16_t>(p, [](uint16_t v) { return __builtin_bswap16(v); });
-  if (width == 4) SwapWord<uint32_t>(p, [](uint32_t v) { return __builtin_bswap32(v); });
-  if (width == 8) SwapWord<uint64_t>(p, [](uint64_t v) { return __builtin_bswap64(v); });
-}
-
-// The order an endianness argument chooses: 0 (and any unknown value) is the
-// file's own order.
-uint32_t ResolveOrder(const QVFile& file, uint32_t endianness) {
-  if (endianness == QVFile::kEndianBig || endianness == QVFile::kEndianLittle) return endianness;
-  return file.Endianness();
-}
-
-bool NeedsSwap(const QVFile& file, uint32_t endianness) {
-  return ResolveOrder(file, endianness) != QVFile::kEndianHost;
+  if (width == 2) SwapWord<uint16_t>(p);
+  if (width == 4) SwapWord<uint32_t>(p);
+  if (width == 8) SwapWord<uint64_t>(p);
 }
 
 // Width of each number when numbers of it are swapped, else 0.
 size_t SwapWidth(const QVFile& file, uint32_t recordSize, uint32_t numbersPerRecord,
                  uint32_t endianness) {
-  if (numbersPerRecord == 0 || !NeedsSwap(file, endianness)) return 0;
-  size_t width = recordSize / numbersPerRecord;
+  if (numbersPerRecord == 0 || !QVFileNeedsSwap(file, endianness)) return 0;
+  // One number per record (the usual) needs no division.
+  size_t width = numbersPerRecord == 1 ? recordSize : recordSize / numbersPerRecord;
   return (width == 2 || width == 4 || width == 8) ? width : 0;
 }
 
+// The numbers of a few records (up to this many bytes, the usual) are
+// swapped one at a time: the vectorised loop's set-up costs more than it
+// saves on them.
+constexpr size_t kShortRun = 32;
+
 template <class U>
-void CopySwappedWords(uint8_t* dst, const uint8_t* src, size_t n, U (*swap)(U)) {
+void CopySwappedWords(uint8_t* dst, const uint8_t* src, size_t n) {
+  if (n <= kShortRun) {
+    for (size_t i = 0; i < kShortRun; i += sizeof(U)) {
+      if (i == n) return;
+      U v;
+      std::memcpy(&v, src + i, sizeof v);
+      v = ByteSwap(v);
+      std::memcpy(dst + i, &v, sizeof v);
+    }
+    return;
+  }
   for (size_t i = 0; i < n; i += sizeof(U)) {
     U v;
     std::memcpy(&v, src + i, sizeof v);
-    v = swap(v);
+    v = ByteSwap(v);
     std::memcpy(dst + i, &v, sizeof v);
   }
 }
@@ -85,11 +94,11 @@ void CopySwappedWords(uint8_t* dst, const uint8_t* src, size_t n, U (*swap)(U)) 
 // be src) with each number's bytes reversed; n is a multiple of width.
 void CopySwapped(uint8_t* dst, const uint8_t* src, size_t n, size_t width) {
   if (width == 2) {
-    CopySwappedWords<uint16_t>(dst, src, n, [](uint16_t v) { return __builtin_bswap16(v); });
+    CopySwappedWords<uint16_t>(dst, src, n);
   } else if (width == 4) {
-    CopySwappedWords<uint32_t>(dst, src, n, [](uint32_t v) { return __builtin_bswap32(v); });
+    CopySwappedWords<uint32_t>(dst, src, n);
   } else if (width == 8) {
-    CopySwappedWords<uint64_t>(dst, src, n, [](uint64_t v) { return __builtin_bswap64(v); });
+    CopySwappedWords<uint64_t>(dst, src, n);
   }
 }
 
@@ -106,49 +115,6 @@ void SwapRecords(uint8_t* bytes, size_t count, uint32_t recordSize, uint32_t num
     uint8_t* record = bytes + r * recordSize;
     CopySwapped(record, record, numberBytes, width);
   }
-}
-
-template <class T>
-T Swapped(T value) {
-  SwapInPlace(&value, sizeof value);
-  return value;
-}
-
-// The uncommon cases of WriteScalar and ReadScalar, kept out of line so that
-// the common ones need no stack frame.
-template <class T>
-__attribute__((noinline)) long WriteScalarSlowly(QVFile& file, T value, uint32_t endianness) {
-  if (NeedsSwap(file, endianness)) value = Swapped(value);
-  return file.Write(&value, sizeof value);
-}
-
-template <class T>
-__attribute__((noinline)) long ReadScalarSlowly(const QVFile& file, T& value,
-                                                uint32_t endianness) {
-  T v;
-  long err = file.Read(&v, sizeof v);
-  if (err) return err;
-  value = NeedsSwap(file, endianness) ? Swapped(v) : v;
-  return 0;
-}
-
-template <class T>
-long WriteScalar(QVFile& file, T value, uint32_t endianness) {
-  uint8_t* room = file.AppendInPlace(sizeof value);
-  if (!room) return WriteScalarSlowly(file, value, endianness);
-  if (NeedsSwap(file, endianness)) value = Swapped(value);
-  std::memcpy(room, &value, sizeof value);
-  return 0;
-}
-
-template <class T>
-long ReadScalar(const QVFile& file, T& value, uint32_t endianness) {
-  const uint8_t* bytes = file.ReadInPlace(sizeof value);
-  if (!bytes) return ReadScalarSlowly(file, value, endianness);
-  T v;
-  std::memcpy(&v, bytes, sizeof v);
-  value = NeedsSwap(file, endianness) ? Swapped(v) : v;
-  return 0;
 }
 
 void PutUInt32(uint8_t* p, uint32_t v, bool bigEndian) {
@@ -229,7 +195,7 @@ void QVFile::Adopt(int fd, uint32_t stateFlag) {
   mKnownSize = 0;
   mReadLimit = kNoReadLimit;
   ForgetReadAhead();
-  mWriteLength = 0;
+  ForgetPending();
   mWriteError = 0;
 }
 
@@ -258,7 +224,7 @@ void QVFile::ForgetDescriptor() {
   mReadAhead.reset();
   ForgetReadAhead();
   mWriteBuffer.reset();
-  mWriteLength = 0;
+  ForgetPending();
   mWriteError = 0;
 }
 
@@ -335,7 +301,7 @@ long QVFile::Close() {
 
 bool QVFile::Remove() {
   // The file goes: its pending bytes are dropped unwritten.
-  mWriteLength = 0;
+  ForgetPending();
   if (IsOpened()) CloseDescriptor();
   char sys[kQVSystemPathMax];
   bool removed = SystemPath(mPath, sys) && QVSystem::RemoveFile(sys);
@@ -406,7 +372,7 @@ long QVFile::Seek(int64_t offset, QVFileWhence whence) const {
   return 0;
 }
 
-long QVFile::Skip(uint64_t n) const {
+long QVFile::SkipSlowly(uint64_t n) const {
   if (IsOpened() && n > kMaxSeek) return QVLogStatus<kQVErrFileSetPos>(LogPath());
   return Seek(static_cast<int64_t>(n), kQVFileFromCurrent);
 }
@@ -493,7 +459,7 @@ long QVFile::FlushPendingBytes() const {
   // Emptied first: bytes that fail to be written are dropped, not retried
   // by every later call.
   const size_t n = mWriteLength;
-  mWriteLength = 0;
+  ForgetPending();
   size_t written = 0;
   return WriteAt(mWriteBuffer.get(), n, mWriteStart, written);
 }
@@ -518,6 +484,7 @@ long QVFile::ReadSlowly(void* bytes, size_t n) const {
     if (!mReadAhead) mReadAhead.reset(new uint8_t[kReadAheadBytes]);
     mReadAheadStart = mPos;
     ReadAtLeast(mFD, mReadAhead.get(), kReadAheadBytes, n, mPos, mReadAheadLength);
+    NoteReadEnd();
     got = mReadAheadLength < n ? mReadAheadLength : n;
     std::memcpy(out, mReadAhead.get(), got);
   } else {
@@ -547,14 +514,6 @@ QVFileMmap& QVFile::Mem() const {
 
 // ---------------------------------------------------------------- Raw bytes
 
-long QVFileWrite(QVFile& file, const void* bytes, size_t n) { return file.Write(bytes, n); }
-
-long QVFileRead(const QVFile& file, void* bytes, size_t n) { return file.Read(bytes, n); }
-
-long QVFileSkip(const QVFile& file, uint64_t n) { return file.Skip(n); }
-
-long QVFileSkipBack(const QVFile& file, uint64_t n) { return file.SkipBack(n); }
-
 long QVFileCheckReadable(const QVFile& file, uint64_t n) {
   uint64_t pos = 0;
   long err = file.GetPos(pos);
@@ -574,6 +533,13 @@ long QVFileCheckReadable(const QVFile& file, uint64_t n) {
 
 long QVFileWriteZeros(QVFile& file, uint64_t n) {
   static const uint8_t kZeros[4096] = {};
+  // A few reserved bytes (the usual) are zeroed in place at once.
+  if (n <= sizeof kZeros) {
+    if (uint8_t* room = file.AppendInPlace(static_cast<size_t>(n))) {
+      std::memset(room, 0, static_cast<size_t>(n));
+      return 0;
+    }
+  }
   while (n > 0) {
     size_t piece = n < sizeof kZeros ? static_cast<size_t>(n) : sizeof kZeros;
     if (uint8_t* room = file.AppendInPlace(piece)) {
@@ -629,8 +595,8 @@ long WriteSwappedRun(QVFile& file, const uint8_t* src, size_t n, size_t width) {
 
 }  // namespace
 
-long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
-                        uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
+long QVFileLowWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
+                           uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
   (void)isFloat;  // floats swap like integers of their width
   size_t total = 0;
   if (__builtin_mul_overflow(count, static_cast<size_t>(recordSize), &total))
@@ -641,8 +607,15 @@ long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t r
 
   const uint8_t* src = static_cast<const uint8_t*>(data);
   const size_t numberBytes = width * numbersPerRecord;
-  // Records of nothing but numbers are one run of them.
-  if (recordSize == numberBytes) return WriteSwappedRun(file, src, total, width);
+  // Records of nothing but numbers are one run of them, swapped straight
+  // into the write buffer when they append to it whole (the usual).
+  if (recordSize == numberBytes) {
+    if (uint8_t* room = file.AppendInPlace(total)) {
+      CopySwapped(room, src, total, width);
+      return 0;
+    }
+    return WriteSwappedRun(file, src, total, width);
+  }
   for (size_t r = 0; r < count; ++r) {
     const uint8_t* record = src + r * recordSize;
     long err = WriteSwappedRun(file, record, numberBytes, width);
@@ -653,8 +626,8 @@ long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t r
   return 0;
 }
 
-long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
-                       uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
+long QVFileLowReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
+                          uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
   (void)isFloat;
   size_t total = 0;
   if (__builtin_mul_overflow(count, static_cast<size_t>(recordSize), &total))
@@ -678,30 +651,21 @@ long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t re
   return 0;
 }
 
-long QVFileWriteUInt8(QVFile& file, uint8_t value) { return file.Write(&value, 1); }
-long QVFileReadUInt8(const QVFile& file, uint8_t& value) { return file.Read(&value, 1); }
-long QVFileWriteSInt8(QVFile& file, int8_t value) { return file.Write(&value, 1); }
-long QVFileReadSInt8(const QVFile& file, int8_t& value) { return file.Read(&value, 1); }
+long QVFileLowWriteNumber(QVFile& file, const void* value, size_t width, uint32_t endianness) {
+  uint8_t bytes[8];
+  std::memcpy(bytes, value, width);
+  if (QVFileNeedsSwap(file, endianness)) SwapInPlace(bytes, width);
+  return file.Write(bytes, width);
+}
 
-#define QV_FILE_SCALAR(Name, Type)                                           \
-  long QVFileWrite##Name(QVFile& file, Type value, uint32_t endianness) {    \
-    return WriteScalar(file, value, endianness);                             \
-  }                                                                          \
-  long QVFileRead##Name(const QVFile& file, Type& value, uint32_t endianness) { \
-    return ReadScalar(file, value, endianness);                              \
-  }
-
-QV_FILE_SCALAR(UInt16, uint16_t)
-QV_FILE_SCALAR(UInt32, uint32_t)
-QV_FILE_SCALAR(UInt64, uint64_t)
-QV_FILE_SCALAR(SInt16, int16_t)
-QV_FILE_SCALAR(SInt32, int32_t)
-QV_FILE_SCALAR(SInt64, int64_t)
-QV_FILE_SCALAR(Float32, float)
-QV_FILE_SCALAR(Float64, double)
-QV_FILE_SCALAR(AGCoord, double)
-
-#undef QV_FILE_SCALAR
+long QVFileLowReadNumber(const QVFile& file, void* value, size_t width, uint32_t endianness) {
+  uint8_t bytes[8];
+  long err = file.Read(bytes, width);
+  if (err) return err;
+  if (QVFileNeedsSwap(file, endianness)) SwapInPlace(bytes, width);
+  std::memcpy(value, bytes, width);
+  return 0;
+}
 
 // ---------------------------------------------------------------- Graphics records
 
@@ -828,15 +792,7 @@ long QVFileCheckSignat32(const QVFile& file, uint32_t expected, uint32_t* read) 
   return LogBadSignature(file, pos >= 4 ? pos - 4 : 0, expected, found);
 }
 
-long QVFileChunkSetter::QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk) {
-  // Appended to the pending bytes (the usual), the header is made in place.
-  if (uint8_t* room = file.AppendInPlace(8)) {
-    chunk.mPosition = file.mPos - 8;
-    chunk.mSize = 0;
-    PutUInt32(room, chunk.mSignature, true);
-    PutUInt32(room + 4, 0, false);
-    return 0;
-  }
+long QVFileChunkSetter::WriteChunkHeaderSlowly(QVFile& file, QVFileChunk& chunk) {
   uint64_t pos = 0;
   long err = file.GetPos(pos);
   if (err) return err;
@@ -848,7 +804,7 @@ long QVFileChunkSetter::QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk)
   return file.Write(header, sizeof header);
 }
 
-long QVFileChunkSetter::QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chunk) {
+long QVFileChunkSetter::WriteChunkCompleteSlowly(QVFile& file, QVFileChunk& chunk) {
   uint64_t end = 0;
   long err = file.GetPos(end);
   if (err) return err;
@@ -859,55 +815,28 @@ long QVFileChunkSetter::QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chun
     return QVLogStatus<kQVErrFileWrite>(file.LogPath());
   chunk.mSize = static_cast<uint32_t>(size);
   if (size == 0) return 0;
-  // A header still in the write buffer (a chunk smaller than the buffer, the
-  // usual) gets its size there; the position does not move.
-  const uint64_t field = chunk.mPosition + 4;
-  if (file.mWriteLength >= 4 && field >= file.mWriteStart &&
-      field - file.mWriteStart <= file.mWriteLength - 4) {
-    PutUInt32(file.mWriteBuffer.get() + (field - file.mWriteStart), chunk.mSize,
-              file.Endianness() == QVFile::kEndianBig);
-    return 0;
-  }
-  err = file.SetPos(field);
+  err = file.SetPos(chunk.mPosition + 4);
   if (!err) err = QVFileWriteUInt32(file, chunk.mSize);
   if (!err) err = file.SetPos(end);
   return err;
 }
 
-long QVFileChunkSetter::QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk) {
-  // A header already read ahead (the usual) is taken from the block.
-  const uint8_t* header = file.ReadInPlace(8);
-  uint8_t copy[8];
-  if (header) {
-    chunk.mPosition = file.mPos - 8;
-  } else {
-    uint64_t pos = 0;
-    long err = file.GetPos(pos);
-    if (err) return err;
-    chunk.mPosition = pos;
-    err = file.Read(copy, sizeof copy);
-    if (err) return err;
-    header = copy;
-  }
+long QVFileChunkSetter::ReadChunkHeaderSlowly(const QVFile& file, QVFileChunk& chunk) {
+  uint64_t pos = 0;
+  long err = file.GetPos(pos);
+  if (err) return err;
+  chunk.mPosition = pos;
+  uint8_t header[8];
+  err = file.Read(header, sizeof header);
+  if (err) return err;
   chunk.mSignature = GetUInt32(header, true);
   chunk.mSize = GetUInt32(header + 4, file.Endianness() == QVFile::kEndianBig);
   return 0;
 }
 
-long QVFileChunkSetter::QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& chunk) {
-  uint32_t expected = chunk.mSignature;
-  long err = QVFileReadChunkHeader(file, chunk);
-  if (err) return err;
-  if (chunk.mSignature == expected) return 0;
+long QVFileChunkSetter::WrongChunk(const QVFile& file, const QVFileChunk& chunk,
+                                   uint32_t expected) {
   // The position shown is that of the wrong signature, the chunk's first
   // byte, as for QVFileCheckSignat32; the size after it was read as well.
   return LogBadSignature(file, chunk.mPosition, expected, chunk.mSignature);
-}
-
-long QVFileGotoChunkBegin(const QVFile& file, const QVFileChunk& chunk) {
-  return file.SetPos(chunk.Position());
-}
-
-long QVFileGotoChunkEnd(const QVFile& file, const QVFileChunk& chunk) {
-  return file.SetPos(chunk.EndPosition());
 }

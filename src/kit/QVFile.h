@@ -190,7 +190,14 @@ class QVFile {
     }
     return Seek(static_cast<int64_t>(pos), kQVFileFromStart);
   }
-  [[nodiscard]] long Skip(uint64_t n) const;
+  [[nodiscard]] long Skip(uint64_t n) const {
+    // The position never exceeds kMaxOffset, so the subtraction holds.
+    if (IsOpened() && n <= kMaxOffset - mPos) {
+      mPos += n;
+      return 0;
+    }
+    return SkipSlowly(n);
+  }
   [[nodiscard]] long SkipBack(uint64_t n) const;
 
   // Exactly n bytes or the error: -980, -976 / -977 (a short read at the end
@@ -209,13 +216,9 @@ class QVFile {
   }
 
   [[nodiscard]] long Read(void* bytes, size_t n) const {
-    // Bytes already read ahead, the common case, stay inline (n - 1 wraps
-    // for n = 0, which the full path answers).
-    const uint64_t offset = mPos - mReadAheadStart;
-    if (mPos >= mReadAheadStart && offset < mReadAheadLength &&
-        n - 1 < mReadAheadLength - offset && WithinReadLimit(mPos, n)) {
-      std::memcpy(bytes, mReadAhead.get() + offset, n);
-      mPos += n;
+    // Bytes already read ahead, the common case, stay inline.
+    if (const uint8_t* in = ReadInPlace(n)) {
+      std::memcpy(bytes, in, n);
       return 0;
     }
     return ReadSlowly(bytes, n);
@@ -227,14 +230,29 @@ class QVFile {
   // way). Null otherwise, nothing changed: such bytes go through Write.
   // Null for n = 0 (n - 1 wraps).
   uint8_t* AppendInPlace(size_t n) {
-    if (mWriteLength == 0 || mPos != mWriteStart + mWriteLength ||
-        n - 1 >= mWriteCapacity - mWriteLength) {
+    uint8_t* room = AppendRoom(n);
+    if (room) CommitAppend(n);
+    return room;
+  }
+
+  // For a writer that learns how many bytes it writes only while making
+  // them (text converted on the way): where up to n bytes would simply
+  // append to the pending bytes, their place in the write buffer, nothing
+  // written yet. CommitAppend(m), m <= n, before any other call on this
+  // QVFile, then writes the first m of them and moves the position past
+  // them; bytes left uncommitted are not the file's. Null as for
+  // AppendInPlace.
+  uint8_t* AppendRoom(size_t n) {
+    // While nothing is pending the capacity is 0, so that n - 1 (which
+    // wraps for n = 0) is never below it.
+    if (n - 1 >= mWriteCapacity - mWriteLength || mPos != mWriteStart + mWriteLength) {
       return nullptr;
     }
-    uint8_t* room = mWriteBuffer.get() + mWriteLength;
-    mWriteLength += n;
-    mPos += n;
-    return room;
+    return mWriteBuffer.get() + mWriteLength;
+  }
+  void CommitAppend(size_t m) {
+    mWriteLength += m;
+    mPos += m;
   }
 
   // Where the next n bytes were already read ahead (and lie below the read
@@ -243,13 +261,10 @@ class QVFile {
   // valid until the next call on this QVFile. Null otherwise, nothing
   // changed: such bytes go through Read. Null for n = 0 (n - 1 wraps).
   const uint8_t* ReadInPlace(size_t n) const {
-    const uint64_t offset = mPos - mReadAheadStart;
-    if (mPos < mReadAheadStart || offset >= mReadAheadLength ||
-        n - 1 >= mReadAheadLength - offset || !WithinReadLimit(mPos, n)) {
-      return nullptr;
-    }
-    mPos += n;
-    return mReadAhead.get() + offset;
+    const uint64_t pos = mPos;
+    if (pos < mReadAheadStart || pos > mReadEnd || n - 1 >= mReadEnd - pos) return nullptr;
+    mPos = pos + n;
+    return mReadAhead.get() + (pos - mReadAheadStart);
   }
 
   // True when at most n bytes remain: size <= position + n. Also true when
@@ -265,7 +280,10 @@ class QVFile {
   // closes; kNoReadLimit lifts it. A reader of a nested part sets the
   // smaller of the current limit and its part's end, and puts the old limit
   // back afterwards.
-  void SetReadLimit(uint64_t end) const { mReadLimit = end; }
+  void SetReadLimit(uint64_t end) const {
+    mReadLimit = end;
+    NoteReadEnd();
+  }
   uint64_t ReadLimit() const { return mReadLimit; }
 
   // The file's memory map, created on first use and destroyed (its windows
@@ -288,7 +306,20 @@ class QVFile {
   bool CloseDescriptor();
   void ForgetTemporaryPath();
   void ForgetDescriptor();
-  void ForgetReadAhead() const { mReadAheadLength = 0; }
+  void ForgetReadAhead() const {
+    mReadAheadLength = 0;
+    NoteReadEnd();
+  }
+  // Sets mReadEnd from the block and the read limit.
+  void NoteReadEnd() const {
+    const uint64_t end = mReadAheadStart + mReadAheadLength;
+    mReadEnd = end < mReadLimit ? end : mReadLimit;
+  }
+  // Empties the write buffer (its bytes written or dropped).
+  void ForgetPending() const {
+    mWriteLength = 0;
+    mWriteCapacity = 0;
+  }
   // Writes and empties the write buffer: 0, or -976 (logged, kept as the
   // file's write error) with the buffered bytes dropped. Const because the
   // bytes already are the file's content for every reader of this QVFile.
@@ -300,6 +331,7 @@ class QVFile {
   long NotOpened() const;
   // Write and Read in full, beyond their inline common cases.
   long WriteSlowly(const void* bytes, size_t n);
+  long SkipSlowly(uint64_t n) const;
   long ReadSlowly(void* bytes, size_t n) const;
   // The cases of Write that do not simply go into the buffer.
   long WriteOutsideBuffer(const uint8_t* bytes, size_t n);
@@ -334,14 +366,18 @@ class QVFile {
   mutable std::unique_ptr<uint8_t[]> mReadAhead;
   mutable uint64_t mReadAheadStart = 0;
   mutable size_t mReadAheadLength = 0;
+  // The end of what may be read from the block: its end or the read limit,
+  // the smaller (at or below mReadAheadStart when nothing may).
+  mutable uint64_t mReadEnd = 0;
   // Write buffer: mWriteLength pending bytes that belong at mWriteStart, at
-  // most mWriteCapacity (the buffer's size, less near the largest offset).
+  // most mWriteCapacity (the buffer's size, less near the largest offset; 0
+  // while nothing is pending).
   // While bytes are pending nothing is read ahead, and while bytes are read
   // ahead none are pending: the inline paths rely on it.
   std::unique_ptr<uint8_t[]> mWriteBuffer;
   uint64_t mWriteStart = 0;
   mutable size_t mWriteLength = 0;
-  size_t mWriteCapacity = 0;
+  mutable size_t mWriteCapacity = 0;
   // The first write error since opening, 0 when none.
   mutable long mWriteError = 0;
 };
@@ -369,30 +405,92 @@ class QVFileChunk {
   uint32_t mSignature = 0;
 };
 
+// A 32-bit number stored in the byte order order (kEndianBig or
+// kEndianLittle) at p.
+inline uint32_t QVFileLowLoad32(const uint8_t* p, uint32_t order) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return order == QVFile::kEndianHost ? v : __builtin_bswap32(v);
+}
+inline void QVFileLowStore32(uint8_t* p, uint32_t v, uint32_t order) {
+  if (order != QVFile::kEndianHost) v = __builtin_bswap32(v);
+  std::memcpy(p, &v, 4);
+}
+
 // The chunk operations that fill a QVFileChunk. The free functions of the
-// same names below call these.
+// same names below call these. Headers that append to the write buffer or
+// were read ahead (the usual) are made and read inline.
 class QVFileChunkSetter {
  public:
   // Records the current position, writes the chunk's signature and a size
   // of 0, and sets the chunk's size to 0.
-  [[nodiscard]] static long QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk);
+  [[nodiscard]] static long QVFileWriteChunkHeader(QVFile& file, QVFileChunk& chunk) {
+    uint8_t* room = file.AppendInPlace(8);
+    if (!room) return WriteChunkHeaderSlowly(file, chunk);
+    chunk.mPosition = file.mPos - 8;
+    chunk.mSize = 0;
+    QVFileLowStore32(room, chunk.mSignature, QVFile::kEndianBig);
+    QVFileLowStore32(room + 4, 0, QVFile::kEndianBig);
+    return 0;
+  }
   // size = current position - (chunk position + 8), 0 when negative. A
   // non-zero size is written into the header and the position comes back to
   // the end of the payload. -976 for a payload beyond 4 GB.
-  [[nodiscard]] static long QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chunk);
+  [[nodiscard]] static long QVFileWriteChunkComplete(QVFile& file, QVFileChunk& chunk) {
+    // A header still in the write buffer (a chunk smaller than the buffer,
+    // the usual) gets its size there; the position does not move. Pending
+    // bytes mean an open file.
+    const uint64_t field = chunk.mPosition + 4;
+    const uint64_t end = file.mPos;
+    if (file.mWriteLength >= 4 && field >= file.mWriteStart &&
+        field - file.mWriteStart <= file.mWriteLength - 4 && end > field + 4 &&
+        end - (field + 4) <= UINT32_MAX) {
+      chunk.mSize = static_cast<uint32_t>(end - (field + 4));
+      QVFileLowStore32(file.mWriteBuffer.get() + (field - file.mWriteStart), chunk.mSize,
+                       file.Endianness());
+      return 0;
+    }
+    return WriteChunkCompleteSlowly(file, chunk);
+  }
   // Records the current position, reads signature and size into the chunk.
-  [[nodiscard]] static long QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk);
+  [[nodiscard]] static long QVFileReadChunkHeader(const QVFile& file, QVFileChunk& chunk) {
+    const uint8_t* header = file.ReadInPlace(8);
+    if (!header) return ReadChunkHeaderSlowly(file, chunk);
+    chunk.mPosition = file.mPos - 8;
+    chunk.mSignature = QVFileLowLoad32(header, QVFile::kEndianBig);
+    chunk.mSize = QVFileLowLoad32(header + 4, file.Endianness());
+    return 0;
+  }
   // As QVFileReadChunkHeader with the chunk's signature as the expected one:
   // -960 when the signature read differs; the chunk then holds what was read.
-  [[nodiscard]] static long QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& chunk);
+  [[nodiscard]] static long QVFileCheckChunkHeader(const QVFile& file, QVFileChunk& chunk) {
+    const uint32_t expected = chunk.mSignature;
+    long err = QVFileReadChunkHeader(file, chunk);
+    if (err) return err;
+    return chunk.mSignature == expected ? 0 : WrongChunk(file, chunk, expected);
+  }
+
+ private:
+  // The cases the inline paths leave, in full.
+  static long WriteChunkHeaderSlowly(QVFile& file, QVFileChunk& chunk);
+  static long WriteChunkCompleteSlowly(QVFile& file, QVFileChunk& chunk);
+  static long ReadChunkHeaderSlowly(const QVFile& file, QVFileChunk& chunk);
+  // Logs and returns -960 for a chunk read whose signature is not expected.
+  static long WrongChunk(const QVFile& file, const QVFileChunk& chunk, uint32_t expected);
 };
 
 // ---- Raw bytes and positioning
 
-[[nodiscard]] long QVFileWrite(QVFile& file, const void* bytes, size_t n);
-[[nodiscard]] long QVFileRead(const QVFile& file, void* bytes, size_t n);
-[[nodiscard]] long QVFileSkip(const QVFile& file, uint64_t n);
-[[nodiscard]] long QVFileSkipBack(const QVFile& file, uint64_t n);
+[[nodiscard]] inline long QVFileWrite(QVFile& file, const void* bytes, size_t n) {
+  return file.Write(bytes, n);
+}
+[[nodiscard]] inline long QVFileRead(const QVFile& file, void* bytes, size_t n) {
+  return file.Read(bytes, n);
+}
+[[nodiscard]] inline long QVFileSkip(const QVFile& file, uint64_t n) { return file.Skip(n); }
+[[nodiscard]] inline long QVFileSkipBack(const QVFile& file, uint64_t n) {
+  return file.SkipBack(n);
+}
 
 // 0 when at least n bytes remain after the current position; otherwise logs
 // and returns -977 (-980, -972, -974 when that cannot be known). Readers
@@ -416,45 +514,187 @@ long QVFileReadPadding64(const QVFile& file);
 // move as they are. isFloat marks floating-point data and changes no byte.
 // count x recordSize = 0 succeeds without touching the file; a product beyond
 // the address space fails as a write / read error.
-[[nodiscard]] long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
-                        uint32_t numbersPerRecord, uint32_t endianness, bool isFloat);
-[[nodiscard]] long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
-                       uint32_t numbersPerRecord, uint32_t endianness, bool isFloat);
+//
+// The few numbers of one record (up to kQVFileInlineNumberBytes bytes) that
+// append to the write buffer or were read ahead, the usual, move inline;
+// QVFileLowWriteNumbers and QVFileLowReadNumbers, with the same arguments,
+// take every other case.
+[[nodiscard]] inline long QVFileWriteNumbers(QVFile& file, const void* data, size_t count,
+                                             uint32_t recordSize, uint32_t numbersPerRecord,
+                                             uint32_t endianness, bool isFloat);
+[[nodiscard]] inline long QVFileReadNumbers(const QVFile& file, void* data, size_t count,
+                                            uint32_t recordSize, uint32_t numbersPerRecord,
+                                            uint32_t endianness, bool isFloat);
+[[nodiscard]] long QVFileLowWriteNumbers(QVFile& file, const void* data, size_t count,
+                                         uint32_t recordSize, uint32_t numbersPerRecord,
+                                         uint32_t endianness, bool isFloat);
+[[nodiscard]] long QVFileLowReadNumbers(const QVFile& file, void* data, size_t count,
+                                        uint32_t recordSize, uint32_t numbersPerRecord,
+                                        uint32_t endianness, bool isFloat);
 
 // One byte, no byte order.
-long QVFileWriteUInt8(QVFile& file, uint8_t value);
-long QVFileReadUInt8(const QVFile& file, uint8_t& value);
-long QVFileWriteSInt8(QVFile& file, int8_t value);
-long QVFileReadSInt8(const QVFile& file, int8_t& value);
+inline long QVFileWriteUInt8(QVFile& file, uint8_t value) { return file.Write(&value, 1); }
+inline long QVFileReadUInt8(const QVFile& file, uint8_t& value) { return file.Read(&value, 1); }
+inline long QVFileWriteSInt8(QVFile& file, int8_t value) { return file.Write(&value, 1); }
+inline long QVFileReadSInt8(const QVFile& file, int8_t& value) { return file.Read(&value, 1); }
 
-long QVFileWriteUInt16(QVFile& file, uint16_t value, uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadUInt16(const QVFile& file, uint16_t& value,
-                      uint32_t endianness = QVFile::kEndianFile);
-long QVFileWriteUInt32(QVFile& file, uint32_t value, uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadUInt32(const QVFile& file, uint32_t& value,
-                      uint32_t endianness = QVFile::kEndianFile);
-long QVFileWriteUInt64(QVFile& file, uint64_t value, uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadUInt64(const QVFile& file, uint64_t& value,
-                      uint32_t endianness = QVFile::kEndianFile);
-long QVFileWriteSInt16(QVFile& file, int16_t value, uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadSInt16(const QVFile& file, int16_t& value,
-                      uint32_t endianness = QVFile::kEndianFile);
-long QVFileWriteSInt32(QVFile& file, int32_t value, uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadSInt32(const QVFile& file, int32_t& value,
-                      uint32_t endianness = QVFile::kEndianFile);
-long QVFileWriteSInt64(QVFile& file, int64_t value, uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadSInt64(const QVFile& file, int64_t& value,
-                      uint32_t endianness = QVFile::kEndianFile);
-long QVFileWriteFloat32(QVFile& file, float value, uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadFloat32(const QVFile& file, float& value,
-                       uint32_t endianness = QVFile::kEndianFile);
-long QVFileWriteFloat64(QVFile& file, double value, uint32_t endianness = QVFile::kEndianFile);
-long QVFileReadFloat64(const QVFile& file, double& value,
-                       uint32_t endianness = QVFile::kEndianFile);
+// Whether numbers in the order an endianness argument chooses have their
+// bytes reversed on this machine: kEndianFile (and any value other than
+// kEndianBig and kEndianLittle) is the file's own order.
+inline bool QVFileNeedsSwap(const QVFile& file, uint32_t endianness) {
+  const uint32_t order = endianness == QVFile::kEndianBig || endianness == QVFile::kEndianLittle
+                             ? endianness
+                             : file.Endianness();
+  return order != QVFile::kEndianHost;
+}
+
+// value with its bytes reversed (a number of 2, 4 or 8 bytes).
+template <class T>
+inline T QVFileLowSwapped(T value) {
+  static_assert(sizeof(T) == 2 || sizeof(T) == 4 || sizeof(T) == 8, "numbers of 2, 4 or 8 bytes");
+  if constexpr (sizeof(T) == 2) {
+    uint16_t v;
+    std::memcpy(&v, &value, 2);
+    v = __builtin_bswap16(v);
+    std::memcpy(&value, &v, 2);
+  } else if constexpr (sizeof(T) == 4) {
+    uint32_t v;
+    std::memcpy(&v, &value, 4);
+    v = __builtin_bswap32(v);
+    std::memcpy(&value, &v, 4);
+  } else {
+    uint64_t v;
+    std::memcpy(&v, &value, 8);
+    v = __builtin_bswap64(v);
+    std::memcpy(&value, &v, 8);
+  }
+  return value;
+}
+
+// One number of width 2, 4 or 8 bytes, swapped as the endianness asks: the
+// cases the inline writers and readers below leave (bytes that do not simply
+// append to the write buffer, or that were not read ahead). The reader
+// stores into value only on success. Status codes as for Write and Read.
+[[nodiscard]] long QVFileLowWriteNumber(QVFile& file, const void* value, size_t width,
+                                        uint32_t endianness);
+[[nodiscard]] long QVFileLowReadNumber(const QVFile& file, void* value, size_t width,
+                                       uint32_t endianness);
+
+template <class T>
+inline long QVFileLowWriteScalar(QVFile& file, T value, uint32_t endianness) {
+  uint8_t* room = file.AppendInPlace(sizeof value);
+  if (!room) return QVFileLowWriteNumber(file, &value, sizeof value, endianness);
+  if (QVFileNeedsSwap(file, endianness)) value = QVFileLowSwapped(value);
+  std::memcpy(room, &value, sizeof value);
+  return 0;
+}
+
+template <class T>
+inline long QVFileLowReadScalar(const QVFile& file, T& value, uint32_t endianness) {
+  const uint8_t* bytes = file.ReadInPlace(sizeof value);
+  if (!bytes) return QVFileLowReadNumber(file, &value, sizeof value, endianness);
+  T v;
+  std::memcpy(&v, bytes, sizeof v);
+  value = QVFileNeedsSwap(file, endianness) ? QVFileLowSwapped(v) : v;
+  return 0;
+}
+
+// The most bytes of numbers QVFileWriteNumbers and QVFileReadNumbers move
+// inline.
+inline constexpr size_t kQVFileInlineNumberBytes = 32;
+
+// The width of the numbers of count records that QVFileWriteNumbers and
+// QVFileReadNumbers move inline (2, 4 or 8), else 0. Folds away for
+// arguments known when compiling.
+inline size_t QVFileLowInlineWidth(size_t count, uint32_t recordSize, uint32_t numbersPerRecord) {
+  if (count == 0 || count > kQVFileInlineNumberBytes || numbersPerRecord == 0 ||
+      recordSize > kQVFileInlineNumberBytes || count * recordSize > kQVFileInlineNumberBytes) {
+    return 0;
+  }
+  const size_t width = recordSize / numbersPerRecord;
+  if (width * numbersPerRecord != recordSize) return 0;
+  return width == 2 || width == 4 || width == 8 ? width : 0;
+}
+
+// Copies n bytes of numbers of type U from src to dst, each number's bytes
+// reversed when swap.
+template <class U>
+inline void QVFileLowCopyNumbers(uint8_t* dst, const uint8_t* src, size_t n, bool swap) {
+  for (size_t i = 0; i < n; i += sizeof(U)) {
+    U v;
+    std::memcpy(&v, src + i, sizeof v);
+    if (swap) v = QVFileLowSwapped(v);
+    std::memcpy(dst + i, &v, sizeof v);
+  }
+}
+
+inline void QVFileLowCopyNumbers(uint8_t* dst, const uint8_t* src, size_t n, size_t width,
+                                 bool swap) {
+  if (width == 2) QVFileLowCopyNumbers<uint16_t>(dst, src, n, swap);
+  if (width == 4) QVFileLowCopyNumbers<uint32_t>(dst, src, n, swap);
+  if (width == 8) QVFileLowCopyNumbers<uint64_t>(dst, src, n, swap);
+}
+
+inline long QVFileWriteNumbers(QVFile& file, const void* data, size_t count, uint32_t recordSize,
+                               uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
+  if (const size_t width = QVFileLowInlineWidth(count, recordSize, numbersPerRecord)) {
+    const size_t total = count * recordSize;
+    if (uint8_t* room = file.AppendInPlace(total)) {
+      QVFileLowCopyNumbers(room, static_cast<const uint8_t*>(data), total, width,
+                           QVFileNeedsSwap(file, endianness));
+      return 0;
+    }
+  }
+  return QVFileLowWriteNumbers(file, data, count, recordSize, numbersPerRecord, endianness,
+                               isFloat);
+}
+
+inline long QVFileReadNumbers(const QVFile& file, void* data, size_t count, uint32_t recordSize,
+                              uint32_t numbersPerRecord, uint32_t endianness, bool isFloat) {
+  if (const size_t width = QVFileLowInlineWidth(count, recordSize, numbersPerRecord)) {
+    const size_t total = count * recordSize;
+    if (const uint8_t* in = file.ReadInPlace(total)) {
+      QVFileLowCopyNumbers(static_cast<uint8_t*>(data), in, total, width,
+                           QVFileNeedsSwap(file, endianness));
+      return 0;
+    }
+  }
+  return QVFileLowReadNumbers(file, data, count, recordSize, numbersPerRecord, endianness,
+                              isFloat);
+}
+
+// One number each, in the order endianness chooses; a failed read leaves
+// value as it was.
+#define QV_FILE_SCALAR(Name, Type)                                                          \
+  inline long QVFileWrite##Name(QVFile& file, Type value,                                   \
+                                uint32_t endianness = QVFile::kEndianFile) {                \
+    return QVFileLowWriteScalar(file, value, endianness);                                   \
+  }                                                                                         \
+  inline long QVFileRead##Name(const QVFile& file, Type& value,                             \
+                               uint32_t endianness = QVFile::kEndianFile) {                 \
+    return QVFileLowReadScalar(file, value, endianness);                                    \
+  }
+
+QV_FILE_SCALAR(UInt16, uint16_t)
+QV_FILE_SCALAR(UInt32, uint32_t)
+QV_FILE_SCALAR(UInt64, uint64_t)
+QV_FILE_SCALAR(SInt16, int16_t)
+QV_FILE_SCALAR(SInt32, int32_t)
+QV_FILE_SCALAR(SInt64, int64_t)
+QV_FILE_SCALAR(Float32, float)
+QV_FILE_SCALAR(Float64, double)
+
+#undef QV_FILE_SCALAR
+
 // A graphics coordinate: one double.
-[[nodiscard]] long QVFileWriteAGCoord(QVFile& file, double value, uint32_t endianness = QVFile::kEndianFile);
-[[nodiscard]] long QVFileReadAGCoord(const QVFile& file, double& value,
-                       uint32_t endianness = QVFile::kEndianFile);
+[[nodiscard]] inline long QVFileWriteAGCoord(QVFile& file, double value,
+                                             uint32_t endianness = QVFile::kEndianFile) {
+  return QVFileLowWriteScalar(file, value, endianness);
+}
+[[nodiscard]] inline long QVFileReadAGCoord(const QVFile& file, double& value,
+                                            uint32_t endianness = QVFile::kEndianFile) {
+  return QVFileLowReadScalar(file, value, endianness);
+}
 
 // ---- Graphics records: two doubles (16 bytes), or four for a rectangle
 // (x1, y1, x2, y2: 32 bytes).
@@ -542,8 +782,12 @@ long QVFileCheckSignat32(const QVFile& file, uint32_t expected, uint32_t* read =
   return QVFileChunkSetter::QVFileCheckChunkHeader(file, chunk);
 }
 // Moves to the chunk's header.
-[[nodiscard]] long QVFileGotoChunkBegin(const QVFile& file, const QVFileChunk& chunk);
+[[nodiscard]] inline long QVFileGotoChunkBegin(const QVFile& file, const QVFileChunk& chunk) {
+  return file.SetPos(chunk.Position());
+}
 // Moves to the end of the chunk's payload, skipping what was not consumed.
-[[nodiscard]] long QVFileGotoChunkEnd(const QVFile& file, const QVFileChunk& chunk);
+[[nodiscard]] inline long QVFileGotoChunkEnd(const QVFile& file, const QVFileChunk& chunk) {
+  return file.SetPos(chunk.EndPosition());
+}
 
 #endif

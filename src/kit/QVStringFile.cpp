@@ -60,14 +60,32 @@ size_t MakeStringForm(const QVFile& file, const char* text, size_t n, size_t cou
 // The UTF-8 text of a string form as the string's native text: trailing
 // zero bytes dropped; text that is no UTF-8 reads as empty, as
 // QVString::ChangeEncoding leaves it.
+// The length of n bytes of text without its trailing zero bytes, looked at
+// four at a time where there are as many (the padding of a string form is
+// at most three).
+size_t WithoutTrailingZeros(const char* text, size_t n) {
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the last byte is the highest");
+  while (n >= 4) {
+    uint32_t last;
+    std::memcpy(&last, text + n - 4, 4);
+    if (last != 0) return n - static_cast<size_t>(__builtin_clz(last)) / 8;
+    n -= 4;
+  }
+  while (n > 0 && text[n - 1] == '\0') --n;
+  return n;
+}
+
 void SetFromUTF8(QVString& string, const char* utf8, size_t n) {
-  while (n > 0 && utf8[n - 1] == '\0') --n;
-  // A short text is converted on the stack and assigned at once.
+  n = WithoutTrailingZeros(utf8, n);
+  // A short text is converted on the stack and appended to the emptied
+  // string (cheaper than an assignment, which must allow for the text lying
+  // in the string itself).
   char native[256];
   if (n <= sizeof native) {
     size_t length = 0;
     if (n > 0 && !QVTextUTF8ToNative(utf8, n, native, length)) length = 0;
-    string.Assign(native, static_cast<uint32_t>(length));
+    string.Clear();
+    string.Append(native, static_cast<uint32_t>(length));
     return;
   }
   string.SetLength(static_cast<uint32_t>(n));
@@ -86,12 +104,20 @@ long QVFileWriteQVString(QVFile& file, const QVString& string) {
   // stack.
   constexpr size_t kShort = 128;
   if (length <= kShort) {
-    const size_t count = QVTextNativeToUTF8Length(text, length);
-    const size_t size = 4 + ((count + 3) & ~size_t{3});
-    if (uint8_t* room = file.AppendInPlace(size)) {
-      MakeStringForm(file, text, length, count, room);
+    // Room for the longest form (three UTF-8 bytes a character) and four
+    // zero bytes after the text: the text is converted straight into the
+    // write buffer and only its own form is committed.
+    if (uint8_t* room = file.AppendRoom(4 + 3 * length + 4)) {
+      const size_t count = QVTextNativeToUTF8(text, length, reinterpret_cast<char*>(room) + 4);
+      const uint32_t padded = (static_cast<uint32_t>(count) + 3) & ~3u;
+      const uint32_t stored = StoredLength(file, padded);
+      const uint32_t zeros = 0;
+      std::memcpy(room, &stored, 4);
+      std::memcpy(room + 4 + count, &zeros, 4);
+      file.CommitAppend(4 + padded);
       return 0;
     }
+    const size_t count = QVTextNativeToUTF8Length(text, length);
     alignas(4) uint8_t form[4 + kShort * 3 + 3];
     return file.Write(form, MakeStringForm(file, text, length, count, form));
   }

@@ -118,33 +118,89 @@ void EncodeTable(const ReverseTable& table, const std::u32string& text, std::str
   }
 }
 
-// Loads the eight bytes at p into word; true when one of them is not ASCII.
-bool AsciiWord(const uint8_t* p, uint64_t& word) {
-  std::memcpy(&word, p, 8);
-  return (word & 0x8080808080808080u) != 0;
+// Texts are taken a word of eight bytes at a time: kit texts are mostly
+// ASCII, and one test of a word finds the bytes that are not. Byte k of a
+// word is its bits 8k to 8k + 7 (this machine is little-endian).
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "words hold their bytes in order");
+
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+
+// The n bytes at p (0 < n < 8) as the low bytes of a word, the others 0,
+// without touching a byte past them: two loads that overlap.
+uint64_t LoadShort(const uint8_t* p, size_t n) {
+  if (n >= 4) {
+    uint32_t lo;
+    uint32_t hi;
+    std::memcpy(&lo, p, 4);
+    std::memcpy(&hi, p + n - 4, 4);
+    return lo | static_cast<uint64_t>(hi) << (8 * (n - 4));
+  }
+  uint64_t word = p[0];
+  if (n >= 2) {
+    uint16_t hi;
+    std::memcpy(&hi, p + n - 2, 2);
+    word |= static_cast<uint64_t>(hi) << (8 * (n - 2));
+  }
+  return word;
 }
 
-// When the eight bytes at in + i (of n) are all ASCII: copies them to
-// out + o, moves i and o past them and returns true. The word is loaded
-// whole before it is stored, so out may trail in (o <= i) in the same
-// bytes.
-bool CopyAsciiWord(const uint8_t* in, size_t n, size_t& i, char* out, size_t& o) {
-  uint64_t word;
-  if (n - i < 8 || AsciiWord(in + i, word)) return false;
-  std::memcpy(out + o, &word, 8);
-  i += 8;
-  o += 8;
-  return true;
+// Up to eight bytes from p on (n of them left) as a word; avail receives
+// how many it holds.
+uint64_t LoadWord(const uint8_t* p, size_t n, size_t& avail) {
+  if (n >= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    avail = 8;
+    return word;
+  }
+  avail = n;
+  return LoadShort(p, n);
 }
 
-// The number of ASCII bytes at the start of the n bytes at p, taken eight
-// at a time where they can be: kit texts are mostly ASCII.
-size_t AsciiRun(const uint8_t* p, size_t n) {
-  size_t i = 0;
-  uint64_t word;
-  while (n - i >= 8 && !AsciiWord(p + i, word)) i += 8;
-  while (i < n && p[i] < 0x80) i++;
-  return i;
+// Stores the low k bytes of word at out (k <= 8) and nothing past them.
+// Every byte stored comes from the word, so out may trail the place the
+// word was loaded from in the same bytes.
+void StoreShort(uint8_t* out, uint64_t word, size_t k) {
+  if (k >= 4) {
+    const uint32_t lo = static_cast<uint32_t>(word);
+    const uint32_t hi = static_cast<uint32_t>(word >> (8 * (k - 4)));
+    std::memcpy(out, &lo, 4);
+    std::memcpy(out + k - 4, &hi, 4);
+  } else if (k >= 2) {
+    const uint16_t lo = static_cast<uint16_t>(word);
+    const uint16_t hi = static_cast<uint16_t>(word >> (8 * (k - 2)));
+    std::memcpy(out, &lo, 2);
+    std::memcpy(out + k - 2, &hi, 2);
+  } else if (k == 1) {
+    out[0] = static_cast<uint8_t>(word);
+  }
+}
+
+// How many of a word's avail bytes come before the first that is not ASCII
+// (avail when all are).
+size_t AsciiPrefix(uint64_t word, size_t avail) {
+  const uint64_t high = word & kHighBits;
+  return high ? static_cast<size_t>(__builtin_ctzll(high)) / 8 : avail;
+}
+
+// Copies the ASCII bytes from in + i up to the next upper byte or the end,
+// eight at most, to out + o and moves i and o past them. True when an upper
+// byte follows at in + i.
+bool CopyAscii(const uint8_t* in, size_t n, size_t& i, uint8_t* out, size_t& o) {
+  size_t avail = 0;
+  const uint64_t word = LoadWord(in + i, n - i, avail);
+  if (avail == 8 && (word & kHighBits) == 0) {
+    // A whole word of ASCII, the usual, in one store.
+    std::memcpy(out + o, &word, 8);
+    i += 8;
+    o += 8;
+    return false;
+  }
+  const size_t k = AsciiPrefix(word, avail);
+  StoreShort(out + o, word, k);
+  i += k;
+  o += k;
+  return k != avail;
 }
 
 bool IsContinuation(uint8_t b) { return (b & 0xC0) == 0x80; }
@@ -296,8 +352,13 @@ size_t QVTextNativeToUTF8Length(const char* bytes, size_t n) {
   // Every byte takes at least one; the upper ones add what their form has
   // beyond it.
   size_t length = n;
-  for (size_t i = AsciiRun(in, n); i < n; i += 1 + AsciiRun(in + i + 1, n - i - 1)) {
-    length += forms[in[i] - 0x80].length - 1u;
+  for (size_t i = 0; i < n;) {
+    size_t avail = 0;
+    uint64_t high = LoadWord(in + i, n - i, avail) & kHighBits;
+    for (; high; high &= high - 1) {
+      length += forms[in[i + static_cast<size_t>(__builtin_ctzll(high)) / 8] - 0x80].length - 1u;
+    }
+    i += avail;
   }
   return length;
 }
@@ -305,16 +366,13 @@ size_t QVTextNativeToUTF8Length(const char* bytes, size_t n) {
 size_t QVTextNativeToUTF8(const char* bytes, size_t n, char* out) {
   const std::array<UTF8Form, 128>& forms = kNativeUTF8;
   const uint8_t* in = reinterpret_cast<const uint8_t*>(bytes);
+  uint8_t* to = reinterpret_cast<uint8_t*>(out);
   size_t i = 0;
   size_t o = 0;
   while (i < n) {
-    if (CopyAsciiWord(in, n, i, out, o)) continue;
-    const uint8_t b = in[i++];
-    if (b < 0x80) {
-      out[o++] = static_cast<char>(b);
-      continue;
-    }
-    const UTF8Form f = forms[b - 0x80];
+    // The ASCII bytes before the next upper one move as they are.
+    if (!CopyAscii(in, n, i, to, o)) continue;
+    const UTF8Form f = forms[in[i++] - 0x80];
     out[o] = f.bytes[0];
     out[o + 1] = f.bytes[1];
     if (f.length == 3) out[o + 2] = f.bytes[2];
@@ -325,13 +383,22 @@ size_t QVTextNativeToUTF8(const char* bytes, size_t n, char* out) {
 
 bool QVTextUTF8ToNative(const char* bytes, size_t n, char* out, size_t& length) {
   const uint8_t* in = reinterpret_cast<const uint8_t*>(bytes);
+  uint8_t* to = reinterpret_cast<uint8_t*>(out);
   size_t i = 0;
   size_t o = 0;
   while (i < n) {
-    // In place the output trails the input (o <= i).
-    if (CopyAsciiWord(in, n, i, out, o)) continue;
-    if (in[i] < 0x80) {
-      out[o++] = static_cast<char>(in[i++]);
+    // The ASCII bytes before the next upper one move as they are. In place
+    // the output trails the input (o <= i): the bytes stored lie before
+    // in + i once i has moved past them.
+    if (!CopyAscii(in, n, i, to, o)) continue;
+    // Two bytes from U+0080 to U+07FF (most native letters) are read here;
+    // a lead byte of 0xC2 or more is never overlong.
+    const uint8_t lead = in[i];
+    if (lead >= 0xC2 && lead < 0xE0 && n - i >= 2 && IsContinuation(in[i + 1])) {
+      const uint32_t code = (lead & 0x1Fu) << 6 | (in[i + 1] & 0x3Fu);
+      const uint8_t b = kDirectNative[code];
+      out[o++] = b ? static_cast<char>(b) : kQVTextLossByte;
+      i += 2;
       continue;
     }
     uint32_t code = 0;

@@ -354,6 +354,33 @@ TEST_F(FileBufferTest, SmallChunksStayInTheBufferUntilAFlush) {
             (Bytes{'i', 't', 'e', 'm', 0, 0, 0, 8, 0, 0, 0, 99, 0, 0, 0, 198}));
 }
 
+TEST_F(FileBufferTest, AppendRoomWritesOnlyWhatIsCommitted) {
+  const std::string path = PathOf("room.bin");
+  QVFile file{QVFilePath(path.c_str())};
+  ASSERT_EQ(file.CreateForReadWrite(), 0);
+  // Nothing pending yet: no room is offered, the first bytes go through
+  // Write.
+  EXPECT_EQ(file.AppendRoom(4), nullptr);
+  ASSERT_EQ(file.Write("ab", 2), 0);
+  uint8_t* room = file.AppendRoom(10);
+  ASSERT_NE(room, nullptr);
+  std::memset(room, 'x', 10);
+  file.CommitAppend(3);
+  uint64_t pos = 0;
+  ASSERT_EQ(file.GetPos(pos), 0);
+  EXPECT_EQ(pos, 5u);
+  // The seven bytes left uncommitted are overwritten by what follows.
+  ASSERT_EQ(file.Write("cd", 2), 0);
+  // Away from the end of the pending bytes, and beyond the buffer's room,
+  // none is offered.
+  ASSERT_EQ(file.SetPos(1), 0);
+  EXPECT_EQ(file.AppendRoom(1), nullptr);
+  ASSERT_EQ(file.SetPos(7), 0);
+  EXPECT_EQ(file.AppendRoom(1 << 20), nullptr);
+  ASSERT_EQ(file.Close(), 0);
+  EXPECT_EQ(ReadBytes(path), (Bytes{'a', 'b', 'x', 'x', 'x', 'c', 'd'}));
+}
+
 TEST_F(FileBufferTest, ChunkSizeReachesTheFileWhenItsHeaderAlreadyLeftTheBuffer) {
   const std::string path = PathOf("long.bin");
   QVFile file{QVFilePath(path.c_str())};

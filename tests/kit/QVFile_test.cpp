@@ -247,6 +247,52 @@ TEST_F(FileTest, NumbersAlreadyReadAheadComeOutSwappedInTheirRecords) {
   }
 }
 
+TEST_F(FileTest, NumbersAfterPendingBytesAreSwappedIntoTheBuffer) {
+  // After a first byte the records append to the write buffer and are
+  // swapped straight into it: pure numbers up to the 32 bytes moved that
+  // way and one beyond, and records with a tail.
+  struct Case {
+    const char* name;
+    size_t count;
+    uint32_t recordSize;
+    uint32_t numbersPerRecord;
+  };
+  const Case cases[] = {
+      {"four 2-byte numbers", 4, 2, 1},        {"two records of two 2-byte numbers", 2, 4, 2},
+      {"three 4-byte numbers", 3, 4, 1},       {"a rectangle of four doubles", 1, 32, 4},
+      {"five 8-byte numbers (40 bytes)", 5, 8, 1}, {"two 2-byte numbers and a tail", 2, 5, 2},
+  };
+  for (const Case& c : cases) {
+    for (uint32_t order : {QVFile::kEndianBig, QVFile::kEndianLittle}) {
+      SCOPED_TRACE(testing::Message() << c.name << " " << order);
+      Bytes data(c.count * c.recordSize);
+      for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i + 1);
+      // What the file must hold: each number's bytes reversed in a
+      // big-endian file, a record's tail as it is.
+      Bytes want{0xAA};
+      const size_t width = c.recordSize / c.numbersPerRecord;
+      for (size_t r = 0; r < c.count; ++r) {
+        for (size_t k = 0; k < c.recordSize; ++k) {
+          const size_t number = k / width;
+          const bool swapped = order == QVFile::kEndianBig && number < c.numbersPerRecord;
+          const size_t from = swapped ? number * width + (width - 1 - k % width) : k;
+          want.push_back(data[r * c.recordSize + from]);
+        }
+      }
+      const Bytes before = data;
+      EXPECT_EQ(WriteWith(order,
+                          [&](QVFile& f) {
+                            EXPECT_EQ(QVFileWriteUInt8(f, 0xAA), 0);
+                            EXPECT_EQ(QVFileWriteNumbers(f, data.data(), c.count, c.recordSize,
+                                                         c.numbersPerRecord, 0, false),
+                                      0);
+                          }),
+                want);
+      EXPECT_EQ(data, before);
+    }
+  }
+}
+
 TEST_F(FileTest, BlocksLargerThanTheSwapCopyAreSwappedWhole) {
   // The writer swaps through a copy of 4 KB: whole records at a time, or a
   // record larger than it in runs of whole numbers and then its tail.

@@ -5,6 +5,7 @@
 #include <functional>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kit/QVFile.h"
@@ -115,6 +116,38 @@ TEST_F(StringFileTest, StringsArePaddedToFourBytesAndReadBack) {
   }
 }
 
+TEST_F(StringFileTest, StringsAfterPendingBytesHaveTheSameForm) {
+  // After a number still in the write buffer the text is converted straight
+  // into it: the forms must be those of a string written first, up to the
+  // longest made that way (128 characters of three UTF-8 bytes each).
+  std::string bullets;
+  for (int i = 0; i < 128; ++i) bullets += "\xE2\x80\xA2";
+  const std::pair<QVString, std::string> cases[] = {
+      {QVString(""), ""},
+      {QVString("abc"), std::string("abc\0", 4)},
+      {QVString("layer 12345 \x8E"), std::string("layer 12345 \xC3\xA9\0\0", 16)},
+      {QVString(std::string(128, '\xA5').c_str()), bullets},
+  };
+  for (const auto& [text, stored] : cases) {
+    SCOPED_TRACE(stored.size());
+    Bytes bytes = Written(QVFile::kEndianLittle, [&](QVFile& f) {
+      EXPECT_EQ(QVFileWriteUInt32(f, 7), 0);
+      EXPECT_EQ(QVFileWriteQVString(f, text), 0);
+    });
+    const uint32_t len = static_cast<uint32_t>(stored.size());
+    EXPECT_EQ(bytes, Concat(Bytes{7, 0, 0, 0, static_cast<uint8_t>(len & 0xFF),
+                                  static_cast<uint8_t>(len >> 8), 0, 0},
+                            stored));
+    Open(bytes, QVFile::kEndianLittle);
+    uint32_t number = 0;
+    QVString back("previous");
+    EXPECT_EQ(QVFileReadUInt32(mReader, number), 0);
+    EXPECT_EQ(QVFileReadQVString(mReader, back), 0);
+    EXPECT_EQ(back, text);
+    mReader.Close();
+  }
+}
+
 TEST_F(StringFileTest, LongStringsKeepOneFormWhateverTheirLength) {
   // Around and beyond the length written in one piece, with two-byte
   // characters across the pieces' borders.
@@ -178,10 +211,27 @@ TEST_F(StringFileTest, StringsReadBackAcrossReadAheadBlocks) {
 }
 
 TEST_F(StringFileTest, ReadingDropsOnlyTrailingZeroBytes) {
-  Open(Concat(Bytes{0, 0, 0, 8}, std::string("a\0b\0\0\0\0\0", 8)), QVFile::kEndianBig);
-  QVString back;
-  EXPECT_EQ(QVFileReadQVString(mReader, back), 0);
-  EXPECT_EQ(back, QVString("a\0b", 3));
+  // Zeros are looked for four bytes at a time: runs of them shorter and
+  // longer than four, a form of nothing but zeros, and lengths that are no
+  // multiple of four (not written so, but read all the same).
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string("a\0b\0\0\0\0\0", 8), std::string("a\0b", 3)},
+      {std::string("abcd", 4), "abcd"},
+      {std::string("abc\0", 4), "abc"},
+      {std::string("abcdefg\0\0\0\0\0", 12), "abcdefg"},
+      {std::string("\0\0\0\0\0\0\0\0", 8), ""},
+      {std::string("\0\0\0x", 4), std::string("\0\0\0x", 4)},
+      {std::string("ab\0\0\0", 5), "ab"},
+      {std::string("\0\0", 2), ""},
+  };
+  for (const auto& [stored, text] : cases) {
+    SCOPED_TRACE(stored.size());
+    Open(Concat(Bytes{0, 0, 0, static_cast<uint8_t>(stored.size())}, stored), QVFile::kEndianBig);
+    QVString back("previous");
+    EXPECT_EQ(QVFileReadQVString(mReader, back), 0);
+    EXPECT_EQ(back, QVString(text.data(), static_cast<uint32_t>(text.size())));
+    mReader.Close();
+  }
 }
 
 TEST_F(StringFileTest, OlderFormIsBigEndianLatin1WithoutPadding) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "kit/QVString.h"
 #include "kit/QVTextEncoding_p.h"
@@ -218,6 +219,40 @@ TEST(QVTextEncodingDirect, OtherCharactersAnywhereAmongWordsOfASCII) {
         EXPECT_EQ(length, 77u);
         n = damaged.size();
         EXPECT_FALSE(QVTextUTF8ToNativeInPlace(&damaged[0], n));
+      }
+    }
+  }
+}
+
+// Texts are read and stored in words of up to eight bytes: a text of any
+// length, with an upper character anywhere or none, converts without a byte
+// read or stored outside its buffers (each exactly as long as its content,
+// so that the address sanitizer sees the first byte past it).
+TEST(QVTextEncodingDirect, ConversionsStayInsideBuffersOfExactLength) {
+  for (size_t length = 0; length <= 20; ++length) {
+    for (size_t upper = 0; upper <= length; ++upper) {
+      for (char letter : {'\x8E', '\xA5'}) {  // two and three UTF-8 bytes
+        std::string native(length, 'q');
+        if (upper < length) native[upper] = letter;
+        SCOPED_TRACE(testing::Message() << length << " " << upper << " " << int(letter));
+        std::u32string points;
+        ASSERT_TRUE(QVTextDecode(kQVStringEncodingNative, native.data(), native.size(), points));
+        std::string want;
+        QVTextEncode(kQVStringEncodingUTF8, points, want);
+
+        const std::vector<char> in(native.begin(), native.end());
+        ASSERT_EQ(QVTextNativeToUTF8Length(in.data(), in.size()), want.size());
+        std::vector<char> utf8(want.size());
+        ASSERT_EQ(QVTextNativeToUTF8(in.data(), in.size(), utf8.data()), want.size());
+        EXPECT_EQ(std::string(utf8.begin(), utf8.end()), want);
+
+        std::vector<char> back(utf8.size());
+        size_t n = 0;
+        ASSERT_TRUE(QVTextUTF8ToNative(utf8.data(), utf8.size(), back.data(), n));
+        EXPECT_EQ(std::string(back.data(), n), native);
+        n = utf8.size();
+        ASSERT_TRUE(QVTextUTF8ToNativeInPlace(utf8.data(), n));
+        EXPECT_EQ(std::string(utf8.data(), n), native);
       }
     }
   }
