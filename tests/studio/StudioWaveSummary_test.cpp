@@ -15,6 +15,9 @@
 #include "StudioTestRecordings.h"
 #include "kit/QVErrors.h"
 
+// The heap in use, from AddressSanitizer's allocator; absent without it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
+
 namespace {
 
 using Peak = StudioWaveSummary::Peak;
@@ -454,6 +457,56 @@ TEST_F(StudioWaveSummaryTest, BuildsOnAWorkerThreadWhileAnotherCancels) {
   again.join();
   EXPECT_EQ(status, 0);
   ExpectPeak(summary.Bucket(summary.LevelCount() - 1, 0, 1), -0.5f, -0.5f, "top right");
+}
+
+// ---- Headers that announce more than the file holds
+
+// An 8-channel FLAC of 1000 frames (a click of 0.5 at frame 300 on channel
+// 5) whose header announces 2^36 - 1 frames: the 36-bit sample count of
+// STREAMINFO (the low four bits of byte 21, then bytes 22 to 25) all ones.
+std::string FlacAnnouncingTooMuch(const StudioTestFolder& folder) {
+  std::string path = folder.File("announcing.flac");
+  if (!StudioWriteRecording(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 8,
+                            StudioSilenceWith(1000, 8, {{300, 5, 0.5f}}))) {
+    return "";
+  }
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekg(21);
+  char low = 0;
+  file.get(low);
+  file.seekp(21);
+  file.put(static_cast<char>(low | 0x0F)).write("\xFF\xFF\xFF\xFF", 4);
+  return file ? path : "";
+}
+
+TEST(StudioWaveSummaryHeaderTest, AHeaderAnnouncingBillionsOfFramesCostsOnlyWhatIsRead) {
+  StudioTestFolder folder;
+  std::string path = FlacAnnouncingTooMuch(folder);
+  ASSERT_FALSE(path.empty());
+  StudioSoundFile file;
+  ASSERT_EQ(file.Open(path), 0);
+  ASSERT_EQ(file.Frames(), 68719476735);
+
+  // The heap while the last progress report is made, when the levels are
+  // complete: it once held 64 MB reserved by the announced count (2^20
+  // buckets of 8 channels).
+  const bool measured = __sanitizer_get_current_allocated_bytes != nullptr;
+  const size_t before = measured ? __sanitizer_get_current_allocated_bytes() : 0;
+  size_t grown = 0;
+  StudioWaveSummary summary;
+  ASSERT_EQ(summary.Build(path,
+                          [&](double) {
+                            if (measured) grown = __sanitizer_get_current_allocated_bytes() - before;
+                          },
+                          nullptr),
+            0);
+  EXPECT_EQ(summary.Frames(), 1000);
+  EXPECT_EQ(summary.BucketCount(0), 4);
+  ExpectPeak(summary.Bucket(0, 1, 5), 0.0f, 0.5f, "the click's bucket");
+  EXPECT_EQ(summary.MemoryBytes(), (4u + 1u) * 8u * sizeof(Peak));
+  if (!measured) GTEST_SKIP() << "the heap is measured through AddressSanitizer";
+  // The read block (16384 frames of 8 floats, 512 KB) and the decoder's own.
+  EXPECT_LT(grown, size_t{2} << 20);
 }
 
 // ---- The sound file on its own
