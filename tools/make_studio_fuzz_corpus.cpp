@@ -1,7 +1,8 @@
 // Writes the seed corpora of the studio's fuzz targets (fuzz/corpus/Studio*/):
 // short recordings in every format the studio reads, written by the sound
 // library, and a few damaged ones; studio documents with and without a
-// recording; typed texts, Unicode texts and clipboard scripts. Run by
+// recording; the clipboard form of objects; typed texts, Unicode texts and
+// clipboard scripts. Run by
 // tools/make_fuzz_corpus.sh; the corpora are committed.
 //
 //   make_studio_fuzz_corpus CORPUS_DIR
@@ -143,6 +144,29 @@ void Documents(HostPlugin& plugin) {
       FuzzPatched(StoredAsGiven(plugin, "take.wav"), 28, Raw("\xFF")));
 }
 
+// ---- Objects on the studio's clipboard
+
+void ClipboardForms(HostPlugin& plugin) {
+  const char* target = "StudioObjectPaste";
+  StudioDocument doc(plugin);
+  std::vector<StudioObjectId> ids(2, kStudioNoObject);
+  FuzzRequire(StudioActions::Create(doc, AGRect{0.0, 0.0, 640.0, 64.0}, &ids[0]) == 0 &&
+                  StudioActions::Create(doc, AGRect{1000.0, -8.0, 1400.0, 96.0}, &ids[1]) == 0,
+              "objects are made");
+  Bytes two, one, none;
+  FuzzRequire(StudioActions::Copy(doc, ids, two) == 0 &&
+                  StudioActions::Copy(doc, {ids[1]}, one) == 0 &&
+                  StudioActions::Copy(doc, {}, none) == 0,
+              "objects copy");
+  Put(target, "two-objects", two);
+  Put(target, "one-object", one);
+  Put(target, "empty-list", none);
+  Put(target, "damaged-cut-in-object", FuzzCut(two, two.size() - 12));
+  // After the list's chunk header: the version, then the class identifier.
+  Put(target, "damaged-version-2", FuzzPatched(one, 8, Raw("\0\0\0\2")));
+  Put(target, "another-class", FuzzPatched(one, 12, Raw("Other\0\0\0")));
+}
+
 // ---- Texts
 
 void Texts() {
@@ -193,6 +217,7 @@ int main(int argc, char** argv) {
   ::mkdir(gCorpus.c_str(), 0755);
   Recordings();
   Documents(FuzzHost::Shared().Plugin());
+  ClipboardForms(FuzzHost::Shared().Plugin());
   Texts();
   return 0;
 }
