@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -510,6 +511,42 @@ TEST(StudioWaveSummaryHeaderTest, AHeaderAnnouncingBillionsOfFramesCostsOnlyWhat
 }
 
 // ---- The sound file on its own
+
+// A stereo FLAC of 600 frames with one stray byte inserted before its vendor
+// string: the metadata then ends a byte early, and the decoder loses sync
+// on the stray byte before it finds the first frame. The sound library
+// flags that error in the read that met it, even when it filled the block.
+TEST(StudioSoundFileTest, ADecodingErrorFailsTheReadWhateverTheBlockSize) {
+  StudioTestFolder folder;
+  std::string path = folder.File("stray.flac");
+  ASSERT_TRUE(StudioWriteRecording(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 2,
+                                   StudioSilenceWith(600, 2, {{300, 1, -0.5f}})));
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  size_t vendor = bytes.find("reference libFLAC");
+  ASSERT_NE(vendor, std::string::npos);
+  bytes.insert(vendor, 1, '\x01');
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+
+  for (int64_t block : {int64_t{1}, int64_t{61}, StudioWaveSummary::kBlockFrames}) {
+    StudioSoundFile file;
+    ASSERT_EQ(file.Open(path), 0);
+    std::vector<float> samples(static_cast<size_t>(block) * 2);
+    int64_t read = -1;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(file.Read(samples.data(), block, read), kQVErrSoundRead) << block;
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(read, std::min<int64_t>(block, 600)) << block;
+    EXPECT_NE(log.find("lost sync"), std::string::npos) << log;
+  }
+  StudioWaveSummary summary;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(summary.Build(path, {}, nullptr), kQVErrSoundRead);
+  testing::internal::GetCapturedStderr();
+}
 
 // Opening a FIFO for reading waits until something writes to it: a recording
 // path that names one is refused at once instead.

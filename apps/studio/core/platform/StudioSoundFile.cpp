@@ -89,7 +89,11 @@ int32_t StudioSoundFile::Read(float* samples, int64_t frames, int64_t& read) {
   sf_count_t got = sf_readf_float(mFile->sound, samples, frames);
   read = got > 0 ? got : 0;
   // A short read is the end of the data unless the library kept an error.
-  if (got < frames && sf_error(mFile->sound) != SF_ERR_NO_ERROR) {
+  // The library flags an error in the call that met it, even one that still
+  // filled the block (a FLAC decoder that lost sync and found it again), and
+  // forgets it at the next call: so it fails any read, or whether a damaged
+  // file reads would depend on the block size asked.
+  if (sf_error(mFile->sound) != SF_ERR_NO_ERROR) {
     return Fail<kQVErrSoundRead>(sf_strerror(mFile->sound));
   }
   return 0;
