@@ -15,6 +15,8 @@
 //   - the summary of a file read cleanly builds, holds the frames read, and
 //     each base bucket holds the smallest and largest sample of its frames;
 //     its levels shrink to one bucket; progress never falls and ends at 1;
+//   - a query reads, or fails with -1403 only when it reads frames from the
+//     file (a recording the library cannot seek in);
 //   - a query over the whole recording shows every sample exactly once
 //     (the pixels together hold the recording's extremes), pixels outside
 //     the recording are empty, and no pixel shows a value the recording
@@ -127,6 +129,21 @@ void CheckLevels(const StudioWaveSummary& summary, const FirstPass& pass) {
   FuzzRequire(summary.BucketCount(summary.LevelCount() - 1) <= 1, "the top level is one bucket");
 }
 
+// A query as the view makes it: true with width pixels per channel; false
+// when it had to read frames from the file and that failed (a recording the
+// library reads through but cannot seek in: G.721 in WAV). Anything else
+// breaks a rule.
+bool Query(const StudioWaveSummary& summary, double startMs, double endMs, uint32_t width,
+           std::vector<Peak>& peaks) {
+  int level = 0;
+  const int32_t status = summary.Peaks(startMs, endMs, width, peaks, &level);
+  if (status == kQVErrSoundRead && level == -1 && peaks.empty()) return false;
+  FuzzRequire(status == 0, "a view reads, or fails only reading the file");
+  FuzzRequire(peaks.size() == width * static_cast<size_t>(summary.Channels()),
+              "a pixel per width and channel");
+  return true;
+}
+
 void CheckQueries(const StudioWaveSummary& summary, const FirstPass& pass) {
   const size_t channels = static_cast<size_t>(summary.Channels());
   std::vector<Peak> whole(channels);
@@ -138,8 +155,7 @@ void CheckQueries(const StudioWaveSummary& summary, const FirstPass& pass) {
   // The whole recording at a few widths: through the levels and, for short
   // recordings, from the file.
   for (uint32_t width : {1u, 7u, 800u}) {
-    FuzzRequire(summary.Peaks(0.0, end, width, peaks, nullptr) == 0, "a view of the whole reads");
-    FuzzRequire(peaks.size() == width * channels, "a pixel per width and channel");
+    if (!Query(summary, 0.0, end, width, peaks)) continue;
     for (size_t c = 0; c < channels; ++c) {
       Peak all;
       for (uint32_t i = 0; i < width; ++i) all.Add(peaks[i * channels + c]);
@@ -148,13 +164,11 @@ void CheckQueries(const StudioWaveSummary& summary, const FirstPass& pass) {
   }
   // After the end and before the start: empty.
   for (double start : {end + 10.0, -end - 10.0}) {
-    FuzzRequire(summary.Peaks(start, start + end / 2 + 1.0, 64, peaks, nullptr) == 0,
-                "a view outside the recording reads");
+    if (!Query(summary, start, start + end / 2 + 1.0, 64, peaks)) continue;
     for (const Peak& peak : peaks) FuzzRequire(peak.IsEmpty(), "pixels outside are empty");
   }
   // Zoomed in at a third of the way: nothing beyond the extremes.
-  FuzzRequire(summary.Peaks(end / 3, end / 3 + end / 50 + 0.001, 300, peaks, nullptr) == 0,
-              "a zoomed-in view reads");
+  if (!Query(summary, end / 3, end / 3 + end / 50 + 0.001, 300, peaks)) return;
   for (size_t i = 0; i < peaks.size(); ++i) {
     const Peak& peak = peaks[i];
     const Peak& bound = whole[i % channels];
