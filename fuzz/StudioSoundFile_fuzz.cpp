@@ -93,11 +93,14 @@ void Reread(StudioSoundFile& file, const FirstPass& pass) {
   // A first pass stopped by an error or by kMaxSamples says nothing of what
   // lies beyond where it stopped.
   if (!pass.clean) return;
+  // At least the frames read before come again. More may: the library's
+  // FLAC decoder can read nothing from a damaged stream from its start and
+  // find frames once a seek has reset it.
   const int64_t expected = std::min(kRereadFrames, pass.frames - from);
-  FuzzRequire(read == expected, "after a seek back the same number of frames comes again");
-  if (read == 0) return;
+  FuzzRequire(read >= expected, "after a seek back the frames read before come again");
+  if (expected == 0) return;
   FuzzRequire(std::memcmp(block.data(), pass.samples.data() + from * static_cast<int64_t>(channels),
-                          static_cast<size_t>(read) * channels * sizeof(float)) == 0,
+                          static_cast<size_t>(expected) * channels * sizeof(float)) == 0,
               "after a seek back the same frames come again");
 }
 
