@@ -19,6 +19,7 @@
 // After <cstdio>: the header needs size_t and FILE.
 #include <jpeglib.h>
 
+#include "FuzzCorpus.h"
 #include "FuzzHost.h"
 #include "FuzzKitFile.h"
 #include "FuzzSupport.h"
@@ -45,16 +46,7 @@ using Bytes = std::string;
 std::string gCorpus;
 
 void Put(const char* target, const std::string& name, const Bytes& bytes) {
-  const std::string folder = gCorpus + "/" + target;
-  ::mkdir(folder.c_str(), 0755);
-  std::ofstream(folder + "/" + name, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-Bytes Cut(const Bytes& bytes, size_t size) { return bytes.substr(0, size); }
-
-Bytes Patched(Bytes bytes, size_t at, const Bytes& with) {
-  if (at + with.size() <= bytes.size()) bytes.replace(at, with.size(), with);
-  return bytes;
+  FuzzCorpusPut(gCorpus, target, name, bytes);
 }
 
 const char* OrderName(uint32_t order) { return order == QVFile::kEndianBig ? "big" : "little"; }
@@ -109,11 +101,11 @@ void Documents(HostPlugin& plugin) {
   HostDocument doc(plugin);
   FillDocument(doc);
   const Bytes good = SavedDocument(doc);
-  Put(target, "damaged-cut-in-second-object", Cut(good, good.size() - 20));
-  Put(target, "damaged-no-byte-order", Patched(good, 8, "MIDE"));
-  Put(target, "damaged-version-2", Patched(good, 12, Bytes("\0\0\0\2", 4)));
+  Put(target, "damaged-cut-in-second-object", FuzzCut(good, good.size() - 20));
+  Put(target, "damaged-no-byte-order", FuzzPatched(good, 8, "MIDE"));
+  Put(target, "damaged-version-2", FuzzPatched(good, 12, Bytes("\0\0\0\2", 4)));
   // The first object's chunk claims more than the file holds.
-  Put(target, "damaged-object-too-long", Patched(good, 20, Bytes("\x7F\0\0\0", 4)));
+  Put(target, "damaged-object-too-long", FuzzPatched(good, 20, Bytes("\x7F\0\0\0", 4)));
   Put(target, "unknown-chunk-skipped", good + Bytes("xtra\0\0\0\4abcd", 12));
   // The studio's recording path, after the head.
   HostDocument recorded(plugin);
@@ -121,7 +113,7 @@ void Documents(HostPlugin& plugin) {
   recorded.SetRecordingPath("sons/\xC3\xA9t\xC3\xA9.wav");
   const Bytes withRecording = SavedDocument(recorded);
   Put(target, "recording-path", withRecording);
-  Put(target, "damaged-recording-path-zero-byte", Patched(withRecording, 28, Bytes("\0", 1)));
+  Put(target, "damaged-recording-path-zero-byte", FuzzPatched(withRecording, 28, Bytes("\0", 1)));
 }
 
 Bytes Payload(const HostObject& object, uint32_t order) {
@@ -140,10 +132,10 @@ void Payloads(HostPlugin& plugin) {
   FuzzRequire(bare.Init(QVArgs("", true)) == 0, "an object is made");
   Put(target, "no-defaults", Payload(bare, QVFile::kEndianBig));
   const Bytes good = Payload(doc.Object(0), QVFile::kEndianBig);
-  Put(target, "damaged-cut-in-text", Cut(good, good.size() - 3));
+  Put(target, "damaged-cut-in-text", FuzzCut(good, good.size() - 3));
   // The text's unit count (the last field) claims four thousand million.
-  Put(target, "damaged-text-count", Patched(good, 44, "\xFF\xFF\xFF\xF0"));
-  Put(target, "not-a-number-size", Patched(good, 0, "\x7F\xC0\0\0"));
+  Put(target, "damaged-text-count", FuzzPatched(good, 44, "\xFF\xFF\xFF\xF0"));
+  Put(target, "not-a-number-size", FuzzPatched(good, 0, "\x7F\xC0\0\0"));
 }
 
 // ---- Brushes, pens and values
@@ -206,7 +198,7 @@ void BrushesAndPens() {
     pen.WriteToValue(&value);
     Put(target, "pen-value" + suffix, ValueForm(value, order));
   }
-  Put(target, "damaged-pen-cut", Cut(FileForm(pen, QVFile::kEndianBig), 50));
+  Put(target, "damaged-pen-cut", FuzzCut(FileForm(pen, QVFile::kEndianBig), 50));
 }
 
 void Values() {
@@ -237,7 +229,7 @@ void Values() {
     Put(target, "real" + suffix, ValueForm(real, order));
   }
   const Bytes good = FileForm(outer, QVFile::kEndianBig);
-  Put(target, "damaged-dictionary-cut", Cut(good, good.size() / 2));
+  Put(target, "damaged-dictionary-cut", FuzzCut(good, good.size() / 2));
 }
 
 // ---- Images
@@ -311,13 +303,13 @@ void Images() {
   Put(target, "colour-progressive.jpg", Jpeg(16, 10, false, true));
   const Bytes jpeg = Jpeg(10, 10, false, false);
   Put(target, "colour.jpg", jpeg);
-  Put(target, "damaged-cut.jpg", Cut(jpeg, jpeg.size() / 2));
-  Put(target, "damaged-cut.png", Cut(png, png.size() - 30));
+  Put(target, "damaged-cut.jpg", FuzzCut(jpeg, jpeg.size() / 2));
+  Put(target, "damaged-cut.png", FuzzCut(png, png.size() - 30));
   // The header claims 100000 x 100000 pixels, with a correct checksum.
-  Bytes huge = Patched(png, 16, BigEndian32(100000) + BigEndian32(100000));
-  huge = Patched(huge, 29, BigEndian32(Crc32(huge, 12, 29)));
+  Bytes huge = FuzzPatched(png, 16, BigEndian32(100000) + BigEndian32(100000));
+  huge = FuzzPatched(huge, 29, BigEndian32(Crc32(huge, 12, 29)));
   Put(target, "damaged-too-large.png", huge);
-  Put(target, "damaged-bad-checksum.png", Patched(png, 29, "\0\0\0\0"));
+  Put(target, "damaged-bad-checksum.png", FuzzPatched(png, 29, "\0\0\0\0"));
   Put(target, "neither", "GIF89a not an image we read");
 }
 
@@ -360,10 +352,10 @@ void Catalogs() {
   const Bytes little = MoCatalog(messages, false);
   Put(target, "french-little.mo", little);
   Put(target, "french-big.mo", MoCatalog(messages, true));
-  Put(target, "damaged-cut.mo", Cut(little, little.size() - 10));
-  Put(target, "damaged-magic.mo", Patched(little, 0, "\x95\x04\x12\xDF"));
+  Put(target, "damaged-cut.mo", FuzzCut(little, little.size() - 10));
+  Put(target, "damaged-magic.mo", FuzzPatched(little, 0, "\x95\x04\x12\xDF"));
   // A string table entry whose offset lies past the end of the file.
-  Put(target, "damaged-offset.mo", Patched(little, 28 + 8 + 4, "\xFF\xFF\xFF\x7F"));
+  Put(target, "damaged-offset.mo", FuzzPatched(little, 28 + 8 + 4, "\xFF\xFF\xFF\x7F"));
 }
 
 // ---- Keyboard layout files

@@ -669,6 +669,34 @@ TEST_F(StudioDocumentTest, AnotherRecordingIsAnUnsavedChangeUntilSaved) {
   EXPECT_EQ(fresh.RecordingPath(), folder.File("take.wav"));
 }
 
+// A relative path that climbs out of the document's folder names a
+// recording whose absolute path is too long for the chunk (4096 bytes): the
+// document saves with the relative path, as it was stored, instead of
+// refusing every save.
+TEST_F(StudioDocumentTest, ARecordingTooLongToStoreAbsoluteIsStoredRelative) {
+  StudioTestFolder folder;
+  const std::string outer = folder.File(std::string(80, 'p'));
+  std::filesystem::create_directories(outer + "/notes");
+  std::string climbing = "../";
+  for (int i = 0; i < 20; ++i) climbing += std::string(200, 's') + "/";
+  climbing += "take.wav";
+  ASSERT_EQ(climbing.size(), 4031u);
+  HostDocument stored(*plugin);
+  ASSERT_EQ(stored.AddObjects(1, "-default"), 0);
+  stored.SetRecordingPath(climbing);
+  ASSERT_EQ(stored.Save(outer + "/notes/score.tlv"), 0);
+
+  StudioDocument loaded(*plugin);
+  ASSERT_EQ(loaded.Load(outer + "/notes/score.tlv"), 0);
+  EXPECT_EQ(loaded.RecordingPath(), outer + climbing.substr(2));
+  ASSERT_GT(loaded.RecordingPath().size(), HostDocument::kMaxRecordingPathBytes);
+  ASSERT_EQ(loaded.Save(outer + "/notes/again.tlv"), 0);
+  EXPECT_EQ(StoredRecording(*plugin, outer + "/notes/again.tlv"), climbing);
+  StudioDocument again(*plugin);
+  ASSERT_EQ(again.Load(outer + "/notes/again.tlv"), 0);
+  EXPECT_EQ(again.RecordingPath(), loaded.RecordingPath());
+}
+
 TEST_F(StudioDocumentTest, ADocumentMovedWithItsRecordingStillFindsIt) {
   StudioTestFolder folder;
   std::filesystem::create_directories(folder.File("a/sons"));

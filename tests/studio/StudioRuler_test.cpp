@@ -87,6 +87,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, StudioTimeRefuseTest,
                                          "1:00:00:00", "1:-1", "5s", "1.2.3", "--1",
                                          "99999999999999999999", "2501999:47:35"));
 
+// Past 2^52 microseconds the product ms * 1000 in doubles lands on halves
+// the exact product misses: 4444444343644.44 ms is 4444444343644440.43 us
+// exactly but 4444444343644440.5 in doubles, which once rounded up to ...441.
+TEST(StudioTimeTextTest, FormattingRoundsTheExactValueOfLongTimes) {
+  struct {
+    const char* text;
+    int decimals;
+  } const cases[] = {{"1234567:52:23.644440", 6}, {"1988415:43:37.689855", 6},
+                     {"1234567:52:23.64444", 5}, {"2000000:00:00.0005", 4}};
+  for (const auto& c : cases) {
+    double ms = 0.0;
+    ASSERT_TRUE(StudioParseTime(c.text, ms)) << c.text;
+    EXPECT_EQ(StudioFormatTime(ms, c.decimals), c.text);
+  }
+  EXPECT_EQ(StudioFormatTime(4444444343644.44, 6), "1234567:52:23.644440");
+}
+
 TEST(StudioTimeTextTest, FormattingAndParsingRoundTrip) {
   const double times[] = {0.0, 0.001, 1.0, 999.9995, 12345.678901, 3599999.9999, 86400000.0, -7.5};
   for (double t : times) {

@@ -291,7 +291,8 @@ TEST(StudioSettingsNumberText, ReadsDecimalsWithAPointOrAComma) {
                      {"4,5", true, 4.5},   {"-3", true, -3},      {"+8", true, 8},
                      {".5", true, 0.5},    {"", false, 0},        {"+", false, 0},
                      {"7 2", false, 0},    {"4,5,6", false, 0},   {"0x10", false, 0},
-                     {"nan", false, 0},    {"1e400", false, 0},   {"--1", false, 0}};
+                     {"nan", false, 0},    {"1e400", false, 0},   {"--1", false, 0},
+                     {"+-5", false, 0},    {"+ 5", false, 0},     {"-+5", false, 0}};
   for (const auto& c : cases) {
     double value = -99;
     EXPECT_EQ(StudioSettings::ParseNumber(c.text, value), c.ok) << c.text;

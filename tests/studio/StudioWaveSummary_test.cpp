@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -14,6 +15,9 @@
 #include "StudioSoundFile.h"
 #include "StudioTestRecordings.h"
 #include "kit/QVErrors.h"
+
+// The heap in use, from AddressSanitizer's allocator; absent without it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
 
 namespace {
 
@@ -456,7 +460,93 @@ TEST_F(StudioWaveSummaryTest, BuildsOnAWorkerThreadWhileAnotherCancels) {
   ExpectPeak(summary.Bucket(summary.LevelCount() - 1, 0, 1), -0.5f, -0.5f, "top right");
 }
 
+// ---- Headers that announce more than the file holds
+
+// An 8-channel FLAC of 1000 frames (a click of 0.5 at frame 300 on channel
+// 5) whose header announces 2^36 - 1 frames: the 36-bit sample count of
+// STREAMINFO (the low four bits of byte 21, then bytes 22 to 25) all ones.
+std::string FlacAnnouncingTooMuch(const StudioTestFolder& folder) {
+  std::string path = folder.File("announcing.flac");
+  if (!StudioWriteRecording(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 8,
+                            StudioSilenceWith(1000, 8, {{300, 5, 0.5f}}))) {
+    return "";
+  }
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekg(21);
+  char low = 0;
+  file.get(low);
+  file.seekp(21);
+  file.put(static_cast<char>(low | 0x0F)).write("\xFF\xFF\xFF\xFF", 4);
+  return file ? path : "";
+}
+
+TEST(StudioWaveSummaryHeaderTest, AHeaderAnnouncingBillionsOfFramesCostsOnlyWhatIsRead) {
+  StudioTestFolder folder;
+  std::string path = FlacAnnouncingTooMuch(folder);
+  ASSERT_FALSE(path.empty());
+  StudioSoundFile file;
+  ASSERT_EQ(file.Open(path), 0);
+  ASSERT_EQ(file.Frames(), 68719476735);
+
+  // The heap while the last progress report is made, when the levels are
+  // complete: it once held 64 MB reserved by the announced count (2^20
+  // buckets of 8 channels).
+  const bool measured = __sanitizer_get_current_allocated_bytes != nullptr;
+  const size_t before = measured ? __sanitizer_get_current_allocated_bytes() : 0;
+  size_t grown = 0;
+  StudioWaveSummary summary;
+  ASSERT_EQ(summary.Build(path,
+                          [&](double) {
+                            if (measured) grown = __sanitizer_get_current_allocated_bytes() - before;
+                          },
+                          nullptr),
+            0);
+  EXPECT_EQ(summary.Frames(), 1000);
+  EXPECT_EQ(summary.BucketCount(0), 4);
+  ExpectPeak(summary.Bucket(0, 1, 5), 0.0f, 0.5f, "the click's bucket");
+  EXPECT_EQ(summary.MemoryBytes(), (4u + 1u) * 8u * sizeof(Peak));
+  if (!measured) GTEST_SKIP() << "the heap is measured through AddressSanitizer";
+  // The read block (16384 frames of 8 floats, 512 KB) and the decoder's own.
+  EXPECT_LT(grown, size_t{2} << 20);
+}
+
 // ---- The sound file on its own
+
+// A stereo FLAC of 600 frames with one stray byte inserted before its vendor
+// string: the metadata then ends a byte early, and the decoder loses sync
+// on the stray byte before it finds the first frame. The sound library
+// flags that error in the read that met it, even when it filled the block.
+TEST(StudioSoundFileTest, ADecodingErrorFailsTheReadWhateverTheBlockSize) {
+  StudioTestFolder folder;
+  std::string path = folder.File("stray.flac");
+  ASSERT_TRUE(StudioWriteRecording(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 2,
+                                   StudioSilenceWith(600, 2, {{300, 1, -0.5f}})));
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  size_t vendor = bytes.find("reference libFLAC");
+  ASSERT_NE(vendor, std::string::npos);
+  bytes.insert(vendor, 1, '\x01');
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+
+  for (int64_t block : {int64_t{1}, int64_t{61}, StudioWaveSummary::kBlockFrames}) {
+    StudioSoundFile file;
+    ASSERT_EQ(file.Open(path), 0);
+    std::vector<float> samples(static_cast<size_t>(block) * 2);
+    int64_t read = -1;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(file.Read(samples.data(), block, read), kQVErrSoundRead) << block;
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(read, std::min<int64_t>(block, 600)) << block;
+    EXPECT_NE(log.find("lost sync"), std::string::npos) << log;
+  }
+  StudioWaveSummary summary;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(summary.Build(path, {}, nullptr), kQVErrSoundRead);
+  testing::internal::GetCapturedStderr();
+}
 
 // Opening a FIFO for reading waits until something writes to it: a recording
 // path that names one is refused at once instead.

@@ -26,13 +26,20 @@ std::filesystem::path Absolute(const std::string& path) {
 
 // The recording as the document at documentPath stores it: relative to the
 // document's folder when it lies in that folder or beneath it (so that the
-// two can move together), else absolute.
+// two can move together), else absolute; but relative, climbing out with
+// "..", when the absolute path is too long for the chunk (a document whose
+// stored path climbs out of a deep folder must still save).
 std::string StoredRecording(const std::string& recording, const std::string& documentPath) {
   if (recording.empty()) return recording;
   const std::filesystem::path target = Absolute(recording);
   const std::filesystem::path relative =
       target.lexically_relative(Absolute(documentPath).parent_path());
-  if (relative.empty() || *relative.begin() == ".." || relative == ".") return target.string();
+  if (relative.empty() || relative == ".") return target.string();
+  if (*relative.begin() == ".." &&
+      (target.native().size() <= HostDocument::kMaxRecordingPathBytes ||
+       relative.native().size() > HostDocument::kMaxRecordingPathBytes)) {
+    return target.string();
+  }
   return relative.string();
 }
 

@@ -58,7 +58,8 @@ class StudioDocument {
   const std::string& Path() const { return mPath; }
   // The recording the score annotates (UTF-8 path; empty: none). Saved in
   // the document's "rcrd" chunk, relative to the document's folder when the
-  // recording lies in it or beneath it, else absolute; after a load, the
+  // recording lies in it or beneath it, else absolute (relative with ".."
+  // when the absolute path is too long for the chunk); after a load, the
   // stored path taken from the document's folder (absolute), so that a
   // document moved together with its recording still finds it.
   const std::string& RecordingPath() const { return mRecordingPath; }

@@ -177,8 +177,12 @@ bool StudioSettings::ParseNumber(const std::string& text, double& value) {
   for (char& c : number) {
     if (c == ',') c = '.';
   }
-  // from_chars reads the same whatever the locale, and takes no leading "+".
-  if (number[0] == '+') number.erase(0, 1);
+  // from_chars reads the same whatever the locale, and takes no leading "+";
+  // one sign only ("+-5" is no number).
+  if (number[0] == '+') {
+    number.erase(0, 1);
+    if (!number.empty() && number[0] == '-') return false;
+  }
   double parsed = 0;
   const char* last = number.data() + number.size();
   auto [stop, error] = std::from_chars(number.data(), last, parsed, std::chars_format::fixed);

@@ -56,8 +56,9 @@ class StudioSoundFile {
   [[nodiscard]] int32_t Seek(int64_t frame);
   // Reads up to frames frames into samples, interleaved (room for
   // frames * Channels() floats). read receives the frames read: fewer at the
-  // end of the data, 0 after it. 0 or -1403 (read then holds what came before
-  // the failure).
+  // end of the data, 0 after it. 0 or -1403 when the library met damaged
+  // data in this read, whatever the block size (read then holds what the
+  // library delivered with it).
   [[nodiscard]] int32_t Read(float* samples, int64_t frames, int64_t& read);
 
  private:

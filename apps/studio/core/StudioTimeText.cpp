@@ -58,12 +58,32 @@ std::string StudioFormatTimeMicros(int64_t micros, int decimals) {
 std::string StudioFormatTime(double ms, int decimals) {
   decimals = ClampDecimals(decimals);
   // One rounding, at the last digit shown: rounding to microseconds first
-  // would round 0.4996 ms up to 0.5 and then to 1 ms.
-  double scaled = std::isnan(ms) ? 0.0 : ms * std::pow(10.0, decimals - 3);
+  // would round 0.4996 ms up to 0.5 and then to 1 ms. And that rounding is
+  // of the exact ms * 10^(decimals - 3): the product in doubles can land on
+  // a half the exact one misses (4444444343644.44 ms is
+  // 4444444343644440.43 us, 4444444343644440.5 in doubles), so the product's
+  // own rounding error (or the quotient's remainder) decides a half.
+  if (std::isnan(ms)) ms = 0.0;
+  double scaled = 0.0;
+  double error = 0.0;  // the exact value minus scaled, in sign
+  if (decimals >= 3) {
+    const double factor = static_cast<double>(kPow10[decimals - 3]);
+    scaled = ms * factor;
+    error = std::fma(ms, factor, -scaled);
+  } else {
+    const double divisor = static_cast<double>(kPow10[3 - decimals]);
+    scaled = ms / divisor;
+    error = std::fma(-scaled, divisor, ms);
+  }
   double limit = static_cast<double>(kMaxMicros / kPow10[kStudioTimeMaxDecimals - decimals]);
-  if (scaled > limit) scaled = limit;
-  if (scaled < -limit) scaled = -limit;
+  if (!(std::fabs(scaled) <= limit)) {
+    scaled = scaled > 0 ? limit : -limit;
+    error = 0.0;
+  }
   int64_t units = std::llround(scaled);
+  if (error != 0.0 && scaled - std::floor(scaled) == 0.5) {
+    units = static_cast<int64_t>(error > 0.0 ? std::ceil(scaled) : std::floor(scaled));
+  }
   return StudioFormatTimeMicros(units * kPow10[kStudioTimeMaxDecimals - decimals], decimals);
 }
 

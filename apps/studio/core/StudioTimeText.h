@@ -35,7 +35,11 @@ std::string StudioFormatTimeMicros(int64_t micros, int decimals);
 // failure leaves ms untouched and returns false.
 //
 // Round trip: StudioParseTime(StudioFormatTime(t, d)) gives t rounded to d
-// decimals of a second, and formatting that again gives the same text.
+// decimals of a second, and formatting that again gives the same text, for
+// times below 2^43 ms (about 278 years): beyond, doubles in milliseconds lie
+// further apart than a microsecond, and a six-decimal text may come back a
+// microsecond off. StudioParseTime(StudioFormatTime(t, 6)) gives t itself
+// at any time.
 bool StudioParseTime(const std::string& text, double& ms);
 
 #endif

@@ -30,6 +30,24 @@ class StudioWaveSummary::PixelEdges {
   int32_t mRate;
 };
 
+namespace {
+
+// Makes room in peaks for one more bucket of channels entries. The header's
+// frame count is trusted only as far as the reading bears it out: the room
+// at most doubles what was read, so that a damaged header announcing 2^40
+// frames reserves nothing for them; and it stops at the announced count
+// (announcedPeaks entries), so that a true count leaves no slack.
+void ReserveForOneMore(std::vector<StudioWaveSummary::Peak>& peaks, size_t channels,
+                       size_t announcedPeaks) {
+  const size_t needed = peaks.size() + channels;
+  if (needed <= peaks.capacity()) return;
+  size_t room = std::max(needed, peaks.capacity() * 2);
+  if (announcedPeaks >= needed) room = std::min(room, announcedPeaks);
+  peaks.reserve(room);
+}
+
+}  // namespace
+
 double StudioWaveSummary::DurationMs() const {
   return mSampleRate > 0 ? static_cast<double>(mFrames) * 1000.0 / mSampleRate : 0.0;
 }
@@ -66,10 +84,11 @@ int32_t StudioWaveSummary::Build(const std::string& path, const ProgressProc& pr
 
   Level base;
   base.bucketFrames = kBaseBucketFrames;
-  // The header's count is only trusted so far: a damaged one must not
-  // reserve gigabytes.
-  int64_t expected = std::min<int64_t>(announced / kBaseBucketFrames + 1, int64_t{1} << 20);
-  base.peaks.reserve(static_cast<size_t>(expected) * channels);
+  // Whole buckets the header announces (a count of "unknown", the largest
+  // int64, must not overflow).
+  const int64_t announcedBuckets =
+      announced / kBaseBucketFrames + (announced % kBaseBucketFrames != 0 ? 1 : 0);
+  const size_t announcedPeaks = static_cast<size_t>(announcedBuckets) * channels;
 
   std::vector<float> block(static_cast<size_t>(kBlockFrames) * channels);
   std::vector<Peak> bucket(channels);
@@ -97,6 +116,7 @@ int32_t StudioWaveSummary::Build(const std::string& path, const ProgressProc& pr
       done += take;
       inBucket += take;
       if (inBucket == kBaseBucketFrames) {
+        ReserveForOneMore(base.peaks, channels, announcedPeaks);
         base.peaks.insert(base.peaks.end(), bucket.begin(), bucket.end());
         std::fill(bucket.begin(), bucket.end(), Peak());
         inBucket = 0;
@@ -112,7 +132,10 @@ int32_t StudioWaveSummary::Build(const std::string& path, const ProgressProc& pr
       }
     }
   }
-  if (inBucket > 0) base.peaks.insert(base.peaks.end(), bucket.begin(), bucket.end());
+  if (inBucket > 0) {
+    ReserveForOneMore(base.peaks, channels, announcedPeaks);
+    base.peaks.insert(base.peaks.end(), bucket.begin(), bucket.end());
+  }
 
   std::vector<Level> levels;
   levels.push_back(std::move(base));

@@ -8,7 +8,9 @@
 // kBlockFrames frames and keeps only the summary. Memory: 8 bytes per base
 // bucket and channel, times 4/3 for the levels above; a one-hour stereo
 // recording at 48 kHz (172.8 million frames) takes 675,000 base buckets,
-// 10.8 MB, and 14.4 MB with every level.
+// 10.8 MB, and 14.4 MB with every level. The header's frame count sizes
+// the summary only as far as the frames read bear it out: a header
+// announcing 2^40 frames over a few costs what the few cost.
 //
 // Queries: for a time range and a width in pixels, one (min, max) per pixel
 // and channel. Pixel i covers frames [e(i), e(i+1)) with

@@ -107,11 +107,15 @@ int32_t StudioSoundFile::Read(float* samples, int64_t frames, int64_t& read) {
   read = 0;
   if (!mFile) return Fail<kQVErrSoundRead>("not open");
   if (frames <= 0) return 0;
+  // A short read is the end of the data unless the library kept an error.
+  // The library flags an error in the call that met it, even one that still
+  // filled the block (a FLAC decoder that lost sync and found it again), and
+  // forgets it at the next call: so it fails any read, or whether a damaged
+  // file reads would depend on the block size asked.
   if (!mShorts) {
     sf_count_t got = sf_readf_float(mFile->sound, samples, frames);
     read = got > 0 ? got : 0;
-    // A short read is the end of the data unless the library kept an error.
-    if (got < frames && sf_error(mFile->sound) != SF_ERR_NO_ERROR) {
+    if (sf_error(mFile->sound) != SF_ERR_NO_ERROR) {
       return Fail<kQVErrSoundRead>(sf_strerror(mFile->sound));
     }
     return 0;
@@ -125,12 +129,10 @@ int32_t StudioSoundFile::Read(float* samples, int64_t frames, int64_t& read) {
       ShortsToFloats(mShortBlock.data(), samples + read * mChannels, got * mChannels);
       read += got;
     }
-    if (got < want) {
-      if (sf_error(mFile->sound) != SF_ERR_NO_ERROR) {
-        return Fail<kQVErrSoundRead>(sf_strerror(mFile->sound));
-      }
-      break;
+    if (sf_error(mFile->sound) != SF_ERR_NO_ERROR) {
+      return Fail<kQVErrSoundRead>(sf_strerror(mFile->sound));
     }
+    if (got < want) break;
   }
   return 0;
 }
