@@ -30,8 +30,9 @@ packages=(
   # Talvane Studio: GTK 4; its end-to-end test drives it under Xvfb with
   # xdotool and reads screenshots with ImageMagick
   libgtk-4-dev xvfb xauth xdotool imagemagick fonts-dejavu-core dbus-x11
-  # the studio clipboard test reads and writes the desktop clipboard
-  xclip
+  # the studio clipboard test reads and writes the desktop clipboard; the
+  # window test tells an exported PDF by its content
+  xclip file
   # message catalogs (msgfmt); the symbol font generator (tools/make_pelmar_font.py)
   gettext python3-fonttools
   # the fuzzing campaign (tools/fuzz.sh): Clang with libFuzzer
