@@ -31,8 +31,9 @@ packages=(
   # xdotool and reads screenshots with ImageMagick
   libgtk-4-dev xvfb xauth xdotool imagemagick fonts-dejavu-core dbus-x11
   # the studio clipboard test reads and writes the desktop clipboard; the
-  # window test tells an exported PDF by its content
-  xclip file
+  # window test tells an exported PDF by its content and measures the file
+  # chooser's window (xwininfo)
+  xclip file x11-utils
   # message catalogs (msgfmt); the symbol font generator (tools/make_pelmar_font.py)
   gettext python3-fonttools
   # the fuzzing campaign (tools/fuzz.sh): Clang with libFuzzer
