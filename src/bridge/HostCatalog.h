@@ -15,6 +15,13 @@
 
 class HostCatalog {
  public:
+  // Where a domain's catalog for a language lies under a locale folder:
+  // localeDir/language/LC_MESSAGES/domain.mo (gettext's layout).
+  static std::string PathOf(const std::string& localeDir, const std::string& language,
+                            const std::string& domain) {
+    return localeDir + "/" + language + "/LC_MESSAGES/" + domain + ".mo";
+  }
+
   // Loads path. A missing file leaves the catalog empty and returns false; a
   // damaged one (bad magic, a table or string outside the file) also returns
   // false and keeps nothing of it.

@@ -63,7 +63,7 @@ const HostCatalog* HostEnvironment::CatalogFor(const std::string& domain) {
   auto it = mCatalogs.find(domain);
   if (it == mCatalogs.end()) {
     HostCatalog catalog;
-    catalog.Load(mOptions.localeDir + "/" + mOptions.language + "/LC_MESSAGES/" + domain + ".mo");
+    catalog.Load(HostCatalog::PathOf(mOptions.localeDir, mOptions.language, domain));
     it = mCatalogs.emplace(domain, std::move(catalog)).first;
   }
   return &it->second;

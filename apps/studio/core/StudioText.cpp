@@ -16,7 +16,7 @@ bool StudioText::Use(const std::string& localeDir, const std::string& language) 
   if (language.empty()) return false;
   HostCatalog catalog;
   // A damaged catalog keeps nothing (HostCatalog::Load): English stays.
-  if (!catalog.Load(localeDir + "/" + language + "/LC_MESSAGES/" + kDomain + ".mo")) return false;
+  if (!catalog.Load(HostCatalog::PathOf(localeDir, language, kDomain))) return false;
   Catalog() = std::move(catalog);
   return true;
 }
